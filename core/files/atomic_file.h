@@ -1,0 +1,11 @@
+#pragma once
+#include <filesystem>
+#include <string_view>
+
+namespace orv {
+
+// Writes the whole file through a temporary beside it and a rename, so a
+// failed save never destroys the previous file. False on any failure.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content);
+
+}  // namespace orv

@@ -1,0 +1,94 @@
+#include "core/form/controls.h"
+
+namespace orv::form {
+
+void OptionButton::SetValue(bool v) {
+    if (v == value_) return;
+    value_ = v;
+    if (!v) return;
+    if (group)
+        for (OptionButton* other : group->members)
+            if (other != this) other->value_ = false;
+    Raise(on_click);
+}
+
+void ScrollBar::SetValue(int v) {
+    v = Clamp(v);
+    if (v == value_) return;
+    value_ = v;
+    Raise(on_change);
+}
+
+void ScrollBar::SetMin(int v) {
+    min_ = v;
+    if (max_ < min_) max_ = min_;
+    value_ = Clamp(value_);
+}
+
+void ScrollBar::SetMax(int v) {
+    max_ = v;
+    if (min_ > max_) min_ = max_;
+    value_ = Clamp(value_);
+}
+
+void ScrollBar::Place(int v) { value_ = Clamp(v); }
+
+void ScrollBar::UserScroll(int v) {
+    v = Clamp(v);
+    dragged_ = true;
+    if (v == value_) return;
+    value_ = v;
+    Raise(on_scroll);
+}
+
+void ScrollBar::UserChange(int v) {
+    v = Clamp(v);
+    bool raise = v != value_ || dragged_;
+    dragged_ = false;
+    value_ = v;
+    if (raise) Raise(on_change);
+}
+
+void Grid::SetRows(int n) {
+    rows_ = n < 0 ? 0 : n;
+    cells_.resize(static_cast<std::size_t>(rows_) * Cols);
+    if (Row >= rows_) Row = rows_ > 0 ? rows_ - 1 : 0;
+}
+
+const std::string& Grid::Cell(int row, int col) const {
+    static const std::string empty;
+    if (row < 0 || row >= rows_ || col < 0 || col >= Cols) return empty;
+    return cells_[static_cast<std::size_t>(row) * Cols + col];
+}
+
+void Grid::SetCell(int row, int col, std::string text) {
+    if (row < 0 || row >= rows_ || col < 0 || col >= Cols) return;
+    cells_[static_cast<std::size_t>(row) * Cols + col] = std::move(text);
+}
+
+bool Grid::MoveTo(int row, int col) {
+    if (row < 0 || row >= rows_ || col < 0 || col >= Cols) return false;
+    bool moved = row != Row || col != Col;
+    Row = row;
+    Col = col;
+    return moved;
+}
+
+void Grid::UserClick(int row, int col) {
+    if (MoveTo(row, col)) Raise(on_sel_change);
+    Raise(on_click);
+}
+
+void Grid::UserSelect(int row, int col) {
+    if (MoveTo(row, col)) Raise(on_sel_change);
+}
+
+void Grid::UserScroll(int top_row) {
+    if (top_row < 1) top_row = 1;
+    if (top_row >= rows_) top_row = rows_ > 1 ? rows_ - 1 : 1;
+    if (top_row == TopRow) return;
+    TopRow = top_row;
+    Raise(on_scroll);
+}
+
+}  // namespace orv::form

@@ -1,0 +1,203 @@
+#pragma once
+// The window's controls as plain data, with the toolkit's event semantics:
+// a setter that changes a value raises the control's handler, one that does
+// not change it raises nothing. Methods named User* stand for what a user
+// does with the control; the Qt layer calls them, and so do tests.
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace orv::form {
+
+using Handler = std::function<void()>;
+
+inline void Raise(const Handler& h) {
+    if (h) h();
+}
+
+struct Control {
+    bool Enabled = true;
+    bool Visible = true;
+};
+
+struct Frame : Control {
+    std::string Caption;
+};
+
+struct Label : Control {
+    std::string Caption;
+};
+
+struct PictureBox : Control {};
+
+struct TextBox : Control {
+    std::string Text;
+    Handler on_click, on_lost_focus;
+    std::function<void(int)> on_key_press;
+
+    void UserClick() { Raise(on_click); }
+    void UserKeyPress(int code) {
+        if (on_key_press) on_key_press(code);
+    }
+    void UserLostFocus() { Raise(on_lost_focus); }
+    // Typing and pressing Enter, as a user does it.
+    void UserType(const std::string& text) {
+        Text = text;
+        UserKeyPress(13);
+    }
+};
+
+struct CommandButton : Control {
+    std::string Caption;
+    Handler on_click;
+    void UserClick() { Raise(on_click); }
+};
+
+struct OptionButton;
+
+// The option buttons of one frame: selecting one deselects the others.
+struct OptionGroup {
+    std::vector<OptionButton*> members;
+};
+
+struct OptionButton : Control {
+    std::string Caption;
+    Handler on_click;
+    OptionGroup* group = nullptr;
+
+    bool Value() const { return value_; }
+    // Selecting deselects the rest of the group silently, then raises Click.
+    // Deselecting raises nothing.
+    void SetValue(bool v);
+    void UserClick() { SetValue(true); }
+
+   private:
+    bool value_ = false;
+};
+
+struct CheckBox : Control {
+    std::string Caption;
+    Handler on_click;
+
+    int Value() const { return value_; }  // 0 cleared, 1 ticked
+    void SetValue(int v) {
+        if (v == value_) return;
+        value_ = v;
+        Raise(on_click);
+    }
+    void UserClick() { SetValue(value_ ? 0 : 1); }
+
+   private:
+    int value_ = 0;
+};
+
+struct ScrollBar : Control {
+    Handler on_change, on_scroll;
+
+    int Value() const { return value_; }
+    int Min() const { return min_; }
+    int Max() const { return max_; }
+    // Code setting the position: clamped to the range; Change if it moved.
+    void SetValue(int v);
+    // Setting the range keeps the position inside it, silently.
+    void SetMin(int v);
+    void SetMax(int v);
+    void SetRange(int lo, int hi) {
+        SetMin(lo);
+        SetMax(hi);
+    }
+    // Places the thumb without raising anything: for a display that must not
+    // write back what it shows.
+    void Place(int v);
+    // The thumb is being dragged: Scroll for every new position.
+    void UserScroll(int v);
+    // The user committed a position (arrow, page, end of a drag): Change if
+    // the position moved or a drag went before.
+    void UserChange(int v);
+
+   private:
+    int Clamp(int v) const { return v < min_ ? min_ : (v > max_ ? max_ : v); }
+    int value_ = 0, min_ = 0, max_ = 32767;
+    bool dragged_ = false;
+};
+
+struct ComboBox : Control {
+    std::vector<std::string> items;
+    Handler on_click;
+
+    int ListIndex() const { return index_; }  // -1: nothing selected
+    void SetListIndex(int i) {
+        if (i < -1 || i >= static_cast<int>(items.size())) i = -1;
+        if (i == index_) return;
+        index_ = i;
+        Raise(on_click);
+    }
+    void UserSelect(int i) { SetListIndex(i); }
+
+   private:
+    int index_ = -1;
+};
+
+// A two-column grid with one fixed header row and one fixed axis column.
+// Code moving the selection or scrolling raises nothing; the user's actions
+// raise SelChange, Click and Scroll.
+struct Grid : Control {
+    static constexpr int Cols = 2;
+    int Row = 0, Col = 0, TopRow = 1;
+    std::array<int, Cols> ColWidth{400, 400};
+    Handler on_click, on_scroll, on_sel_change;
+
+    int Rows() const { return rows_; }
+    void SetRows(int n);
+    const std::string& Cell(int row, int col) const;
+    void SetCell(int row, int col, std::string text);
+    // Text of the current cell.
+    const std::string& Text() const { return Cell(Row, Col); }
+    void SetText(std::string text) { SetCell(Row, Col, std::move(text)); }
+
+    void UserClick(int row, int col);
+    void UserSelect(int row, int col);
+    void UserScroll(int top_row);
+
+   private:
+    bool MoveTo(int row, int col);
+    int rows_ = 0;
+    std::vector<std::string> cells_;
+};
+
+// Gauge needle line, end points in twips.
+struct Line : Control {
+    float X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+};
+
+// Filled rectangle used as a bar; only its height moves, in twips.
+struct Shape : Control {
+    float Height = 0;
+};
+
+struct Slider : Control {
+    int Min = 0, Max = 600;
+    Handler on_user_move;
+    int Value() const { return value_; }
+    // Code moves raise nothing.
+    void SetValue(int v) { value_ = v < Min ? Min : (v > Max ? Max : v); }
+    void UserMove(int v) {
+        SetValue(v);
+        Raise(on_user_move);
+    }
+
+   private:
+    int value_ = 0;
+};
+
+struct ProgressBar : Control {
+    int Min = 0, Max = 1836, Value = 0;
+};
+
+struct Timer {
+    int Interval = 100;
+    bool Enabled = true;
+};
+
+}  // namespace orv::form

@@ -1,0 +1,37 @@
+#pragma once
+// The serial port as the console sees it. The Qt layer puts QSerialPort behind
+// it; tests put an in-memory port wired to the simulated controller.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace orv {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// What the port signals. Every signal counts as a sign of life for the link
+// supervision; only Receive and ModemLine go on to look for a reply.
+enum class CommEvent { Receive, ModemLine, Send, Error };
+
+class SerialPort {
+   public:
+    virtual ~SerialPort() = default;
+    // Opens port number n (1..7); false when the port is absent or busy.
+    // Whatever was waiting in the input is discarded.
+    virtual bool Open(int port_number) = 0;
+    // Closes and discards anything still buffered.
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+    // One write of the whole frame; false when the port refused it.
+    virtual bool Write(const Bytes& bytes) = 0;
+    virtual std::size_t InBufferCount() const = 0;
+    // Takes every waiting byte.
+    virtual Bytes Input() = 0;
+    virtual void SetInBufferSize(std::size_t size) = 0;
+
+    // Set by the console; the port calls it for every signal.
+    std::function<void(CommEvent)> on_comm;
+};
+
+}  // namespace orv

@@ -1,0 +1,166 @@
+// Engine settings of the active slot: each control writes its own byte of the
+// settings block at once, and Show_Settings refreshes them all from the image.
+#include "core/common/numbers.h"
+#include "core/shell/main_page.h"
+
+namespace orv {
+
+namespace {
+
+const char* CylinderCount(int code) {
+    static const char* counts[] = {"1", "2", "4", "5", "6", "8"};
+    return (code >= 0 && code <= 5) ? counts[code] : "1";
+}
+
+std::string Tenths(int b) { return Format(b / 10.0, "#0.0"); }
+std::string WaterText(int b) { return Str(b * 5L - 20); }
+
+// Positions a bar on a stored byte through its Change handler, which writes the
+// same byte back; a byte outside the range is shown without writing anything.
+void ShowOnBar(form::ScrollBar& bar, int b) {
+    if (b >= bar.Min() && b <= bar.Max()) bar.SetValue(b);
+    else bar.Place(b);
+}
+
+}  // namespace
+
+void Main_Page::cylinsel_Change() {
+    const int pos = form.cylinsel.Value();
+    SlotByte(slot::kCylMode) = static_cast<std::uint8_t>(full_sel ? (pos | kFullFlag) : (pos & 0x7F));
+    Show_Cylinders();
+}
+
+void Main_Page::RPMAcc_Change() {
+    SlotByte(slot::kRpmSwitch) = static_cast<std::uint8_t>(form.RPMAcc.Value());
+    form.TRPMAcc.Text = Tenths(form.RPMAcc.Value());
+}
+
+void Main_Page::deltasel_Change() {
+    SlotByte(slot::kDeltaTps) = static_cast<std::uint8_t>(form.deltasel.Value());
+    form.pdeltatps.Text = Str(form.deltasel.Value());
+}
+
+void Main_Page::WaterAcc_Change() {
+    SlotByte(slot::kWaterSwitch) = static_cast<std::uint8_t>(form.WaterAcc.Value());
+    form.TWaterAcc.Text = WaterText(form.WaterAcc.Value());
+}
+
+void Main_Page::Limiter_Change() {
+    SlotByte(slot::kLimiter) = static_cast<std::uint8_t>(form.Limiter.Value());
+    form.TLimiter.Text = Tenths(form.Limiter.Value());
+}
+
+void Main_Page::loadtimesel_Change() {
+    SlotByte(slot::kLoadTime) = static_cast<std::uint8_t>(form.loadtimesel.Value());
+    form.loadtime.Text = Tenths(form.loadtimesel.Value());
+}
+
+void Main_Page::windowsel_Change() {
+    SlotByte(slot::kWindowSize) = static_cast<std::uint8_t>(form.windowsel.Value());
+    form.windowsize.Text = Str(form.windowsel.Value());
+}
+
+void Main_Page::ignnormal_Click() {
+    SlotByte(slot::kModeFlags) &= static_cast<std::uint8_t>(~kIgnInverted);
+    form.igninv.SetValue(false);
+    form.loadtimesel.Enabled = true;
+}
+
+void Main_Page::igninv_Click() {
+    SlotByte(slot::kModeFlags) |= kIgnInverted;
+    form.ignnormal.SetValue(false);
+}
+
+void Main_Page::Show_Settings() {
+    Show_Cylinders();
+    Show_Delta_TPS();
+    Show_Water_Switch();
+    Show_RPM_Switch();
+    Show_Limiter();
+    Show_Bank2_Sel();
+    Show_Window_Size();
+    Show_Load_Time();
+    Show_Ign_Mode();
+    Show_Bank_Sel();
+}
+
+void Main_Page::Show_Cylinders() {
+    form::Form& f = form;
+    const std::uint8_t stored = SlotByte(slot::kCylMode);
+    const int code = stored & 0x7F;
+    f.ncylinder.Text = CylinderCount(code);
+    full_sel = (stored & kFullFlag) != 0;
+    // Ticking the box rewrites the byte from the bar's old position; moving the
+    // bar to the code then writes it back whole.
+    f.FullSel.SetValue(full_sel ? 1 : 0);
+    ShowOnBar(f.cylinsel, code);
+    // A code no control can write (6..127) stays as it was read.
+    SlotByte(slot::kCylMode) = stored;
+}
+
+void Main_Page::Show_Delta_TPS() {
+    const int b = SlotByte(slot::kDeltaTps);
+    form.pdeltatps.Text = Str(b);
+    ShowOnBar(form.deltasel, b);
+}
+
+void Main_Page::Show_Water_Switch() {
+    const int b = SlotByte(slot::kWaterSwitch);
+    ShowOnBar(form.WaterAcc, b);
+    form.TWaterAcc.Text = WaterText(b);
+}
+
+void Main_Page::Show_RPM_Switch() {
+    const int b = SlotByte(slot::kRpmSwitch);
+    ShowOnBar(form.RPMAcc, b);
+    form.TRPMAcc.Text = Tenths(b);
+}
+
+void Main_Page::Show_Limiter() {
+    const int b = SlotByte(slot::kLimiter);
+    ShowOnBar(form.Limiter, b);
+    form.TLimiter.Text = Tenths(b);
+}
+
+void Main_Page::Show_Window_Size() {
+    const int b = SlotByte(slot::kWindowSize);
+    ShowOnBar(form.windowsel, b);
+    form.windowsize.Text = Str(b);
+}
+
+void Main_Page::Show_Load_Time() {
+    const int b = SlotByte(slot::kLoadTime);
+    ShowOnBar(form.loadtimesel, b);
+    form.loadtime.Text = Tenths(b);
+}
+
+void Main_Page::Show_Bank2_Sel() {
+    form::Form& f = form;
+    f.bank2sel.SetValue(false);
+    f.ignsel.SetValue(false);
+    if (SlotByte(slot::kModeFlags) & kBank2Off) {
+        f.ignsel.SetValue(true);
+        f.bank2mem.Enabled = false;
+    } else {
+        f.bank2sel.SetValue(true);
+        f.bank2mem.Enabled = true;
+    }
+}
+
+void Main_Page::Show_Ign_Mode() {
+    form::Form& f = form;
+    f.ignnormal.SetValue(false);
+    f.igninv.SetValue(false);
+    if (SlotByte(slot::kModeFlags) & kIgnInverted) f.igninv.SetValue(true);
+    else f.ignnormal.SetValue(true);
+}
+
+void Main_Page::Show_Bank_Sel() {
+    form::Form& f = form;
+    f.bank2mem.SetValue(false);
+    f.bank1mem.SetValue(false);
+    if (SlotByte(slot::kModeFlags) & 0x01) f.bank2mem.SetValue(true);
+    else f.bank1mem.SetValue(true);
+}
+
+}  // namespace orv

@@ -1,0 +1,86 @@
+#include "core/shell/config.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <vector>
+
+#include "core/common/numbers.h"
+#include "core/files/atomic_file.h"
+#include "core/shell/main_page.h"
+
+namespace orv {
+
+namespace {
+
+// Splits the first line into list-input fields: leading blanks skipped, a
+// quoted field keeps its commas, an unquoted one ends at a comma or blank.
+std::vector<std::string> ListFields(std::string_view content) {
+    std::size_t end = content.find_first_of("\r\n");
+    std::string_view line = content.substr(0, end);
+    std::vector<std::string> fields;
+    std::size_t i = 0;
+    while (i <= line.size() && fields.size() < 3) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        std::string field;
+        if (i < line.size() && line[i] == '"') {
+            std::size_t close = line.find('"', i + 1);
+            if (close == std::string_view::npos) close = line.size();
+            field = std::string(line.substr(i + 1, close - i - 1));
+            i = close + 1;
+        } else {
+            std::size_t stop = line.find_first_of(", \t", i);
+            if (stop == std::string_view::npos) stop = line.size();
+            field = std::string(line.substr(i, stop - i));
+            i = stop;
+        }
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        fields.push_back(std::move(field));
+        if (i < line.size() && line[i] == ',') ++i;
+        else break;
+    }
+    return fields;
+}
+
+}  // namespace
+
+ConfigValues ParseConfig(std::string_view content) {
+    ConfigValues v;
+    std::vector<std::string> f = ListFields(content);
+    if (!f.empty()) {
+        std::optional<double> n = ParseNumber(f[0]);
+        if (n && *n >= 1 && *n <= 7 && *n == static_cast<int>(*n)) v.port = static_cast<int>(*n);
+    }
+    if (f.size() > 1) v.map_file = f[1];
+    if (f.size() > 2) v.rec_file = f[2];
+    return v;
+}
+
+std::string FormatConfig(const ConfigValues& v) {
+    std::string line = v.port > 0 ? std::to_string(v.port) : std::string();
+    line += ",\"" + v.map_file + "\",\"" + v.rec_file + "\"\r\n";
+    return line;
+}
+
+void Main_Page::Read_Config() {
+    std::error_code ec;
+    app_dir = std::filesystem::current_path(ec);
+    std::ifstream in(app_dir / "config.dat", std::ios::binary);
+    std::string content;
+    if (in) {
+        // One short line is all the file holds; a huge file is not ours.
+        content.resize(4096);
+        in.read(content.data(), static_cast<std::streamsize>(content.size()));
+        content.resize(static_cast<std::size_t>(in.gcount()));
+    }
+    ConfigValues v = ParseConfig(content);
+    cfg_port = v.port;
+    cfg_map_file = v.map_file;
+    cfg_rec_file = v.rec_file;
+}
+
+void Main_Page::Write_Config() {
+    WriteFileAtomically(app_dir / "config.dat", FormatConfig({cfg_port, cfg_map_file, cfg_rec_file}));
+}
+
+}  // namespace orv
