@@ -3,6 +3,7 @@
 // main window. Each subsystem implements its handlers in its own folder
 // (link/, calibration/, monitor/, settings/, files/, recorder/); this header
 // is where they meet.
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -168,7 +169,16 @@ class Main_Page {
     void Select_Mem_Slot(int slot);
     void Show_Mem_Slot();
 
-    // --- recorder state read by the live path (recorder/) ---
+    // --- start-up (shell/startup) ---
+    void Form_Load();
+
+    // --- recorder state (recorder/) ---
+    static constexpr int kRecSampleSize = 9;
+    static constexpr int kRecBufferSize = 5401;  // 600 samples of 9, and one spare
+    std::array<std::uint8_t, kRecBufferSize> rec_buffer{};
+    double rec_count = 0;  // samples; keeps a fraction for a file cut mid-sample
+    int rec_index = 0;
+    int rec_offset = 0;
     bool recording = false;
     bool playing = false;
     bool rec_review = false;

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include "core/form/form.h"
+
+using namespace orv::form;
+
+TEST(Controls, SetterRaisesHandlerOnlyWhenTheValueChanges) {
+    int clicks = 0, changes = 0, scrolls = 0, list = 0;
+    CheckBox box;
+    box.on_click = [&] { ++clicks; };
+    box.SetValue(1);
+    box.SetValue(1);
+    box.SetValue(0);
+    EXPECT_EQ(clicks, 2);
+
+    ScrollBar bar;
+    bar.SetRange(0, 10);
+    bar.on_change = [&] { ++changes; };
+    bar.on_scroll = [&] { ++scrolls; };
+    bar.SetValue(4);
+    bar.SetValue(4);
+    bar.SetValue(40);  // clamped to 10: still a change
+    EXPECT_EQ(bar.Value(), 10);
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(scrolls, 0);
+
+    ComboBox combo;
+    combo.items = {"COM 1", "COM 2"};
+    combo.on_click = [&] { ++list; };
+    combo.SetListIndex(1);
+    combo.SetListIndex(1);
+    combo.SetListIndex(5);  // no such entry: nothing selected
+    EXPECT_EQ(combo.ListIndex(), -1);
+    EXPECT_EQ(list, 2);
+}
+
+TEST(Controls, ScrollBarDragRaisesScrollThenChangeOnRelease) {
+    int changes = 0, scrolls = 0;
+    ScrollBar bar;
+    bar.SetRange(0, 100);
+    bar.on_change = [&] { ++changes; };
+    bar.on_scroll = [&] { ++scrolls; };
+    bar.UserScroll(10);
+    bar.UserScroll(20);
+    EXPECT_EQ(scrolls, 2);
+    EXPECT_EQ(changes, 0);
+    bar.UserChange(20);  // release where the drag ended
+    EXPECT_EQ(changes, 1);
+    bar.UserChange(20);  // an arrow click at the end of the range moves nothing
+    EXPECT_EQ(changes, 1);
+}
+
+TEST(Controls, RangeChangeKeepsValueInsideSilently) {
+    int changes = 0;
+    ScrollBar bar;
+    bar.SetRange(0, 255);
+    bar.SetValue(200);
+    bar.on_change = [&] { ++changes; };
+    bar.SetMax(85);
+    EXPECT_EQ(bar.Value(), 85);
+    bar.SetMin(40);
+    bar.Place(10);
+    EXPECT_EQ(bar.Value(), 40);
+    EXPECT_EQ(changes, 0);
+}
+
+TEST(Controls, OptionGroupsKeepExactlyOneSelectionAndRaiseOnlyTheSelected) {
+    Form f;
+    struct Group {
+        std::vector<OptionButton*> buttons;
+    };
+    std::vector<Group> groups = {
+        {{&f.monitor, &f.edit}},
+        {{&f.remote, &f.Host}},
+        {{&f.bank1mem, &f.bank2mem, &f.IgnMem}},
+        {{&f.bank2sel, &f.ignsel}},
+        {{&f.ignnormal, &f.igninv}},
+        {{&f.mem1, &f.mem2, &f.mem3, &f.mem4}},
+    };
+    std::map<OptionButton*, int> clicks;
+    for (auto& g : groups)
+        for (OptionButton* b : g.buttons) b->on_click = [&clicks, b] { ++clicks[b]; };
+    for (auto& g : groups) {
+        for (OptionButton* chosen : g.buttons) {
+            chosen->UserClick();
+            for (OptionButton* b : g.buttons) EXPECT_EQ(b->Value(), b == chosen) << b->Caption;
+        }
+        for (OptionButton* b : g.buttons) EXPECT_EQ(clicks[b], 1) << b->Caption;
+        // Clicking the selected one again is no change.
+        g.buttons.back()->UserClick();
+        EXPECT_EQ(clicks[g.buttons.back()], 1);
+    }
+    // Groups are independent of each other.
+    EXPECT_TRUE(f.edit.Value());
+    EXPECT_TRUE(f.Host.Value());
+    EXPECT_TRUE(f.mem4.Value());
+}
+
+TEST(Controls, GridEventsComeFromTheUserOnly) {
+    int sel = 0, click = 0, scroll = 0;
+    Grid g;
+    g.SetRows(32);
+    g.on_sel_change = [&] { ++sel; };
+    g.on_click = [&] { ++click; };
+    g.on_scroll = [&] { ++scroll; };
+    g.Row = 5;
+    g.TopRow = 3;
+    EXPECT_EQ(sel + click + scroll, 0);
+    g.UserClick(7, 1);
+    EXPECT_EQ(sel, 1);
+    EXPECT_EQ(click, 1);
+    g.UserClick(7, 1);  // same cell: Click only
+    EXPECT_EQ(sel, 1);
+    EXPECT_EQ(click, 2);
+    g.UserScroll(10);
+    EXPECT_EQ(scroll, 1);
+    EXPECT_EQ(g.TopRow, 10);
+    g.SetCell(99, 1, "x");  // outside the grid: ignored
+    EXPECT_EQ(g.Cell(99, 1), "");
+}

@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/console_fixture.h"
+
+using namespace orv;
+using orv::test::Console;
+
+TEST(Supervision, SixSilentTicksShowOffLineAndResetTheMonitorOnce) {
+    Console c;
+    c.StartUp(1);
+    c.port.Deliver(Console::LiveReply());
+    auto& f = c.page.form;
+    for (int i = 0; i < 5; ++i) c.page.Timer1_Timer();
+    EXPECT_EQ(f.Text3.Text, "Connected");
+    EXPECT_EQ(f.rpm.Text, "1.8");
+    c.page.Timer1_Timer();
+    EXPECT_EQ(f.Text3.Text, "OffLine");
+    EXPECT_EQ((std::vector<std::string>{f.rpm.Text, f.pressure.Text, f.tps.Text, f.air.Text, f.water.Text,
+                                        f.bank1.Text, f.bank2.Text, f.advance.Text}),
+              (std::vector<std::string>{"0.0", "0.0", "0", "-20", "-20", "0.0", "0.0", "0"}));
+    EXPECT_EQ(f.batt.Text, "12.0");  // battery and version keep their last values
+    EXPECT_EQ(f.version.Text, "2.1");
+    EXPECT_EQ(c.page.live_pressure, 10);
+    EXPECT_EQ(c.page.live_advance, 45);
+
+    // Further silent ticks change nothing: the monitor is not reset again.
+    c.page.live_rpm = 77;
+    for (int i = 0; i < 20; ++i) c.page.Timer1_Timer();
+    EXPECT_EQ(c.page.idle_ticks, 6);
+    EXPECT_EQ(c.page.live_rpm, 77);
+    EXPECT_TRUE(f.remote.Value());
+
+    // Any port signal brings it back.
+    c.port.Signal(CommEvent::Error);
+    EXPECT_EQ(f.Text3.Text, "Connected");
+    EXPECT_EQ(c.page.idle_ticks, 0);
+}
+
+TEST(Supervision, RepliesKeepTheLinkConnected) {
+    Console c;
+    c.StartUp(1);
+    for (int i = 0; i < 30; ++i) {
+        c.page.Timer1_Timer();
+        if (i % 5 == 0) c.port.Deliver(Console::LiveReply());
+    }
+    EXPECT_EQ(c.page.form.Text3.Text, "Connected");
+}
+
+TEST(Supervision, LostLinkSelectsRemote) {
+    Console c;
+    c.StartUp(1);
+    c.page.form.Host.SetValue(true);
+    for (int i = 0; i < 6; ++i) c.page.Timer1_Timer();
+    EXPECT_TRUE(c.page.form.remote.Value());
+    EXPECT_FALSE(c.page.form.Host.Value());
+}

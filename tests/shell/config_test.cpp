@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include "core/shell/config.h"
+#include "tests/support/console_fixture.h"
+
+using namespace orv;
+using orv::test::Console;
+using orv::test::ScratchDir;
+
+TEST(Config, WrittenAsOneListOutputLine) {
+    EXPECT_EQ(FormatConfig({3, "C:\\maps\\a.map", "C:\\rec\\b.rec"}), "3,\"C:\\maps\\a.map\",\"C:\\rec\\b.rec\"\r\n");
+    EXPECT_EQ(FormatConfig({1, "", ""}), "1,\"\",\"\"\r\n");
+    EXPECT_EQ(FormatConfig({0, "/m.map", ""}), ",\"/m.map\",\"\"\r\n");
+}
+
+TEST(Config, ReadsListInputFields) {
+    struct Case {
+        std::string content;
+        int port;
+        std::string map, rec;
+    };
+    const std::vector<Case> cases = {
+        {"3,\"C:\\maps\\a.map\",\"C:\\rec\\b.rec\"\r\n", 3, "C:\\maps\\a.map", "C:\\rec\\b.rec"},
+        {"7,\"/a,b.map\",\"/r.rec\"\n", 7, "/a,b.map", "/r.rec"},  // commas inside quotes; LF only
+        {"  2 ,  \"/x.map\",\"\"", 2, "/x.map", ""},                 // leading blanks; no line end
+        {"1,\"\",\"\"\r\n", 1, "", ""},
+        {",\"/m.map\",\"/r.rec\"\r\n", 0, "/m.map", "/r.rec"},     // empty port field
+        {"", 0, "", ""},
+        {"9,\"/m.map\",\"\"\r\n", 0, "/m.map", ""},                // no such port
+        {"0,\"\",\"\"\r\n", 0, "", ""},
+        {"-3,\"\",\"\"\r\n", 0, "", ""},
+        {"2.5,\"\",\"\"\r\n", 0, "", ""},
+        {"COM1,\"a\",\"b\"\r\n", 0, "a", "b"},
+        {"4,\"unterminated", 4, "unterminated", ""},
+        {std::string("\x00\xff\x01,\x80", 5), 0, "\x80", ""},
+        {"5,\"/m.map\",\"/r.rec\"\r\nsecond line ignored\r\n", 5, "/m.map", "/r.rec"},
+    };
+    for (const Case& c : cases) {
+        ConfigValues v = ParseConfig(c.content);
+        EXPECT_EQ(v.port, c.port) << c.content;
+        EXPECT_EQ(v.map_file, c.map) << c.content;
+        EXPECT_EQ(v.rec_file, c.rec) << c.content;
+    }
+}
+
+TEST(Config, RoundTripGivesTheIdenticalLine) {
+    for (const ConfigValues& v : {ConfigValues{3, "/home/t/maps/x, y.map", "/r.rec"}, ConfigValues{1, "", ""},
+                                  ConfigValues{7, "C:\\a b\\c.map", ""}}) {
+        std::string line = FormatConfig(v);
+        ConfigValues back = ParseConfig(line);
+        EXPECT_EQ(back.port, v.port);
+        EXPECT_EQ(back.map_file, v.map_file);
+        EXPECT_EQ(back.rec_file, v.rec_file);
+        EXPECT_EQ(FormatConfig(back), line);
+    }
+}
+
+TEST(Config, MissingFileStartsWithNothingAndIsCreatedAtFirstWrite) {
+    Console c;
+    c.page.Read_Config();
+    EXPECT_EQ(c.page.cfg_port, 0);
+    EXPECT_EQ(c.page.cfg_map_file, "");
+    EXPECT_FALSE(std::filesystem::exists(c.dir.path() / "config.dat"));
+    c.page.cfg_port = 2;
+    c.page.Write_Config();
+    EXPECT_EQ(c.dir.ReadFile("config.dat"), "2,\"\",\"\"\r\n");
+}
+
+TEST(Config, HugeOrBinaryFileNeverFails) {
+    Console c;
+    c.dir.WriteFile("config.dat", std::string(1 << 20, '\x07'));
+    c.page.Read_Config();
+    EXPECT_EQ(c.page.cfg_port, 0);
+    c.dir.WriteFile("config.dat", std::string(100000, '"'));
+    c.page.Read_Config();
+    EXPECT_EQ(c.page.cfg_port, 0);
+}
+
+TEST(Config, WrittenInTheStartUpDirectoryAfterTheWorkingDirectoryMoved) {
+    Console c;
+    c.dir.WriteFile("config.dat", "4,\"/m.map\",\"/r.rec\"\r\n");
+    c.page.Read_Config();
+    ScratchDir elsewhere;  // a file dialog moved the working directory
+    c.page.cfg_map_file = "/other.map";
+    c.page.Write_Config();
+    EXPECT_EQ(c.dir.ReadFile("config.dat"), "4,\"/other.map\",\"/r.rec\"\r\n");
+    EXPECT_FALSE(std::filesystem::exists(elsewhere.path() / "config.dat"));
+}

@@ -1,0 +1,93 @@
+#pragma once
+// An in-memory serial port: records every write, delivers reply bytes in
+// whatever pieces a test chooses, and can be wired to a responder (the
+// simulated controller) whose replies a test pumps one at a time.
+#include <deque>
+#include <functional>
+#include <utility>
+
+#include "core/link/serial_port.h"
+
+namespace orv::test {
+
+class FakePort : public SerialPort {
+   public:
+    bool open_ok = true;   // false: the port is absent or busy
+    bool write_ok = true;  // false: the adapter refuses writes
+    int opened_port = 0;
+    int open_count = 0;
+    std::size_t in_buffer_size = 0;
+    std::vector<Bytes> writes;  // one entry per write
+
+    // Replies to each written frame; set to wire a controller in.
+    std::function<Bytes(const Bytes&)> responder;
+    std::function<void()> on_reply_delivered;
+
+    bool Open(int port_number) override {
+        if (!open_ok || port_number < 1) return false;
+        open_ = true;
+        opened_port = port_number;
+        ++open_count;
+        in_.clear();
+        return true;
+    }
+    void Close() override {
+        open_ = false;
+        in_.clear();
+        pending_.clear();
+    }
+    bool IsOpen() const override { return open_; }
+    bool Write(const Bytes& bytes) override {
+        if (!open_ || !write_ok) return false;
+        writes.push_back(bytes);
+        if (responder) pending_.push_back(responder(bytes));
+        return true;
+    }
+    std::size_t InBufferCount() const override { return in_.size(); }
+    Bytes Input() override { return std::exchange(in_, {}); }
+    void SetInBufferSize(std::size_t size) override { in_buffer_size = size; }
+
+    // Bytes arrive and the port signals them.
+    void Deliver(const Bytes& bytes) {
+        if (!open_) return;
+        in_.insert(in_.end(), bytes.begin(), bytes.end());
+        Signal(CommEvent::Receive);
+    }
+    void DeliverByteByByte(const Bytes& bytes) {
+        for (std::uint8_t b : bytes) Deliver({b});
+    }
+    void Signal(CommEvent e) {
+        if (on_comm) on_comm(e);
+    }
+
+    // Delivers the responder's queued replies, oldest first, until none is
+    // left or `max` were delivered; returns how many were.
+    int Pump(int max = 1, bool byte_by_byte = false) {
+        int n = 0;
+        while (n < max && !pending_.empty()) {
+            Bytes reply = std::move(pending_.front());
+            pending_.pop_front();
+            if (on_reply_delivered) on_reply_delivered();
+            if (byte_by_byte) DeliverByteByByte(reply);
+            else Deliver(reply);
+            ++n;
+        }
+        return n;
+    }
+    std::size_t PendingReplies() const { return pending_.size(); }
+
+    // Every byte written, in order.
+    Bytes Written() const {
+        Bytes all;
+        for (const Bytes& w : writes) all.insert(all.end(), w.begin(), w.end());
+        return all;
+    }
+    void ClearWrites() { writes.clear(); }
+
+   private:
+    bool open_ = false;
+    Bytes in_;
+    std::deque<Bytes> pending_;
+};
+
+}  // namespace orv::test
