@@ -50,7 +50,10 @@ std::string Format(double v, std::string_view pattern) {
     };
     std::string out = negative ? "-" : "";
     out += padded(whole, int_digits);
-    if (decimals > 0) out += "." + padded(frac, decimals);
+    if (decimals > 0) {
+        out += '.';
+        out += padded(frac, decimals);
+    }
     return out;
 }
 
