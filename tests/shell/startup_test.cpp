@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/console_fixture.h"
+
+using namespace orv;
+using orv::test::Console;
+
+namespace {
+
+std::string Lines(int count, int value) {
+    std::string s;
+    for (int i = 0; i < count; ++i) s += std::to_string(value) + "\r\n";
+    return s;
+}
+
+}  // namespace
+
+TEST(StartUp, ControlsComeUpInMonitorRemoteBankOne) {
+    Console c;
+    c.StartUp(1);
+    auto& f = c.page.form;
+    EXPECT_TRUE(f.remote.Value());
+    EXPECT_TRUE(f.monitor.Value());
+    EXPECT_TRUE(f.bank1mem.Value());
+    EXPECT_TRUE(f.mem1.Value());
+    for (form::Control* ctl : std::initializer_list<form::Control*>{&f.loadmem, &f.savemem, &f.upload, &f.download,
+                                                                    &f.injection, &f.common, &f.Access,
+                                                                    &f.HScroll1[0], &f.Text1[4]})
+        EXPECT_FALSE(ctl->Enabled);
+    EXPECT_TRUE(f.Advancer.Visible);
+    EXPECT_EQ(f.Text3.Text, "Connected ");
+    EXPECT_EQ(f.chrono.Text, "0.0");
+    EXPECT_EQ(f.datatable[1].Cell(0, 0), "PRES");
+    EXPECT_EQ(f.datatable[1].Cell(51, 0), "4.0");
+    EXPECT_EQ(f.datatable[0].Cell(0, 1), "TINJ");
+    EXPECT_EQ(f.pressure.Text, "0.0");
+    EXPECT_EQ(f.air.Text, "-20");
+    // The first tick refills the grids that the bank selection flagged.
+    EXPECT_TRUE(c.page.reload_tables);
+    c.page.Timer1_Timer();
+    EXPECT_FALSE(c.page.reload_tables);
+}
+
+TEST(StartUp, MapFileFillsTheLeadingImageBytes) {
+    Console c;
+    c.dir.WriteFile("short.map", "7\r\n8\n9, 10\r\n");
+    c.dir.WriteFile("config.dat", "1,\"" + (c.dir.path() / "short.map").string() + "\",\"\"\r\n");
+    c.page.Form_Load();
+    EXPECT_EQ(c.page.mem_image[0], 7);
+    EXPECT_EQ(c.page.mem_image[3], 10);
+    EXPECT_EQ(c.page.mem_image[4], 0);
+    EXPECT_EQ(c.page.form.mapfile.Text, (c.dir.path() / "short.map").string());
+}
+
+TEST(StartUp, MapFileThatDoesNotReadCleanlyIsLeftOutWhole) {
+    for (std::string content : {Lines(1838, 1), Lines(10, 1) + "300\r\n", Lines(10, 1) + "abc\r\n",
+                                std::string("\x01\x02\xff", 3)}) {
+        Console c;
+        c.dir.WriteFile("bad.map", content);
+        c.dir.WriteFile("config.dat", "1,\"" + (c.dir.path() / "bad.map").string() + "\",\"\"\r\n");
+        c.page.Form_Load();
+        EXPECT_EQ(c.page.mem_image[0], 0);
+        EXPECT_TRUE(c.port.IsOpen());  // the console starts all the same
+    }
+}
+
+TEST(StartUp, RecordingCountKeepsItsFraction) {
+    for (auto [values, count] : {std::pair{90, 10.0}, std::pair{91, 91 / 9.0}, std::pair{0, 0.0}}) {
+        Console c;
+        c.dir.WriteFile("a.rec", Lines(values, 5));
+        c.dir.WriteFile("config.dat", "1,\"\",\"" + (c.dir.path() / "a.rec").string() + "\"\r\n");
+        c.page.Form_Load();
+        EXPECT_DOUBLE_EQ(c.page.rec_count, count);
+        EXPECT_EQ(c.page.rec_buffer[0], values ? 5 : 0);
+    }
+}
+
+TEST(StartUp, MissingFilesNamedInConfigStartEmpty) {
+    Console c;
+    c.dir.WriteFile("config.dat", "2,\"/nonexistent/x.map\",\"/nonexistent/y.rec\"\r\n");
+    c.page.Form_Load();
+    EXPECT_EQ(c.page.rec_count, 0);
+    EXPECT_EQ(c.port.opened_port, 2);
+    EXPECT_EQ(c.dir.ReadFile("config.dat"), "2,\"/nonexistent/x.map\",\"/nonexistent/y.rec\"\r\n");
+}
