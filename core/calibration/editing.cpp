@@ -86,15 +86,20 @@ void Main_Page::Text1_KeyPress(int t, int code) {
     // Text that is not a number is refused like a value out of range.
     std::optional<double> value = ParseNumber(x);
     EntryRange range = TypedRange(ignition, t);
-    if (value && *value >= range.lo && *value <= range.hi) {
-        f.HScroll1[t].SetValue(static_cast<int>(StoredByte(ignition, t, *value)));
-        grid.SetText(t == 0 && !ignition ? Format(*value, "#0.0") : x);
-    } else {
+    if (!value || *value < range.lo || *value > range.hi) {
+        // Refused: nothing is written. The bar may still hold another row's
+        // byte (the selection moved without a click), which must not land here.
         box.Text.clear();
+        return;
     }
+    const long stored = StoredByte(ignition, t, *value);
+    f.HScroll1[t].SetValue(static_cast<int>(stored));
+    grid.SetText(t == 0 && !ignition ? Format(*value, "#0.0") : x);
     if (grid.Row < 1) return;
+    // The byte typed, not the bar's position: until the next refill the bar
+    // still has the range of the view left behind and may have clamped it.
     Get_Mem_Addr(t);
-    PutByte(mem_addr + grid.Row - 1, f.HScroll1[t].Value());
+    PutByte(mem_addr + grid.Row - 1, stored);
 }
 
 }  // namespace orv

@@ -82,7 +82,12 @@ void Main_Page::datatable_Click(int t) {
     std::optional<double> x = ParseNumber(f.Text1[t].Text);
     if (!x) return;
     double v = f.IgnMem.Value() ? *x + 45 : (t != 0 ? *x + 90 : *x * 10);
-    f.HScroll1[t].SetValue(static_cast<int>(RoundHalfEven(v)));
+    const long b = RoundHalfEven(v);
+    form::ScrollBar& bar = f.HScroll1[t];
+    // A cell whose byte lies outside the bar's range (a foreign image) is only
+    // shown: setting the bar would clamp it and write the clamped value back.
+    if (b >= bar.Min() && b <= bar.Max()) bar.SetValue(static_cast<int>(b));
+    else bar.Place(static_cast<int>(b < bar.Min() ? bar.Min() : bar.Max()));
 }
 
 void Main_Page::datatable_Scroll(int t) {

@@ -68,6 +68,10 @@ void Grid::SetCell(int row, int col, std::string text) {
 
 bool Grid::MoveTo(int row, int col) {
     if (row < 0 || row >= rows_ || col < 0 || col >= Cols) return false;
+    // A fixed cell never becomes current: the user lands on the data cell of
+    // that row instead, so an axis label is never taken for a value.
+    if (row < 1) row = 1;
+    if (col < 1) col = 1;
     bool moved = row != Row || col != Col;
     Row = row;
     Col = col;

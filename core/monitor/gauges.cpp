@@ -20,8 +20,9 @@ constexpr int kVisibleRows = 10;
 void Main_Page::write_analog_hand(int i, int /*x1*/, int /*y1*/, int h, int rsize, int rini, std::uint8_t maxval,
                                   long xval) {
     if (i < 0 || i > 4 || maxval == 0) return;
-    // Wide integer product: no value of any byte can overflow it.
-    double deg = static_cast<double>(static_cast<long long>(xval) * rsize) / maxval + rini;
+    // The product in double: exact for every byte and every 16-bit value, and
+    // no argument at all can overflow it (a 64-bit integer product could).
+    double deg = static_cast<double>(xval) * rsize / maxval + rini;
     double theta = (deg - 360) * kPi / 180;
     form::Line& hand = form.rpmhand[i];
     double px = hand.X1, py = hand.Y1;

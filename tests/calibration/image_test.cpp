@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "tests/support/console_fixture.h"
 
 using namespace orv;
@@ -65,4 +67,52 @@ TEST(Image, ByteWritesAreRangeChecked) {
     EXPECT_EQ(c.page.mem_image[10], 33);
     EXPECT_TRUE(c.page.PutByte(1836, 255));
     EXPECT_EQ(c.page.mem_image[1836], 255);
+}
+
+TEST(Image, UnshownTableBytesSurviveEditsViewsAndSlots) {
+    Console c;
+    std::mt19937 gen(7);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (auto& b : c.page.mem_image) b = static_cast<std::uint8_t>(byte(gen));
+    c.page.mem_image[157] = 0;
+    for (int s = 0; s < 4; ++s) c.page.mem_image[s * 459 + 158] &= 0xF0;
+    c.StartUp(0);
+    auto& f = c.page.form;
+    // Never shown, edited or printed: the last byte of tables 0, 2, 3, 4 and
+    // the last eleven of table 1, in every set of every slot.
+    std::vector<int> unshown;
+    for (int s = 0; s < 4; ++s)
+        for (int set : {0, 159, 309}) {
+            for (int rel : {31, 115, 132, 149}) unshown.push_back(s * 459 + set + rel);
+            for (int rel = 83; rel <= 93; ++rel) unshown.push_back(s * 459 + set + rel);
+        }
+    std::vector<std::uint8_t> kept;
+    for (int a : unshown) kept.push_back(c.page.mem_image[a]);
+
+    f.edit.UserClick();
+    form::OptionButton* slots[] = {&f.mem1, &f.mem2, &f.mem3, &f.mem4};
+    form::OptionButton* views[] = {&f.bank1mem, &f.bank2mem, &f.IgnMem};
+    for (int s : {2, 0, 3, 1}) {
+        slots[s]->UserClick();
+        for (form::OptionButton* v : views) {
+            v->UserClick();
+            c.page.Timer1_Timer();
+            for (int t = 0; t < 5; ++t) {
+                auto& grid = f.datatable[t];
+                for (int r = 1; r < grid.Rows(); ++r) {
+                    grid.UserClick(r, 1);
+                    f.HScroll1[t].UserChange(f.HScroll1[t].Max());
+                    f.HScroll1[t].UserScroll(f.HScroll1[t].Min());
+                    f.Text1[t].UserType("1");
+                }
+                grid.UserScroll(grid.Rows() - 1);
+                grid.UserClick(0, 0);
+            }
+        }
+    }
+    for (int i = 0; i < 10; ++i) c.page.Timer1_Timer();
+    for (std::size_t i = 0; i < unshown.size(); ++i) EXPECT_EQ(c.page.mem_image[unshown[i]], kept[i]) << unshown[i];
+    // The edits did land on the shown entries.
+    EXPECT_EQ(c.page.mem_image[459 + 309 + 30], 46);  // ignition, "1" degree
+    EXPECT_EQ(c.page.mem_image[459 + 159 + 32 + 50], 91);
 }

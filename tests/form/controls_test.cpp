@@ -115,6 +115,9 @@ TEST(Controls, GridEventsComeFromTheUserOnly) {
     g.UserScroll(10);
     EXPECT_EQ(scroll, 1);
     EXPECT_EQ(g.TopRow, 10);
+    g.UserClick(0, 0);  // a fixed cell: the data cell of the first row instead
+    EXPECT_EQ(g.Row, 1);
+    EXPECT_EQ(g.Col, 1);
     g.SetCell(99, 1, "x");  // outside the grid: ignored
     EXPECT_EQ(g.Cell(99, 1), "");
 }
