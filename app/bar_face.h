@@ -1,0 +1,40 @@
+#pragma once
+// A bar face: a graduated column whose bar grows upward from the bottom by
+// the height the model's shape holds (twips).
+#include <QColor>
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+namespace orv::app {
+
+class BarFace : public QWidget {
+   public:
+    static constexpr double kTwipsPerPixel = 15.0;
+    static constexpr int kTopMargin = 15;  // the face's title
+    static constexpr int kBottomMargin = 5;
+
+    // full_scale_px: the bar's height at 100 %.
+    BarFace(int full_scale_px, int width, QColor bar, QString title, QWidget* parent = nullptr);
+
+    void SetBar(double height_twips, bool visible);
+    double BarHeightPx() const { return bar_px_; }
+    bool BarVisible() const { return bar_visible_; }
+    int FullScalePx() const { return full_px_; }
+    // Where the bar is drawn, in the face's pixels (empty when hidden or zero).
+    QRectF BarRect() const;
+
+   protected:
+    void paintEvent(QPaintEvent*) override;
+
+   private:
+    void PaintFace(class QPainter& p) const;
+    int full_px_;
+    QColor colour_;
+    QString title_;
+    double bar_px_ = 0;
+    bool bar_visible_ = true;
+    QPixmap cache_;
+};
+
+}  // namespace orv::app

@@ -1,0 +1,510 @@
+#include "app/binding.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTableWidget>
+#include <QTimer>
+
+#include "app/bar_face.h"
+#include "app/dial_face.h"
+#include "app/line_edit.h"
+
+namespace orv::app {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Enabled and Visible as last applied. Nothing else touches them, and the
+// refresh runs after every received byte: a bool compare is all it may cost.
+class ControlState {
+   public:
+    void Sync(QWidget* w, const form::Control& c) {
+        if (!valid_ || c.Enabled != enabled_) {
+            w->setEnabled(c.Enabled);
+            enabled_ = c.Enabled;
+        }
+        if (!valid_ || c.Visible != visible_) {
+            w->setVisible(c.Visible);
+            visible_ = c.Visible;
+        }
+        valid_ = true;
+    }
+
+   private:
+    bool valid_ = false, enabled_ = true, visible_ = true;
+};
+
+// Text-like state is cached as last applied: comparing strings is cheaper
+// than asking the widget and converting back.
+class CaptionCache {
+   public:
+    bool Changed(const std::string& now) {
+        if (valid_ && now == applied_) return false;
+        applied_ = now;
+        valid_ = true;
+        return true;
+    }
+    void Set(const std::string& now) {
+        applied_ = now;
+        valid_ = true;
+    }
+
+   private:
+    std::string applied_;
+    bool valid_ = false;
+};
+
+class FrameBinder : public Binder {
+   public:
+    FrameBinder(form::Frame& m, QGroupBox* w) : m_(m), w_(w) {}
+    void Refresh() override {
+        state_.Sync(w_, m_);
+        if (caption_.Changed(m_.Caption)) w_->setTitle(Q(m_.Caption));
+    }
+
+   private:
+    form::Frame& m_;
+    QGroupBox* w_;
+    CaptionCache caption_;
+    ControlState state_;
+};
+
+class LabelBinder : public Binder {
+   public:
+    LabelBinder(form::Label& m, QLabel* w) : m_(m), w_(w) {}
+    void Refresh() override {
+        state_.Sync(w_, m_);
+        if (caption_.Changed(m_.Caption)) w_->setText(Q(m_.Caption));
+    }
+
+   private:
+    form::Label& m_;
+    QLabel* w_;
+    CaptionCache caption_;
+    ControlState state_;
+};
+
+class TextBinder : public Binder {
+   public:
+    TextBinder(Binding& b, form::TextBox& m, LineEdit* w) : m_(m), w_(w) {
+        w->on_press = [&b, &m] { b.User([&m] { m.UserClick(); }); };
+        w->on_key = [&b, &m](int code) { b.User([&m, code] { m.UserKeyPress(code); }); };
+        w->on_focus_out = [&b, &m] { b.User([&m] { m.UserLostFocus(); }); };
+        // Typing changes the model's text and raises nothing by itself.
+        QObject::connect(w, &QLineEdit::textEdited, w, [this, &b](const QString& t) {
+            b.User([this, &t] {
+                m_.Text = t.toStdString();
+                text_.Set(m_.Text);
+            });
+        });
+    }
+    void Refresh() override {
+        state_.Sync(w_, m_);
+        if (text_.Changed(m_.Text)) {
+            QSignalBlocker block(w_);
+            w_->setText(Q(m_.Text));
+        }
+    }
+
+   private:
+    form::TextBox& m_;
+    LineEdit* w_;
+    CaptionCache text_;
+    ControlState state_;
+};
+
+class ButtonBinder : public Binder {
+   public:
+    ButtonBinder(Binding& b, form::CommandButton& m, QPushButton* w) : m_(m), w_(w) {
+        QObject::connect(w, &QPushButton::clicked, w, [&b, &m] { b.User([&m] { m.UserClick(); }); });
+    }
+    void Refresh() override {
+        state_.Sync(w_, m_);
+        if (caption_.Changed(m_.Caption)) w_->setText(Q(m_.Caption));
+    }
+
+   private:
+    form::CommandButton& m_;
+    QPushButton* w_;
+    CaptionCache caption_;
+    ControlState state_;
+};
+
+class OptionBinder : public Binder {
+   public:
+    OptionBinder(Binding& b, form::OptionButton& m, QRadioButton* w) : m_(m), w_(w) {
+        // The model keeps the group exclusive; Qt's own exclusivity would
+        // change the other buttons behind the model's back.
+        w->setAutoExclusive(false);
+        QObject::connect(w, &QRadioButton::clicked, w, [&b, &m] { b.User([&m] { m.UserClick(); }); });
+    }
+    void Refresh() override {
+        state_.Sync(w_, m_);
+        if (caption_.Changed(m_.Caption)) w_->setText(Q(m_.Caption));
+        if (w_->isChecked() != m_.Value()) {
+            QSignalBlocker block(w_);
+            w_->setChecked(m_.Value());
+        }
+    }
+
+   private:
+    form::OptionButton& m_;
+    QRadioButton* w_;
+    CaptionCache caption_;
+    ControlState state_;
+};
+
+class CheckBinder : public Binder {
+   public:
+    CheckBinder(Binding& b, form::CheckBox& m, QCheckBox* w) : m_(m), w_(w) {
+        QObject::connect(w, &QCheckBox::clicked, w, [&b, &m] { b.User([&m] { m.UserClick(); }); });
+    }
+    void Refresh() override {
+        state_.Sync(w_, m_);
+        if (caption_.Changed(m_.Caption)) w_->setText(Q(m_.Caption));
+        const Qt::CheckState want =
+            m_.Value() == 0 ? Qt::Unchecked : (m_.Value() == 1 ? Qt::Checked : Qt::PartiallyChecked);
+        if (w_->checkState() != want) {
+            QSignalBlocker block(w_);
+            w_->setCheckState(want);
+        }
+    }
+
+   private:
+    form::CheckBox& m_;
+    QCheckBox* w_;
+    CaptionCache caption_;
+    ControlState state_;
+};
+
+class ScrollBinder : public Binder {
+   public:
+    ScrollBinder(Binding& b, form::ScrollBar& m, QScrollBar* w) : m_(m), w_(w) {
+        // Arrows, page clicks, keys and the wheel commit a position at once;
+        // a drag scrolls while it lasts and commits where it ends.
+        QObject::connect(w, &QScrollBar::valueChanged, w, [&b, &m, w](int v) {
+            if (b.refreshing() || w->isSliderDown()) return;
+            b.User([&m, v] { m.UserChange(v); });
+        });
+        QObject::connect(w, &QScrollBar::sliderMoved, w, [&b, &m](int v) {
+            if (b.refreshing()) return;
+            b.User([&m, v] { m.UserScroll(v); });
+        });
+        QObject::connect(w, &QScrollBar::sliderReleased, w, [&b, &m, w] {
+            b.User([&m, w] { m.UserChange(w->value()); });
+        });
+    }
+    void Refresh() override {
+        state_.Sync(w_, m_);
+        if (w_->minimum() != m_.Min() || w_->maximum() != m_.Max()) {
+            QSignalBlocker block(w_);
+            w_->setRange(m_.Min(), m_.Max());
+        }
+        if (w_->value() != m_.Value()) {
+            QSignalBlocker block(w_);
+            w_->setValue(m_.Value());
+        }
+    }
+
+   private:
+    form::ScrollBar& m_;
+    QScrollBar* w_;
+    ControlState state_;
+};
+
+class ComboBinder : public Binder {
+   public:
+    ComboBinder(Binding& b, form::ComboBox& m, QComboBox* w) : m_(m), w_(w) {
+        QObject::connect(w, &QComboBox::activated, w, [&b, &m](int i) { b.User([&m, i] { m.UserSelect(i); }); });
+    }
+    void Refresh() override {
+        state_.Sync(w_, m_);
+        if (!items_valid_ || items_ != m_.items) {
+            QSignalBlocker block(w_);
+            w_->clear();
+            for (const std::string& item : m_.items) w_->addItem(Q(item));
+            items_ = m_.items;
+            items_valid_ = true;
+        }
+        if (w_->currentIndex() != m_.ListIndex()) {
+            QSignalBlocker block(w_);
+            w_->setCurrentIndex(m_.ListIndex());
+        }
+    }
+
+   private:
+    form::ComboBox& m_;
+    QComboBox* w_;
+    std::vector<std::string> items_;
+    bool items_valid_ = false;
+    ControlState state_;
+};
+
+// The grid: the model's row 0 is the header, its column 0 the axis. The
+// widget shows row 0 in its own fixed header and the data rows below it, so
+// widget row r is model row r + 1. Only the data column can be selected.
+class GridBinder : public Binder {
+   public:
+    GridBinder(Binding& b, form::Grid& m, QTableWidget* w) : b_(b), m_(m), w_(w) {
+        w->setColumnCount(form::Grid::Cols);
+        w->verticalHeader()->hide();
+        w->setSelectionMode(QAbstractItemView::SingleSelection);
+        w->setSelectionBehavior(QAbstractItemView::SelectItems);
+        w->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        w->setTabKeyNavigation(false);
+        // The top row is the model's: Qt must not scroll on its own when the
+        // current cell moves.
+        w->setAutoScroll(false);
+        w->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+        w->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        w->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+        QObject::connect(w, &QTableWidget::currentCellChanged, w, [this](int row, int col, int, int) {
+            if (b_.refreshing() || row < 0 || col < 1) return;
+            b_.User([this, row, col] {
+                m_.UserSelect(row + 1, col);
+                // A cursor moved out of view scrolls the grid, which the grid
+                // reports as the user's scrolling.
+                if (m_.Row < m_.TopRow) m_.UserScroll(m_.Row);
+                else if (m_.Row > m_.TopRow + kGridVisibleRows - 1) m_.UserScroll(m_.Row - kGridVisibleRows + 1);
+            });
+        });
+        QObject::connect(w, &QTableWidget::cellClicked, w, [this](int row, int col) {
+            if (col < 1) return;
+            b_.User([this, row, col] { m_.UserClick(row + 1, col); });
+        });
+        QObject::connect(w->verticalScrollBar(), &QScrollBar::valueChanged, w, [this](int v) {
+            if (b_.refreshing()) return;
+            b_.User([this, v] { m_.UserScroll(v + 1); });
+        });
+    }
+
+    void Refresh() override {
+        state_.Sync(w_, m_);
+        QSignalBlocker block(w_);
+        const int data_rows = std::max(m_.Rows() - 1, 0);
+        if (w_->rowCount() != data_rows) Rebuild(data_rows);
+        for (int c = 0; c < form::Grid::Cols; ++c)
+            if (header_[c].Changed(m_.Cell(0, c))) w_->horizontalHeaderItem(c)->setText(Q(m_.Cell(0, c)));
+        for (int r = 0; r < data_rows; ++r)
+            for (int c = 0; c < form::Grid::Cols; ++c) {
+                const std::string& text = m_.Cell(r + 1, c);
+                if (cells_[static_cast<std::size_t>(r * form::Grid::Cols + c)].Changed(text))
+                    w_->item(r, c)->setText(Q(text));
+            }
+        // The cursor as last applied: the user's moves reach the model first,
+        // so the widget never differs from what was applied.
+        const int want_row = m_.Row >= 1 ? m_.Row - 1 : -1;
+        const int want_col = m_.Row >= 1 ? m_.Col : -1;
+        if (want_row != row_ || want_col != col_) {
+            w_->setCurrentCell(want_row, want_col);
+            row_ = want_row;
+            col_ = want_col;
+        }
+        // The top row against the scroll bar itself: before the grid is laid
+        // out its range is empty and clamps what it is given. The view scrolls
+        // through the bar's signal, so that one is not blocked; the refreshing
+        // flag keeps it from reaching the model.
+        QScrollBar* bar = w_->verticalScrollBar();
+        if (bar->value() != m_.TopRow - 1) bar->setValue(m_.TopRow - 1);
+    }
+
+   private:
+    void Rebuild(int data_rows) {
+        w_->setRowCount(data_rows);
+        row_ = col_ = -2;
+        cells_.assign(static_cast<std::size_t>(data_rows * form::Grid::Cols), CaptionCache{});
+        header_[0] = header_[1] = CaptionCache{};
+        for (int c = 0; c < form::Grid::Cols; ++c)
+            if (!w_->horizontalHeaderItem(c)) w_->setHorizontalHeaderItem(c, new QTableWidgetItem);
+        const QPalette pal = w_->palette();
+        for (int r = 0; r < data_rows; ++r) {
+            // Axis cells are not enabled: neither the mouse nor the arrow
+            // keys can make one current, as in the grid this one stands for.
+            auto* axis = new QTableWidgetItem;
+            axis->setFlags(Qt::NoItemFlags);
+            axis->setTextAlignment(Qt::AlignCenter);
+            axis->setBackground(pal.color(QPalette::Button));
+            axis->setForeground(pal.color(QPalette::ButtonText));
+            w_->setItem(r, 0, axis);
+            auto* data = new QTableWidgetItem;
+            data->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            data->setTextAlignment(Qt::AlignCenter);
+            w_->setItem(r, 1, data);
+        }
+    }
+
+    Binding& b_;
+    form::Grid& m_;
+    QTableWidget* w_;
+    std::vector<CaptionCache> cells_;
+    CaptionCache header_[form::Grid::Cols];
+    int row_ = -2, col_ = -2;
+    ControlState state_;
+};
+
+class SliderBinder : public Binder {
+   public:
+    SliderBinder(Binding& b, form::Slider& m, QSlider* w) : m_(m), w_(w) {
+        QObject::connect(w, &QSlider::valueChanged, w, [&b, &m](int v) {
+            if (b.refreshing()) return;
+            b.User([&m, v] { m.UserMove(v); });
+        });
+    }
+    void Refresh() override {
+        state_.Sync(w_, m_);
+        QSignalBlocker block(w_);
+        if (w_->minimum() != m_.Min || w_->maximum() != m_.Max) w_->setRange(m_.Min, m_.Max);
+        if (w_->value() != m_.Value()) w_->setValue(m_.Value());
+    }
+
+   private:
+    form::Slider& m_;
+    QSlider* w_;
+    ControlState state_;
+};
+
+class ProgressBinder : public Binder {
+   public:
+    ProgressBinder(form::ProgressBar& m, QProgressBar* w) : m_(m), w_(w) {}
+    void Refresh() override {
+        state_.Sync(w_, m_);
+        if (w_->minimum() != m_.Min || w_->maximum() != m_.Max) w_->setRange(m_.Min, m_.Max);
+        if (w_->value() != m_.Value) w_->setValue(m_.Value);
+    }
+
+   private:
+    form::ProgressBar& m_;
+    QProgressBar* w_;
+    ControlState state_;
+};
+
+class PictureBinder : public Binder {
+   public:
+    PictureBinder(form::PictureBox& m, QWidget* w) : m_(m), w_(w) {}
+    void Refresh() override { state_.Sync(w_, m_); }
+
+   private:
+    form::PictureBox& m_;
+    QWidget* w_;
+    ControlState state_;
+};
+
+class LineBinder : public Binder {
+   public:
+    LineBinder(form::Line& m, DialFace* face, int part) : m_(m), face_(face), part_(part) {}
+    void Refresh() override {
+        if (valid_ && m_.X1 == x1_ && m_.Y1 == y1_ && m_.X2 == x2_ && m_.Y2 == y2_ && m_.Visible == visible_) return;
+        x1_ = m_.X1, y1_ = m_.Y1, x2_ = m_.X2, y2_ = m_.Y2, visible_ = m_.Visible, valid_ = true;
+        face_->SetNeedleLine(part_, QLineF(x1_, y1_, x2_, y2_), visible_);
+    }
+
+   private:
+    form::Line& m_;
+    DialFace* face_;
+    int part_;
+    float x1_ = 0, y1_ = 0, x2_ = 0, y2_ = 0;
+    bool visible_ = true, valid_ = false;
+};
+
+class ShapeBinder : public Binder {
+   public:
+    ShapeBinder(form::Shape& m, BarFace* face) : m_(m), face_(face) {}
+    void Refresh() override {
+        if (valid_ && m_.Height == height_ && m_.Visible == visible_) return;
+        height_ = m_.Height, visible_ = m_.Visible, valid_ = true;
+        face_->SetBar(height_, visible_);
+    }
+
+   private:
+    form::Shape& m_;
+    BarFace* face_;
+    float height_ = 0;
+    bool visible_ = true, valid_ = false;
+};
+
+class TimerBinder : public Binder {
+   public:
+    TimerBinder(form::Timer& m, QTimer* t) : m_(m), t_(t) {}
+    void Refresh() override {
+        if (t_->interval() != m_.Interval) t_->setInterval(m_.Interval);
+        // Until the window starts it, the timer stays off whatever the model says.
+        if (!t_->property(kArmed).toBool()) return;
+        if (t_->isActive() != m_.Enabled) m_.Enabled ? t_->start() : t_->stop();
+    }
+    static constexpr const char* kArmed = "orv_armed";
+
+   private:
+    form::Timer& m_;
+    QTimer* t_;
+};
+
+class CaptionBinder : public Binder {
+   public:
+    CaptionBinder(const std::string& m, QWidget* w) : m_(m), w_(w) {}
+    void Refresh() override {
+        if (caption_.Changed(m_)) w_->setWindowTitle(Q(m_));
+    }
+
+   private:
+    const std::string& m_;
+    QWidget* w_;
+    CaptionCache caption_;
+};
+
+}  // namespace
+
+void Binding::Bind(form::Frame& c, QGroupBox* w) { Add<FrameBinder>(c, w); }
+void Binding::Bind(form::Label& c, QLabel* w) { Add<LabelBinder>(c, w); }
+void Binding::Bind(form::TextBox& c, LineEdit* w) { Add<TextBinder>(*this, c, w); }
+void Binding::Bind(form::CommandButton& c, QPushButton* w) { Add<ButtonBinder>(*this, c, w); }
+void Binding::Bind(form::OptionButton& c, QRadioButton* w) { Add<OptionBinder>(*this, c, w); }
+void Binding::Bind(form::CheckBox& c, QCheckBox* w) { Add<CheckBinder>(*this, c, w); }
+void Binding::Bind(form::ScrollBar& c, QScrollBar* w) { Add<ScrollBinder>(*this, c, w); }
+void Binding::Bind(form::ComboBox& c, QComboBox* w) { Add<ComboBinder>(*this, c, w); }
+void Binding::Bind(form::Grid& c, QTableWidget* w) { Add<GridBinder>(*this, c, w); }
+void Binding::Bind(form::Slider& c, QSlider* w) { Add<SliderBinder>(*this, c, w); }
+void Binding::Bind(form::ProgressBar& c, QProgressBar* w) { Add<ProgressBinder>(c, w); }
+void Binding::Bind(form::PictureBox& c, QWidget* w) { Add<PictureBinder>(c, w); }
+void Binding::Bind(form::Line& c, DialFace* face, int part) { Add<LineBinder>(c, face, part); }
+void Binding::Bind(form::Shape& c, BarFace* face) { Add<ShapeBinder>(c, face); }
+void Binding::Bind(form::Timer& c, QTimer* t) { Add<TimerBinder>(c, t); }
+void Binding::BindCaption(const std::string& caption, QWidget* window) { Add<CaptionBinder>(caption, window); }
+
+void Binding::ArmTimer(QTimer* t) { t->setProperty(TimerBinder::kArmed, true); }
+
+void Binding::User(const std::function<void()>& action) {
+    if (closed_) return;
+    action();
+    Refresh();
+}
+
+void Binding::Refresh() {
+    if (closed_) return;
+    // A user event can arrive while widgets are being set (disabling the
+    // focused text box moves the focus and raises LostFocus); its changes are
+    // picked up by another pass.
+    if (refreshing_) {
+        again_ = true;
+        return;
+    }
+    refreshing_ = true;
+    for (int pass = 0; pass < 3; ++pass) {
+        again_ = false;
+        for (auto& b : binders_) b->Refresh();
+        if (!again_) break;
+    }
+    refreshing_ = false;
+}
+
+}  // namespace orv::app

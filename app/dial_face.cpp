@@ -1,0 +1,241 @@
+#include "app/dial_face.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QRadialGradient>
+#include <cmath>
+
+namespace orv::app {
+
+namespace {
+
+// The needle arithmetic turns degrees into radians with 3.14 for pi; the
+// marks use the same so that they sit under the needle, not beside it.
+constexpr double kNeedlePi = 3.14;
+
+const QColor kMajorMark(245, 245, 240);
+const QColor kMinorMark(240, 176, 48);
+const QColor kLabel(235, 235, 230);
+const QColor kTitle(240, 176, 48);
+const QColor kRedZone(214, 48, 40);
+const QColor kColdZone(60, 130, 220);
+const QColor kNeedle(255, 92, 36);
+
+constexpr double kTickOuter = 79;  // pixels from the pivot
+constexpr double kMajorInner = 70;
+constexpr double kMinorInner = 74.5;
+constexpr double kLabelRadius = 89;
+
+}  // namespace
+
+DialScale EngineSpeedScale() {
+    DialScale s;
+    s.rini = 182, s.rsize = 175, s.maxval = 150;
+    s.at_raw0 = 0, s.per_raw = 0.1;  // raw in 100 rpm, read in 1000 rpm
+    s.first = 0, s.last = 15;
+    s.minor = 0.5, s.major = 1, s.label = 1;
+    s.title = "RPM x1000";
+    s.red = {{12, 15}};
+    return s;
+}
+
+DialScale PressureScale() {
+    DialScale s;
+    s.rini = 184, s.rsize = 170, s.maxval = 50;
+    s.at_raw0 = -1.0, s.per_raw = 0.1;
+    s.first = -1, s.last = 4;
+    s.minor = 0.1, s.major = 0.5, s.label = 1;
+    s.label_origin = -1;
+    s.title = "BAR";
+    return s;
+}
+
+DialScale AirScale() {
+    DialScale s;
+    s.rini = 184, s.rsize = 173, s.maxval = 150;
+    s.at_raw0 = -20, s.per_raw = 1;
+    s.first = -20, s.last = 130;
+    s.minor = 5, s.major = 10, s.label = 30;
+    s.label_origin = -20;
+    s.title = "AIR \u00B0C";
+    s.cold = {{-20, 0}};
+    return s;
+}
+
+DialScale WaterScale() {
+    DialScale s = AirScale();
+    s.title = "WATER \u00B0C";
+    s.red = {{110, 130}};
+    return s;
+}
+
+DialScale AdvanceScale() {
+    DialScale s;
+    // The monitor passes 85 - advance byte: +40 degrees at raw 0, -5 at raw 45.
+    s.rini = 192, s.rsize = 87, s.maxval = 45;
+    s.at_raw0 = 40, s.per_raw = -1;
+    s.first = -5, s.last = 40;
+    s.minor = 1, s.major = 5, s.label = 10;
+    s.title = "ADVANCE \u00B0";
+    return s;
+}
+
+namespace {
+
+// Screen angle (radians, clockwise, y down) of a read value.
+double AngleOf(const DialScale& s, double value) {
+    double raw = (value - s.at_raw0) / s.per_raw;
+    double deg = raw * s.rsize / s.maxval + s.rini;
+    return (deg - 360) * kNeedlePi / 180;
+}
+
+QPointF Polar(QPointF pivot, double r, double a) { return pivot + QPointF(r * std::cos(a), r * std::sin(a)); }
+
+// Marks counted in whole steps from `origin`, so rounding never drops the
+// last one; only those on the scale are drawn.
+template <typename F>
+void ForEachStep(const DialScale& s, double origin, double step, F f) {
+    const int lo = static_cast<int>(std::ceil((s.first - origin) / step - 1e-6));
+    const int hi = static_cast<int>(std::floor((s.last - origin) / step + 1e-6));
+    for (int k = lo; k <= hi; ++k) f(origin + k * step);
+}
+
+bool OnStep(double v, double first, double step) {
+    double q = (v - first) / step;
+    return std::abs(q - std::round(q)) < 1e-6;
+}
+
+void PaintZone(QPainter& p, const DialScale& s, QPointF pivot, std::pair<double, double> zone, QColor colour) {
+    double a0 = AngleOf(s, zone.first), a1 = AngleOf(s, zone.second);
+    QPainterPath band;
+    const int steps = 24;
+    for (int k = 0; k <= steps; ++k) {
+        QPointF pt = Polar(pivot, kTickOuter, a0 + (a1 - a0) * k / steps);
+        k == 0 ? band.moveTo(pt) : band.lineTo(pt);
+    }
+    for (int k = steps; k >= 0; --k) band.lineTo(Polar(pivot, kTickOuter - 4.5, a0 + (a1 - a0) * k / steps));
+    band.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawPath(band);
+}
+
+}  // namespace
+
+DialFace::DialFace(DialScale scale, QSize size, QWidget* parent) : QWidget(parent), scale_(std::move(scale)), size_(size) {
+    setFixedSize(size_);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void DialFace::SetNeedleLine(int part, QLineF twips, bool visible) {
+    if (part < 0 || part > 2) return;
+    parts_[part].px = QLineF(twips.p1() / kTwipsPerPixel, twips.p2() / kTwipsPerPixel);
+    parts_[part].visible = visible;
+    update();
+}
+
+QLineF DialFace::NeedleLine(int part) const { return parts_[part].px; }
+
+double DialFace::ScaleAngle(double value) const { return AngleOf(scale_, value); }
+
+void DialFace::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    // The face never changes: painted once into a pixmap, the needle on top.
+    const qreal dpr = devicePixelRatioF();
+    QPixmap cached;
+    if (!cache_.isNull() && cache_.devicePixelRatio() == dpr) {
+        cached = cache_;
+    } else {
+        cached = QPixmap(size_ * dpr);
+        cached.setDevicePixelRatio(dpr);
+        QPainter fp(&cached);
+        PaintFace(fp);
+        fp.end();
+        cache_ = cached;
+    }
+    p.drawPixmap(0, 0, cached);
+    PaintNeedle(p);
+}
+
+void DialFace::PaintFace(QPainter& p) const {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    const QRectF r(0, 0, size_.width(), size_.height());
+    const QPointF pivot(kPivotX, kPivotY);
+
+    p.fillRect(r, QColor(24, 26, 30));
+    QRadialGradient glow(pivot, size_.width() * 0.62);
+    glow.setColorAt(0, QColor(46, 50, 58));
+    glow.setColorAt(1, QColor(16, 17, 20));
+    p.setPen(QPen(QColor(92, 96, 104), 1.2));
+    p.setBrush(glow);
+    p.drawRoundedRect(r.adjusted(0.6, 0.6, -0.6, -0.6), 7, 7);
+
+    const DialScale& s = scale_;
+    if (s.cold) PaintZone(p, s, pivot, *s.cold, kColdZone);
+    if (s.red) PaintZone(p, s, pivot, *s.red, kRedZone);
+
+    p.setBrush(Qt::NoBrush);
+    ForEachStep(s, s.first, s.minor, [&](double v) {
+        if (OnStep(v, s.first, s.major)) return;
+        double a = AngleOf(s, v);
+        p.setPen(QPen(kMinorMark, 1.0, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(Polar(pivot, kMinorInner, a), Polar(pivot, kTickOuter, a));
+    });
+    ForEachStep(s, s.first, s.major, [&](double v) {
+        double a = AngleOf(s, v);
+        p.setPen(QPen(kMajorMark, 1.8, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(Polar(pivot, kMajorInner, a), Polar(pivot, kTickOuter, a));
+    });
+
+    QFont numbers = font();
+    numbers.setPixelSize(9);
+    numbers.setBold(true);
+    p.setFont(numbers);
+    p.setPen(kLabel);
+    ForEachStep(s, s.label_origin, s.label, [&](double v) {
+        QPointF c = Polar(pivot, kLabelRadius, AngleOf(s, v));
+        QString text = QString::number(v, 'f', s.label_decimals);
+        if (std::abs(v) < 1e-9) text = "0";
+        QRectF box(c.x() - 14, c.y() - 6, 28, 12);
+        p.drawText(box, Qt::AlignCenter, text);
+    });
+
+    QFont title = font();
+    title.setPixelSize(9);
+    title.setLetterSpacing(QFont::AbsoluteSpacing, 0.6);
+    p.setFont(title);
+    p.setPen(kTitle);
+    // Inside the arc, above the hub; the quarter dial keeps its lower left free.
+    const bool quarter = s.rsize < 120;
+    QRectF title_box = quarter ? QRectF(6, pivot.y() + 3, pivot.x() - 34, 14) : QRectF(pivot.x() - 45, pivot.y() - 40, 90, 14);
+    p.drawText(title_box, quarter ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter, s.title);
+}
+
+void DialFace::PaintNeedle(QPainter& p) const {
+    p.setRenderHint(QPainter::Antialiasing);
+    const Part& hand = parts_[0];
+    const Part& f1 = parts_[1];
+    const Part& f2 = parts_[2];
+    if (f1.visible && f2.visible) {
+        QPolygonF needle({f1.px.p1(), f1.px.p2(), f2.px.p2(), f2.px.p1()});
+        p.setPen(QPen(kNeedle, 1.1));
+        p.setBrush(kNeedle);
+        p.drawPolygon(needle);
+    }
+    if (hand.visible) {
+        p.setPen(QPen(kNeedle, 1.6, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(hand.px);
+    }
+    // The hub covers the pivot, as on a real instrument.
+    const QPointF pivot(kPivotX, kPivotY);
+    QRadialGradient hub(pivot - QPointF(1, 1), 5);
+    hub.setColorAt(0, QColor(150, 150, 156));
+    hub.setColorAt(1, QColor(40, 40, 44));
+    p.setPen(QPen(QColor(20, 20, 22), 0.8));
+    p.setBrush(hub);
+    p.drawEllipse(pivot, 4.5, 4.5);
+}
+
+}  // namespace orv::app

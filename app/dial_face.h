@@ -1,0 +1,75 @@
+#pragma once
+// A gauge face: the painted dial with its scale, and the needle the model's
+// three lines describe. The needle is drawn exactly where the lines are; the
+// scale is laid out with the same angle arithmetic the needle uses, so a
+// reading points at its own mark.
+#include <QLineF>
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <optional>
+#include <utility>
+
+namespace orv::app {
+
+struct DialScale {
+    // Needle arithmetic, as the monitor calls it: raw 0 sits at `rini`
+    // degrees, raw `maxval` at `rini + rsize`.
+    double rini = 180, rsize = 180, maxval = 100;
+    // What the numbers read: value = at_raw0 + raw * per_raw.
+    double at_raw0 = 0, per_raw = 1;
+    double first = 0, last = 100;  // scale ends, in read values
+    double minor = 5, major = 10, label = 20;
+    double label_origin = 0;  // numbers at label_origin + k * label
+    int label_decimals = 0;
+    QString title;
+    std::optional<std::pair<double, double>> red;   // read values
+    std::optional<std::pair<double, double>> cold;  // read values
+};
+
+// The five dials of the window, in gauge order (rpm, pressure, air, water, advance).
+DialScale EngineSpeedScale();
+DialScale PressureScale();
+DialScale AirScale();
+DialScale WaterScale();
+DialScale AdvanceScale();
+
+class DialFace : public QWidget {
+   public:
+    // Twips per pixel at the design resolution; the model works in twips.
+    static constexpr double kTwipsPerPixel = 15.0;
+    static constexpr double kPivotX = 1480 / kTwipsPerPixel, kPivotY = 1440 / kTwipsPerPixel;
+
+    DialFace(DialScale scale, QSize size, QWidget* parent = nullptr);
+
+    // Line 0 is the centre line (rpmhand), 1 and 2 the flanks (line1, line2);
+    // end points in twips, as the model holds them.
+    void SetNeedleLine(int part, QLineF twips, bool visible);
+    QLineF NeedleLine(int part) const;  // pixels
+    bool NeedleVisible(int part) const { return parts_[part].visible; }
+    const DialScale& scale() const { return scale_; }
+    // Screen angle (radians, clockwise from pointing right) of the scale
+    // mark for a read value.
+    double ScaleAngle(double value) const;
+
+    QSize sizeHint() const override { return size_; }
+
+   protected:
+    void paintEvent(QPaintEvent*) override;
+
+   private:
+    struct Part {
+        QLineF px;
+        bool visible = true;
+    };
+    void PaintFace(class QPainter& p) const;
+    void PaintNeedle(QPainter& p) const;
+
+    DialScale scale_;
+    QSize size_;
+    std::array<Part, 3> parts_{};
+    QPixmap cache_;
+};
+
+}  // namespace orv::app

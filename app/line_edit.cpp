@@ -1,0 +1,37 @@
+#include "app/line_edit.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace orv::app {
+
+int KeyCode(const QKeyEvent& event) {
+    if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) return 13;
+    const QString text = event.text();
+    if (text.isEmpty()) return 0;
+    const char16_t c = text.at(0).unicode();
+    // The console works in single-byte characters; others arrive as '?'.
+    return c < 256 ? c : '?';
+}
+
+void LineEdit::mousePressEvent(QMouseEvent* e) {
+    QLineEdit::mousePressEvent(e);
+    if (on_press && e->button() == Qt::LeftButton) on_press();
+}
+
+void LineEdit::keyPressEvent(QKeyEvent* e) {
+    QLineEdit::keyPressEvent(e);
+    const int code = KeyCode(*e);
+    if (code != 0 && on_key) on_key(code);
+}
+
+void LineEdit::focusOutEvent(QFocusEvent* e) {
+    QLineEdit::focusOutEvent(e);
+    // Switching to another application or opening a menu is no LostFocus:
+    // the control still has the focus inside the window.
+    if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason) return;
+    if (on_focus_out) on_focus_out();
+}
+
+}  // namespace orv::app

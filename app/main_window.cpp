@@ -1,0 +1,495 @@
+#include "app/main_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <stdexcept>
+#include <variant>
+
+#include "app/bar_face.h"
+#include "app/dial_face.h"
+#include "app/line_edit.h"
+#include "core/shell/main_page.h"
+
+namespace orv::app {
+
+namespace {
+
+constexpr QSize kHalfDial(196, 114);
+constexpr QSize kQuarterDial(147, 114);
+constexpr int kThrottleFullScale = 185;  // 2775 twips
+constexpr int kInjectorFullScale = 97;   // 1455 twips
+constexpr int kGridColumnWidth = 44;
+constexpr int kGridRowHeight = 17;
+constexpr int kGridHeaderHeight = 19;
+constexpr int kValueBoxWidth = 48;
+
+template <typename... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+template <typename... F>
+Overloaded(F...) -> Overloaded<F...>;
+
+// The dial each gauge face carries.
+DialScale ScaleOf(const std::string& face) {
+    if (face == "Picture4") return EngineSpeedScale();
+    if (face == "Picture5") return PressureScale();
+    if (face == "Picture6") return AirScale();
+    if (face == "Picture7") return WaterScale();
+    return AdvanceScale();
+}
+
+// "datatable(3)": the form's name for member 3 of a control array.
+std::string Indexed(const char* name, int i) {
+    std::string s = name;
+    s += '(';
+    s += std::to_string(i);
+    s += ')';
+    return s;
+}
+
+int NeedlePart(const std::string& name) {
+    if (name.rfind("rpmhand", 0) == 0) return 0;
+    return name.rfind("line1", 0) == 0 ? 1 : 2;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Main_Page& console, QWidget* parent)
+    : QMainWindow(parent), console_(console), binding_(std::make_unique<Binding>()) {
+    setObjectName("Main_Page");
+    auto* central = new QWidget(this);
+    central->setObjectName("central");
+    setCentralWidget(central);
+    ApplyLook();
+    CreateControls();
+    LayOut();
+
+    binding_->BindCaption(console_.form.Caption, this);
+    binding_->Bind(console_.form.Timer1, &timer_);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+
+    // Every notification of the port reaches the console first, then the window.
+    console_on_comm_ = console_.MSComm1.on_comm;
+    console_.MSComm1.on_comm = [this](CommEvent e) {
+        if (console_on_comm_) console_on_comm_(e);
+        binding_->Refresh();
+    };
+}
+
+MainWindow::~MainWindow() {
+    timer_.stop();
+    console_.MSComm1.on_comm = console_on_comm_;
+    // Widgets going away move the focus about; none of that is the user's.
+    binding_->Close();
+    delete takeCentralWidget();
+}
+
+void MainWindow::Refresh() { binding_->Refresh(); }
+
+void MainWindow::StartTimer() {
+    Binding::ArmTimer(&timer_);
+    binding_->Refresh();
+}
+
+void MainWindow::Tick() {
+    console_.Timer1_Timer();
+    binding_->Refresh();
+}
+
+QWidget* MainWindow::Control(const std::string& name) const {
+    auto it = widgets_.find(name);
+    return it == widgets_.end() ? nullptr : it->second;
+}
+
+void MainWindow::CreateControls() {
+    form::Form& f = console_.form;
+    Binding& b = *binding_;
+    auto parent_of = [this](const std::string& name) -> QWidget* {
+        if (name.empty()) return centralWidget();
+        QWidget* w = Control(name);
+        if (!w) throw std::logic_error("frame " + name + " comes after its controls");
+        return w;
+    };
+
+    // Widgets first, in the form's order (a frame before what it holds)...
+    for (const form::Form::Entry& e : f.Controls()) {
+        QWidget* parent = parent_of(e.parent);
+        QWidget* made = std::visit(
+            Overloaded{
+                [&](form::Frame* c) -> QWidget* {
+                    auto* w = new QGroupBox(parent);
+                    b.Bind(*c, w);
+                    return w;
+                },
+                [&](form::Label* c) -> QWidget* {
+                    auto* w = new QLabel(parent);
+                    b.Bind(*c, w);
+                    return w;
+                },
+                [&](form::PictureBox* c) -> QWidget* {
+                    QWidget* w;
+                    if (e.name == "Picture8")
+                        w = new BarFace(kThrottleFullScale, 46, QColor(62, 196, 109), "TPS", parent);
+                    else if (e.name == "Injector1" || e.name == "Injector2")
+                        w = new BarFace(kInjectorFullScale, 46, QColor(240, 176, 48), "DUTY", parent);
+                    else
+                        w = new DialFace(ScaleOf(e.name), e.name == "Advancer" ? kQuarterDial : kHalfDial, parent);
+                    b.Bind(*c, w);
+                    return w;
+                },
+                [&](form::TextBox* c) -> QWidget* {
+                    auto* w = new LineEdit(parent);
+                    // The style sheet paints every pixel of a text box (a solid
+                    // background and border, no padding or margin, which would
+                    // make Qt drop this): a new reading repaints the box alone,
+                    // not the panel behind it.
+                    w->setAttribute(Qt::WA_OpaquePaintEvent);
+                    b.Bind(*c, w);
+                    return w;
+                },
+                [&](form::CommandButton* c) -> QWidget* {
+                    auto* w = new QPushButton(parent);
+                    w->setAutoDefault(false);
+                    b.Bind(*c, w);
+                    return w;
+                },
+                [&](form::OptionButton* c) -> QWidget* {
+                    auto* w = new QRadioButton(parent);
+                    b.Bind(*c, w);
+                    return w;
+                },
+                [&](form::CheckBox* c) -> QWidget* {
+                    auto* w = new QCheckBox(parent);
+                    b.Bind(*c, w);
+                    return w;
+                },
+                [&](form::ScrollBar* c) -> QWidget* {
+                    auto* w = new QScrollBar(Qt::Horizontal, parent);
+                    b.Bind(*c, w);
+                    return w;
+                },
+                [&](form::ComboBox* c) -> QWidget* {
+                    auto* w = new QComboBox(parent);
+                    b.Bind(*c, w);
+                    return w;
+                },
+                [&](form::Grid* c) -> QWidget* {
+                    auto* w = new QTableWidget(parent);
+                    b.Bind(*c, w);
+                    return w;
+                },
+                [&](form::Slider* c) -> QWidget* {
+                    auto* w = new QSlider(Qt::Horizontal, parent);
+                    b.Bind(*c, w);
+                    return w;
+                },
+                [&](form::ProgressBar* c) -> QWidget* {
+                    auto* w = new QProgressBar(parent);
+                    w->setTextVisible(false);
+                    b.Bind(*c, w);
+                    return w;
+                },
+                // ...needles and bars are drawn by their faces.
+                [&](form::Line* c) -> QWidget* {
+                    auto* face = dynamic_cast<DialFace*>(parent);
+                    if (!face) throw std::logic_error(e.name + " is not on a dial");
+                    b.Bind(*c, face, NeedlePart(e.name));
+                    return nullptr;
+                },
+                [&](form::Shape* c) -> QWidget* {
+                    auto* face = dynamic_cast<BarFace*>(parent);
+                    if (!face) throw std::logic_error(e.name + " is not on a bar face");
+                    b.Bind(*c, face);
+                    return nullptr;
+                },
+            },
+            e.ref);
+        if (!made) continue;
+        made->setObjectName(QString::fromStdString(e.name));
+        widgets_[e.name] = made;
+    }
+}
+
+void MainWindow::LayOut() {
+    auto W = [this](const std::string& name) {
+        QWidget* w = Control(name);
+        if (!w) throw std::logic_error("no control " + name);
+        return w;
+    };
+    auto frame = [&](const std::string& name) { return static_cast<QGroupBox*>(W(name)); };
+    auto grid_in = [](QWidget* frame_widget) {
+        auto* g = new QGridLayout(frame_widget);
+        g->setContentsMargins(7, 12, 7, 6);
+        g->setHorizontalSpacing(6);
+        g->setVerticalSpacing(4);
+        return g;
+    };
+    auto value_box = [&](const std::string& name, int width = kValueBoxWidth) {
+        QWidget* w = W(name);
+        w->setFixedWidth(width);
+        return w;
+    };
+    auto row = [](std::initializer_list<QWidget*> ws, bool stretch = true) {
+        auto* h = new QHBoxLayout;
+        h->setSpacing(4);
+        for (QWidget* w : ws) h->addWidget(w);
+        if (stretch) h->addStretch(1);
+        return h;
+    };
+
+    // Read-outs sit in the dials, under the pivot.
+    for (const char* name : {"rpm", "pressure", "air", "water", "advance"}) {
+        QWidget* w = W(name);
+        w->setProperty("readout", true);
+        w->setGeometry(static_cast<int>(DialFace::kPivotX) - 24, 99, 48, 14);
+        static_cast<LineEdit*>(w)->setAlignment(Qt::AlignCenter);
+        static_cast<LineEdit*>(w)->setFrame(false);
+    }
+
+    // Inputs: four half dials, the throttle bar beside them.
+    {
+        QGridLayout* g = grid_in(frame("Inputs"));
+        g->addWidget(W("Picture4"), 0, 0);
+        g->addWidget(W("Picture5"), 0, 1);
+        g->addWidget(W("Picture6"), 1, 0);
+        g->addWidget(W("Picture7"), 1, 1);
+        auto* tps = new QVBoxLayout;
+        tps->setSpacing(3);
+        tps->addWidget(W("Picture8"), 0, Qt::AlignHCenter);
+        tps->addLayout(row({value_box("tps", 36), W("ltps")}, false));
+        tps->addStretch(1);
+        g->addLayout(tps, 0, 2, 2, 1);
+    }
+
+    // Outputs: the advance dial, then one column per injector bank.
+    {
+        QGridLayout* g = grid_in(frame("Outputs"));
+        W("QUIL_PLUS")->setProperty("title", true);
+        g->addWidget(W("QUIL_PLUS"), 0, 0, Qt::AlignLeft);
+        g->addWidget(W("Advancer"), 1, 0, Qt::AlignTop);
+        auto* info = new QHBoxLayout;
+        info->setSpacing(4);
+        info->addWidget(W("lbattery"));
+        info->addWidget(value_box("batt", 40));
+        info->addSpacing(12);
+        info->addWidget(W("lversion"));
+        info->addWidget(value_box("version", 40));
+        info->addStretch(1);
+        g->addLayout(info, 4, 0, 1, 3);
+        g->setColumnMinimumWidth(0, 160);
+        const char* banks[2][6] = {{"Label4", "Injector1", "bank1", "Label3", "duty1", "lduty1"},
+                                   {"Label5", "Injector2", "bank2", "Label6", "duty2", "lduty2"}};
+        for (int k = 0; k < 2; ++k) {
+            const auto& n = banks[k];
+            g->addWidget(W(n[0]), 0, 1 + k, Qt::AlignHCenter);
+            g->addWidget(W(n[1]), 1, 1 + k, Qt::AlignHCenter | Qt::AlignTop);
+            g->addLayout(row({value_box(n[2], 40), W(n[3])}), 2, 1 + k);
+            g->addLayout(row({value_box(n[4], 40), W(n[5])}), 3, 1 + k);
+        }
+        g->setRowStretch(5, 1);
+    }
+
+    // Settings: the link.
+    {
+        QGridLayout* g = grid_in(frame("Settings"));
+        g->addWidget(W("Connect"), 0, 0);
+        g->addWidget(W("COM"), 0, 1);
+        g->addWidget(W("remote"), 1, 0);
+        g->addWidget(W("Host"), 1, 1);
+        g->addWidget(W("Text3"), 2, 0, 1, 2);
+    }
+
+    // Event Recorder.
+    {
+        QGridLayout* g = grid_in(frame("recorder"));
+        int c = 0;
+        for (const char* name : {"record", "play", "timeadj", "Stop"}) g->addWidget(W(name), 0, c++);
+        g->addWidget(W("timesel"), 1, 0, 1, 4);
+        g->addWidget(W("chrono"), 2, 0, 1, 2);
+        g->addWidget(W("RecStatus"), 2, 2, 1, 2);
+        g->addWidget(W("recfile"), 3, 0, 1, 2);
+        g->addWidget(W("save"), 3, 2);
+        g->addWidget(W("load"), 3, 3);
+        for (const char* name : {"record", "play", "timeadj", "Stop", "save", "load"}) W(name)->setMinimumWidth(44);
+    }
+
+    // Programming: the tables and six frames of settings.
+    {
+        QGroupBox* tables = frame("tables");
+        QGridLayout* g = grid_in(tables);
+        for (int t = 0; t < 5; ++t) {
+            auto* grid = static_cast<QTableWidget*>(W(Indexed("datatable", t)));
+            grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+            grid->horizontalHeader()->setFixedHeight(kGridHeaderHeight);
+            grid->horizontalHeader()->setHighlightSections(false);
+            grid->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
+            grid->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
+            grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+            grid->setColumnWidth(0, kGridColumnWidth);
+            grid->setColumnWidth(1, kGridColumnWidth);
+            grid->setShowGrid(true);
+            grid->setCornerButtonEnabled(false);
+            const int frame_px = 2 * grid->frameWidth();
+            const int bar_px = grid->verticalScrollBar()->sizeHint().width();
+            grid->setFixedSize(2 * kGridColumnWidth + bar_px + frame_px,
+                               kGridHeaderHeight + kGridVisibleRows * kGridRowHeight + frame_px);
+            g->addWidget(grid, 0, t);
+            QWidget* text = W(Indexed("Text1", t));
+            QWidget* bar = W(Indexed("HScroll1", t));
+            text->setFixedWidth(grid->width());
+            bar->setFixedWidth(grid->width());
+            g->addWidget(text, 1, t);
+            g->addWidget(bar, 2, t);
+        }
+        auto* bottom = row({W("bank1mem"), W("bank2mem"), W("IgnMem")});
+        bottom->addWidget(value_box("showtinj1", 44));
+        bottom->addWidget(W("tinj"));
+        bottom->addSpacing(6);
+        bottom->addWidget(value_box("showduty", 36));
+        bottom->addWidget(W("duty"));
+        g->addLayout(bottom, 3, 0, 1, 5);
+        g->setRowStretch(4, 1);
+
+        QGridLayout* e = grid_in(frame("editing"));
+        e->addWidget(W("monitor"), 0, 0);
+        e->addWidget(W("edit"), 0, 1);
+        e->addWidget(W("download"), 1, 0);
+        e->addWidget(W("upload"), 1, 1);
+        e->addWidget(W("ProgressBar1"), 2, 0, 1, 2);
+        W("ProgressBar1")->setFixedHeight(10);
+        e->addWidget(W("mapfile"), 3, 0, 1, 2);
+        e->addWidget(W("loadmem"), 4, 0);
+        e->addWidget(W("savemem"), 4, 1);
+
+        QGridLayout* k = grid_in(frame("Bnk2"));
+        k->addWidget(W("ignsel"), 0, 0);
+        k->addWidget(W("bank2sel"), 0, 1);
+
+        QGridLayout* c = grid_in(frame("common"));
+        c->addWidget(W("cylinder"), 0, 0);
+        c->addWidget(value_box("ncylinder", 36), 0, 1, Qt::AlignRight);
+        c->addWidget(W("cylinsel"), 1, 0, 1, 2);
+        c->addWidget(W("FullSel"), 2, 0, 1, 2);
+        c->addWidget(W("mem1"), 3, 0);
+        c->addWidget(W("mem2"), 3, 1);
+        c->addWidget(W("mem3"), 4, 0);
+        c->addWidget(W("mem4"), 4, 1);
+
+        QGridLayout* a = grid_in(frame("Access"));
+        a->addWidget(W("Label2"), 0, 0);
+        a->addWidget(value_box("TWaterAcc"), 0, 1, Qt::AlignRight);
+        a->addWidget(W("WaterAcc"), 1, 0, 1, 2);
+
+        // A label and its value above the bar that sets it.
+        auto setting = [&](QGridLayout* l, int r, const char* label, const char* value, const char* bar) {
+            l->addWidget(W(label), r, 0);
+            l->addWidget(value_box(value), r, 1, Qt::AlignRight);
+            l->addWidget(W(bar), r + 1, 0, 1, 2);
+        };
+        QGridLayout* ig = grid_in(frame("ignition"));
+        setting(ig, 0, "Label1", "TLimiter", "Limiter");
+        setting(ig, 2, "loadt", "loadtime", "loadtimesel");
+        setting(ig, 4, "window", "windowsize", "windowsel");
+        ig->addWidget(W("ignnormal"), 6, 0);
+        ig->addWidget(W("igninv"), 6, 1);
+
+        QGridLayout* in = grid_in(frame("injection"));
+        setting(in, 0, "rpmsw", "TRPMAcc", "RPMAcc");
+        setting(in, 2, "deltatps", "pdeltatps", "deltasel");
+
+        QGridLayout* p = grid_in(frame("programming"));
+        p->addWidget(tables, 0, 0, 2, 1);
+        auto column = [&](int col, std::initializer_list<const char*> names) {
+            auto* v = new QVBoxLayout;
+            v->setSpacing(6);
+            for (const char* n : names) v->addWidget(W(n));
+            v->addStretch(1);
+            p->addLayout(v, 0, col, 2, 1);
+        };
+        column(1, {"editing", "Bnk2"});
+        column(2, {"common", "Access"});
+        column(3, {"ignition", "injection"});
+        for (int col = 1; col <= 3; ++col) p->setColumnMinimumWidth(col, 178);
+    }
+
+    auto* root = new QVBoxLayout(centralWidget());
+    root->setContentsMargins(6, 4, 6, 6);
+    root->setSpacing(5);
+    auto* top = new QHBoxLayout;
+    top->setSpacing(6);
+    top->addWidget(W("Inputs"));
+    top->addWidget(W("Outputs"));
+    auto* right = new QVBoxLayout;
+    right->setSpacing(5);
+    right->addWidget(W("Settings"));
+    right->addWidget(W("recorder"));
+    right->addStretch(1);
+    top->addLayout(right, 1);
+    root->addLayout(top);
+    root->addWidget(W("programming"));
+    root->addStretch(1);
+}
+
+void MainWindow::ApplyLook() {
+    // Verdana throughout; DejaVu Sans stands in where it is not installed.
+    QFont font("Verdana");
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    setFont(font);
+
+    QPalette pal = palette();
+    const QColor panel(38, 41, 46), base(22, 24, 27), text(228, 228, 224), amber(240, 176, 48);
+    pal.setColor(QPalette::Window, panel);
+    pal.setColor(QPalette::WindowText, text);
+    pal.setColor(QPalette::Base, base);
+    pal.setColor(QPalette::AlternateBase, QColor(30, 32, 36));
+    pal.setColor(QPalette::Text, text);
+    pal.setColor(QPalette::Button, QColor(58, 62, 69));
+    pal.setColor(QPalette::ButtonText, text);
+    pal.setColor(QPalette::Highlight, QColor(208, 138, 26));
+    pal.setColor(QPalette::HighlightedText, QColor(16, 16, 16));
+    pal.setColor(QPalette::ToolTipBase, base);
+    pal.setColor(QPalette::ToolTipText, text);
+    pal.setColor(QPalette::Light, QColor(80, 84, 92));
+    pal.setColor(QPalette::Midlight, QColor(66, 70, 78));
+    pal.setColor(QPalette::Mid, QColor(48, 51, 57));
+    pal.setColor(QPalette::Dark, QColor(24, 25, 28));
+    pal.setColor(QPalette::Shadow, QColor(8, 8, 10));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        pal.setColor(QPalette::Disabled, role, QColor(120, 122, 126));
+    pal.setColor(QPalette::Disabled, QPalette::Base, QColor(32, 34, 38));
+    setPalette(pal);
+
+    setStyleSheet(QStringLiteral(R"(
+        QGroupBox { border: 1px solid #50555e; border-radius: 5px; margin-top: 7px; }
+        QGroupBox::title { subcontrol-origin: margin; left: 9px; padding: 0 3px; color: %1; }
+        QGroupBox::title:disabled { color: #8a7443; }
+        QLineEdit { border: 1px solid #4b5058; background: #16181b; color: #e4e4e0; }
+        QLineEdit:disabled { background: #202226; color: #7a7c80; }
+        QLineEdit[readout="true"] { border: 1px solid #3a3e45; background: #0c0d0f; color: %1; font-weight: bold; font-size: 12px; }
+        QLabel[title="true"] { color: %1; font-weight: bold; font-size: 12px; letter-spacing: 1px; }
+        QPushButton { padding: 2px 6px; }
+        QTableWidget { background: #121417; color: #e4e4e0; gridline-color: #3a3e45; border: 1px solid #4b5058; }
+        QTableWidget::item { padding: 0; }
+        QTableWidget::item:selected { background: #d08a1a; color: #101010; }
+        QHeaderView::section { background: #3a3e45; color: %1; border: 0; border-right: 1px solid #2a2d32;
+                               border-bottom: 1px solid #2a2d32; padding: 0; font-weight: bold; }
+    )")
+                      .arg(amber.name()));
+}
+
+}  // namespace orv::app

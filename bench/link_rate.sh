@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Link-rate benchmark: the real console (offscreen) polls the simulated
+# controller over a pseudo-terminal paced at 19,200 baud, and we measure
+#   - live polls per second (a poll is a 3-byte request and a 10-byte reply,
+#     13 bytes of 10 bits: 19,200 / 130 = 147.7 polls/s at most);
+#     target: at least 95 % of that;
+#   - the console's CPU use over the run (utime + stime from /proc);
+#     target: below 5 % of one core;
+#   - the console's peak resident memory (VmHWM); target: below 80 MB.
+#
+#   bench/link_rate.sh [SECONDS]       default 10; ORV_BUILD_DIR picks the build folder (build-release/)
+# Exit status 0 when every target is met.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath -m -- "${ORV_BUILD_DIR:-$root/build-release}")
+seconds=${1:-10}
+warmup=1
+baud=19200
+
+# Builds what is missing; an existing build folder keeps its own settings.
+build_log=$(mktemp)
+if ! { [ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release; } >"$build_log" 2>&1 ||
+   ! ninja -C "$build" orv-console orv-sim >>"$build_log" 2>&1; then
+    cat "$build_log" >&2
+    rm -f "$build_log"
+    exit 1
+fi
+rm -f "$build_log"
+
+work=$(mktemp -d)
+sim_pid="" console_pid=""
+cleanup() {
+    for pid in $console_pid $sim_pid; do kill "$pid" 2>/dev/null || true; done
+    for pid in $console_pid $sim_pid; do wait "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$build/sim/orv-sim" --baud "$baud" --link "$work/com1" --log "$work/sim.log" \
+    --calibration "$root/samples/sample.map" >"$work/sim.out" 2>"$work/sim.err" &
+sim_pid=$!
+deadline=$((SECONDS + 10))
+until [ -s "$work/sim.out" ]; do
+    [ $SECONDS -lt $deadline ] || { echo "link_rate: orv-sim did not start" >&2; cat "$work/sim.err" >&2; exit 1; }
+    sleep 0.05
+done
+cp "$root/samples/sample.map" "$work/sample.map"
+printf '1,"%s",""\r\n' "$work/sample.map" >"$work/config.dat"
+
+(cd "$work" && QT_QPA_PLATFORM=offscreen exec "$build/app/orv-console") >"$work/console.log" 2>&1 &
+console_pid=$!
+
+polls() { grep -c ' RX 8A 01 03' "$work/sim.log" || true; }
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$console_pid/stat"; }
+now() { date +%s.%N; }
+
+sleep "$warmup"
+kill -0 "$console_pid" 2>/dev/null || { echo "link_rate: the console did not start" >&2; cat "$work/console.log" >&2; exit 1; }
+t0=$(now) p0=$(polls) c0=$(cpu_ticks)
+sleep "$seconds"
+t1=$(now) p1=$(polls) c1=$(cpu_ticks)
+hwm_kb=$(awk '/^VmHWM:/ { print $2 }' "/proc/$console_pid/status")
+
+kill "$console_pid"
+wait "$console_pid" || true
+console_pid=""
+kill "$sim_pid"
+wait "$sim_pid" || true
+sim_pid=""
+stats=$(tail -n1 "$work/sim.out")
+
+awk -v t0="$t0" -v t1="$t1" -v p0="$p0" -v p1="$p1" -v c0="$c0" -v c1="$c1" -v hz="$(getconf CLK_TCK)" \
+    -v hwm="$hwm_kb" -v baud="$baud" -v stats="$stats" '
+function verdict(ok) { return ok ? "PASS" : "FAIL" }
+BEGIN {
+    elapsed = t1 - t0
+    limit = baud / 10 / 13
+    rate = (p1 - p0) / elapsed
+    cpu = 100 * (c1 - c0) / hz / elapsed
+    mem = hwm / 1024
+    ok_rate = rate >= 0.95 * limit; ok_cpu = cpu < 5; ok_mem = mem < 80
+    printf "link rate   %7.1f polls/s  (%.1f %% of %.1f; target >= 95 %%)   %s\n", rate, 100 * rate / limit, limit, verdict(ok_rate)
+    printf "console CPU %7.2f %% of one core  (target < 5 %%)                %s\n", cpu, verdict(ok_cpu)
+    printf "peak RSS    %7.1f MB  (VmHWM; target < 80 MB)                 %s\n", mem, verdict(ok_mem)
+    printf "measured over %.1f s after %d s warm-up; orv-sim: %s\n", elapsed, '"$warmup"', stats
+    exit !(ok_rate && ok_cpu && ok_mem)
+}'

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# A picture of the console at work: the simulated controller on a
+# pseudo-terminal, the console on a virtual 1280 x 800 screen, a few seconds
+# for the gauges to move, then the window saved as PNG.
+#   scripts/screenshot.sh [OUTPUT.png]        default: docs/screenshot.png
+# Builds in build-release/ first (ORV_BUILD_DIR picks another build folder).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-$root/docs/screenshot.png}
+build=$(realpath -m -- "${ORV_BUILD_DIR:-$root/build-release}")
+settle=${ORV_SCREENSHOT_WAIT:-4}
+
+for tool in Xvfb xdotool xwd /usr/bin/convert; do
+    command -v "$tool" >/dev/null || { echo "screenshot: $tool is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
+done
+
+# Builds what is missing; an existing build folder keeps its own settings.
+build_log=$(mktemp)
+if ! { [ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release; } >"$build_log" 2>&1 ||
+   ! ninja -C "$build" orv-console orv-sim >>"$build_log" 2>&1; then
+    cat "$build_log" >&2
+    rm -f "$build_log"
+    exit 1
+fi
+rm -f "$build_log"
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display number nobody uses.
+display=99
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+
+# Waits up to $2 seconds for the command $1 to succeed.
+wait_for() {
+    local deadline=$((SECONDS + $2))
+    until eval "$1"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.1
+    done
+}
+wait_for '[ -e /tmp/.X11-unix/X'"$display"' ]' 10 || { echo "screenshot: Xvfb did not start" >&2; exit 1; }
+
+"$build/sim/orv-sim" --baud 19200 --link "$work/com1" --calibration "$root/samples/sample.map" >"$work/sim.out" 2>&1 &
+pids+=($!)
+wait_for '[ -s "$work/sim.out" ]' 10 || { echo "screenshot: orv-sim did not start" >&2; exit 1; }
+cp "$root/samples/sample.map" "$work/sample.map"
+printf '1,"%s",""\r\n' "$work/sample.map" >"$work/config.dat"
+
+(cd "$work" && DISPLAY=":$display" exec "$build/app/orv-console") >"$work/console.log" 2>&1 &
+pids+=($!)
+wid=""
+find_window() { wid=$(DISPLAY=":$display" xdotool search --onlyvisible --name "ORV Engine Controller" 2>/dev/null | head -n1); [ -n "$wid" ]; }
+wait_for find_window 15 || { echo "screenshot: the console window did not appear" >&2; cat "$work/console.log" >&2; exit 1; }
+
+sleep "$settle"  # the gauges follow the simulated drive cycle
+mkdir -p "$(dirname "$out")"
+DISPLAY=":$display" xwd -silent -id "$wid" | /usr/bin/convert xwd:- png:"$out"
+size=$(/usr/bin/convert "$out" -format '%wx%h' info:)
+echo "screenshot: $out ($size)"
+w=${size%x*} h=${size#*x}
+if [ "$w" -gt 1280 ] || [ "$h" -gt 800 ]; then
+    echo "screenshot: the window does not fit 1280 x 800" >&2
+    exit 1
+fi

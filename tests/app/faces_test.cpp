@@ -1,0 +1,86 @@
+// The dials and bars draw what the model computes: each needle lies on the
+// model's lines and points at the scale mark of its reading, each bar has
+// the model's height, and hidden parts are not drawn.
+#include <cmath>
+#include <numbers>
+
+#include "app/bar_face.h"
+#include "app/dial_face.h"
+#include "window_fixture.h"
+
+namespace orv::app::test {
+namespace {
+
+double AngleOf(QLineF needle) {
+    return std::atan2(needle.p2().y() - needle.p1().y(), needle.p2().x() - needle.p1().x());
+}
+
+// The same direction, whatever turn each angle was counted in.
+double Apart(double a, double b) {
+    double d = std::fmod(std::abs(a - b), 2 * std::numbers::pi);
+    return std::min(d, 2 * std::numbers::pi - d);
+}
+
+TEST_F(WindowTest, EveryNeedlePointsAtTheMarkOfItsReading) {
+    struct Case {
+        const char* face;
+        int gauge;
+        std::uint8_t Main_Page::*live;
+        std::uint8_t raw;
+        double reads;  // what the scale says there
+    };
+    const Case cases[] = {
+        {"Picture4", 0, &Main_Page::live_rpm, 0, 0.0},         {"Picture4", 0, &Main_Page::live_rpm, 75, 7.5},
+        {"Picture4", 0, &Main_Page::live_rpm, 150, 15.0},      {"Picture5", 1, &Main_Page::live_pressure, 10, 0.0},
+        {"Picture5", 1, &Main_Page::live_pressure, 50, 4.0},   {"Picture6", 2, &Main_Page::live_air, 0, -20},
+        {"Picture6", 2, &Main_Page::live_air, 60, 40},         {"Picture7", 3, &Main_Page::live_water, 150, 130},
+        {"Advancer", 4, &Main_Page::live_advance, 85, 40},     {"Advancer", 4, &Main_Page::live_advance, 65, 20},
+        {"Advancer", 4, &Main_Page::live_advance, 40, -5},
+    };
+    for (const Case& c : cases) {
+        console.*c.live = c.raw;
+        console.Show_Gauges();
+        window->Refresh();
+        auto* face = Widget<DialFace>(c.face);
+        const form::Line& hand = console.form.rpmhand[c.gauge];
+        const QLineF drawn = face->NeedleLine(0);
+        EXPECT_NEAR(drawn.x2(), hand.X2 / 15.0, 1e-3) << c.face;
+        EXPECT_NEAR(drawn.y2(), hand.Y2 / 15.0, 1e-3) << c.face;
+        EXPECT_NEAR(drawn.x1(), 1480 / 15.0, 1e-3) << c.face;  // the pivot
+        EXPECT_NEAR(drawn.y1(), 1440 / 15.0, 1e-3) << c.face;
+        EXPECT_LT(Apart(AngleOf(drawn), face->ScaleAngle(c.reads)), 0.002) << c.face << " at " << c.reads;
+        // The flanks meet the centre line at the tip.
+        EXPECT_EQ(face->NeedleLine(1).p2(), drawn.p2()) << c.face;
+        EXPECT_EQ(face->NeedleLine(2).p2(), drawn.p2()) << c.face;
+    }
+}
+
+TEST_F(WindowTest, BarsRiseByTheModelsHeights) {
+    console.live_tps = 50;
+    console.form.duty1.Text = "100";
+    ASSERT_EQ(console.form.duty2.Text, "0");  // as the form starts
+    console.Show_Bars();
+    window->Refresh();
+    EXPECT_NEAR(Widget<BarFace>("Picture8")->BarHeightPx(), 2775 / 2.0 / 15.0, 1e-3);
+    auto* bank1 = Widget<BarFace>("Injector1");
+    EXPECT_NEAR(bank1->BarHeightPx(), 1455 / 15.0, 1e-3);
+    // Full scale fills the face exactly, from its bottom up.
+    const QRectF bar = bank1->BarRect();
+    EXPECT_NEAR(bar.height(), bank1->FullScalePx(), 1e-6);
+    EXPECT_NEAR(bar.bottom(), bank1->height() - BarFace::kBottomMargin, 1e-6);
+    EXPECT_TRUE(Widget<BarFace>("Injector2")->BarRect().isEmpty());
+
+    // Bank 2 switched off hides its bar, not its face.
+    console.form.bank2sel.SetValue(true);
+    console.form.ignsel.SetValue(true);
+    console.form.duty2.Text = "50";
+    console.Show_Bars();
+    window->Refresh();
+    auto* bank2 = Widget<BarFace>("Injector2");
+    EXPECT_FALSE(bank2->isHidden());
+    EXPECT_FALSE(bank2->BarVisible());
+    EXPECT_TRUE(bank2->BarRect().isEmpty());
+}
+
+}  // namespace
+}  // namespace orv::app::test
