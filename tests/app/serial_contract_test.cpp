@@ -1,0 +1,142 @@
+// What the console needs of any serial port, checked against both: the
+// in-memory port the core tests use, and the QSerialPort adapter on a real
+// pseudo-terminal. A difference between them would make the core tests lie.
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <QTest>
+#include <chrono>
+#include <filesystem>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "app/qt_serial_port.h"
+#include "tests/support/fake_port.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using orv::Bytes;
+using orv::CommEvent;
+
+// The in-memory port: the far end delivers and reads the write log.
+struct InMemoryRig {
+    orv::test::FakePort port;
+    std::size_t read_writes = 0;
+    void FarEndWrites(const Bytes& b) { port.Deliver(b); }
+    Bytes FarEndReads(std::size_t) {
+        Bytes got;
+        for (; read_writes < port.writes.size(); ++read_writes)
+            got.insert(got.end(), port.writes[read_writes].begin(), port.writes[read_writes].end());
+        return got;
+    }
+    template <typename F>
+    bool Until(F done) {
+        return done();
+    }
+};
+
+// The adapter on a pseudo-terminal whose master side is the far end.
+struct PtyRig {
+    fs::path dir;
+    int master = -1;
+    std::unique_ptr<orv::app::QtSerialPort> owned;
+    orv::SerialPort& port;
+
+    PtyRig() : dir(MakeDir()), owned(Make()), port(*owned) {}
+    ~PtyRig() {
+        owned.reset();
+        if (master >= 0) close(master);
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    static fs::path MakeDir() {
+        fs::path d = fs::temp_directory_path() / ("orv_contract_" + std::to_string(std::random_device{}()));
+        fs::create_directories(d);
+        return d;
+    }
+    std::unique_ptr<orv::app::QtSerialPort> Make() {
+        int slave = -1;
+        char name[256] = {};
+        if (openpty(&master, &slave, name, nullptr, nullptr) != 0) return nullptr;
+        close(slave);
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+        fs::create_symlink(name, dir / "com2");
+        return std::make_unique<orv::app::QtSerialPort>(dir);
+    }
+    void FarEndWrites(const Bytes& b) { ASSERT_EQ(write(master, b.data(), b.size()), static_cast<ssize_t>(b.size())); }
+    Bytes FarEndReads(std::size_t n) {
+        Bytes got;
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (got.size() < n && std::chrono::steady_clock::now() < until) {
+            pollfd p{master, POLLIN, 0};
+            if (poll(&p, 1, 20) <= 0) continue;
+            std::uint8_t buf[128];
+            ssize_t k = read(master, buf, sizeof buf);
+            if (k > 0) got.insert(got.end(), buf, buf + k);
+        }
+        return got;
+    }
+    template <typename F>
+    bool Until(F done) {
+        return QTest::qWaitFor(done, 2000);
+    }
+};
+
+template <typename Rig>
+class SerialContract : public ::testing::Test {
+   protected:
+    SerialContract() {
+        rig.port.on_comm = [this](CommEvent e) { e == CommEvent::Receive ? ++receives : ++others; };
+    }
+    Rig rig;
+    int receives = 0, others = 0;
+};
+
+using Rigs = ::testing::Types<InMemoryRig, PtyRig>;
+TYPED_TEST_SUITE(SerialContract, Rigs);
+
+TYPED_TEST(SerialContract, RequestOutReplyInPiecesClose) {
+    auto& rig = this->rig;
+    auto& port = rig.port;
+    EXPECT_FALSE(port.IsOpen());
+    ASSERT_TRUE(port.Open(2));
+    EXPECT_TRUE(port.IsOpen());
+
+    ASSERT_TRUE(port.Write({0x8A, 0x01, 0x03}));
+    EXPECT_EQ(rig.FarEndReads(3), (Bytes{0x8A, 0x01, 0x03}));
+
+    rig.FarEndWrites({0x12, 0x34, 0x00, 0x14});
+    ASSERT_TRUE(rig.Until([&] { return port.InBufferCount() == 4; }));
+    int after_first = this->receives;
+    EXPECT_GE(after_first, 1);
+    rig.FarEndWrites({0x46, 0x28, 0x2D, 0x4B, 0x78, 0x21});
+    ASSERT_TRUE(rig.Until([&] { return port.InBufferCount() == 10; }));
+    EXPECT_GT(this->receives, after_first);  // every arrival is signalled
+    EXPECT_EQ(port.Input(), (Bytes{0x12, 0x34, 0x00, 0x14, 0x46, 0x28, 0x2D, 0x4B, 0x78, 0x21}));
+    EXPECT_EQ(port.InBufferCount(), 0u);
+
+    // A 64-byte reply fits whatever buffer size the console asked for.
+    port.SetInBufferSize(10);
+    rig.FarEndWrites(Bytes(64, 0xA5));
+    ASSERT_TRUE(rig.Until([&] { return port.InBufferCount() == 64; }));
+    EXPECT_EQ(port.Input(), Bytes(64, 0xA5));
+
+    rig.FarEndWrites({0x01, 0x02});
+    rig.Until([&] { return port.InBufferCount() == 2; });
+    port.Close();
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(port.InBufferCount(), 0u);  // closing discards what was waiting
+    EXPECT_FALSE(port.Write({0x8A, 0x01, 0x03}));
+    EXPECT_EQ(this->others, 0);
+}
+
+TYPED_TEST(SerialContract, AnAbsentPortDoesNotOpen) {
+    EXPECT_FALSE(this->rig.port.Open(0));
+    EXPECT_FALSE(this->rig.port.IsOpen());
+}
+
+}  // namespace
