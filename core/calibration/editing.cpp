@@ -51,7 +51,7 @@ void Main_Page::edit_Click() {
         Get_Mem_Addr(t);
         f.HScroll1[t].Enabled = true;
         int row = f.datatable[t].Row;
-        if (row >= 1) Show_Stored_Byte(t, mem_image[mem_addr + row - 1]);
+        if (row >= 1) f.HScroll1[t].ShowStored(mem_image[mem_addr + row - 1]);
         f.Text1[t].Enabled = true;
     }
 }

@@ -55,15 +55,9 @@ void Main_Page::load_data_table(int i, const std::string& nam, int col, double m
         bar.SetMax(i == 0 ? 255 : 180);
         if (i == 0) bar.SetMin(0);
     }
-    if (col != 0) Show_Stored_Byte(i, mem_image[mem_addr]);
-}
-
-void Main_Page::Show_Stored_Byte(int t, std::uint8_t b) {
-    form::ScrollBar& bar = form.HScroll1[t];
     // A byte outside the bar's range (a foreign image) is shown at the nearest
     // end without writing anything back.
-    if (b >= bar.Min() && b <= bar.Max()) bar.SetValue(b);
-    else bar.Place(b);
+    if (col != 0) bar.ShowStored(mem_image[mem_addr]);
 }
 
 void Main_Page::Load_Memory_Map() {
@@ -82,12 +76,7 @@ void Main_Page::datatable_Click(int t) {
     std::optional<double> x = ParseNumber(f.Text1[t].Text);
     if (!x) return;
     double v = f.IgnMem.Value() ? *x + 45 : (t != 0 ? *x + 90 : *x * 10);
-    const long b = RoundHalfEven(v);
-    form::ScrollBar& bar = f.HScroll1[t];
-    // A cell whose byte lies outside the bar's range (a foreign image) is only
-    // shown: setting the bar would clamp it and write the clamped value back.
-    if (b >= bar.Min() && b <= bar.Max()) bar.SetValue(static_cast<int>(b));
-    else bar.Place(static_cast<int>(b < bar.Min() ? bar.Min() : bar.Max()));
+    f.HScroll1[t].ShowStored(RoundHalfEven(v));
 }
 
 void Main_Page::datatable_Scroll(int t) {

@@ -33,6 +33,11 @@ void ScrollBar::SetMax(int v) {
 
 void ScrollBar::Place(int v) { value_ = Clamp(v); }
 
+void ScrollBar::ShowStored(long v) {
+    if (v >= min_ && v <= max_) SetValue(static_cast<int>(v));
+    else Place(v < min_ ? min_ : max_);
+}
+
 void ScrollBar::UserScroll(int v) {
     v = Clamp(v);
     dragged_ = true;

@@ -110,6 +110,10 @@ struct ScrollBar : Control {
     // Places the thumb without raising anything: for a display that must not
     // write back what it shows.
     void Place(int v);
+    // Shows a stored value: inside the range through SetValue (so Change runs
+    // and writes the same value back); outside it at the nearest end, silently,
+    // so a foreign value is never replaced merely by being shown.
+    void ShowStored(long v);
     // The thumb is being dragged: Scroll for every new position.
     void UserScroll(int v);
     // The user committed a position (arrow, page, end of a drag): Change if

@@ -15,13 +15,6 @@ const char* CylinderCount(int code) {
 std::string Tenths(int b) { return Format(b / 10.0, "#0.0"); }
 std::string WaterText(int b) { return Str(b * 5L - 20); }
 
-// Positions a bar on a stored byte through its Change handler, which writes the
-// same byte back; a byte outside the range is shown without writing anything.
-void ShowOnBar(form::ScrollBar& bar, int b) {
-    if (b >= bar.Min() && b <= bar.Max()) bar.SetValue(b);
-    else bar.Place(b);
-}
-
 }  // namespace
 
 void Main_Page::cylinsel_Change() {
@@ -93,7 +86,7 @@ void Main_Page::Show_Cylinders() {
     // Ticking the box rewrites the byte from the bar's old position; moving the
     // bar to the code then writes it back whole.
     f.FullSel.SetValue(full_sel ? 1 : 0);
-    ShowOnBar(f.cylinsel, code);
+    f.cylinsel.ShowStored(code);
     // A code no control can write (6..127) stays as it was read.
     SlotByte(slot::kCylMode) = stored;
 }
@@ -101,36 +94,36 @@ void Main_Page::Show_Cylinders() {
 void Main_Page::Show_Delta_TPS() {
     const int b = SlotByte(slot::kDeltaTps);
     form.pdeltatps.Text = Str(b);
-    ShowOnBar(form.deltasel, b);
+    form.deltasel.ShowStored(b);
 }
 
 void Main_Page::Show_Water_Switch() {
     const int b = SlotByte(slot::kWaterSwitch);
-    ShowOnBar(form.WaterAcc, b);
+    form.WaterAcc.ShowStored(b);
     form.TWaterAcc.Text = WaterText(b);
 }
 
 void Main_Page::Show_RPM_Switch() {
     const int b = SlotByte(slot::kRpmSwitch);
-    ShowOnBar(form.RPMAcc, b);
+    form.RPMAcc.ShowStored(b);
     form.TRPMAcc.Text = Tenths(b);
 }
 
 void Main_Page::Show_Limiter() {
     const int b = SlotByte(slot::kLimiter);
-    ShowOnBar(form.Limiter, b);
+    form.Limiter.ShowStored(b);
     form.TLimiter.Text = Tenths(b);
 }
 
 void Main_Page::Show_Window_Size() {
     const int b = SlotByte(slot::kWindowSize);
-    ShowOnBar(form.windowsel, b);
+    form.windowsel.ShowStored(b);
     form.windowsize.Text = Str(b);
 }
 
 void Main_Page::Show_Load_Time() {
     const int b = SlotByte(slot::kLoadTime);
-    ShowOnBar(form.loadtimesel, b);
+    form.loadtimesel.ShowStored(b);
     form.loadtime.Text = Tenths(b);
 }
 

@@ -118,9 +118,6 @@ class Main_Page {
     // --- table grids, editing, selection (calibration/) ---
     void load_data_table(int i, const std::string& nam, int col, double min, double st);
     void Load_Memory_Map();
-    // Puts HScroll1(t) on a stored byte; one outside the bar's range is shown
-    // at the nearest end and never written back.
-    void Show_Stored_Byte(int t, std::uint8_t b);
     // Text of a table byte in the viewed set, as the cell shows it.
     std::string Cell_Text(int t, long b) const;
     void datatable_Click(int t);
