@@ -21,8 +21,8 @@ fi
 
 "$root/scripts/install-deps.sh"
 build="$root/build-release"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-ninja -C "$build" orv-console orv-sim
+echo "run-console: building in $build"
+"$root/scripts/build-release.sh" "$build"
 
 run="$root/run"
 mkdir -p "$run"

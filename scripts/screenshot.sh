@@ -14,15 +14,7 @@ for tool in Xvfb xdotool xwd /usr/bin/convert; do
     command -v "$tool" >/dev/null || { echo "screenshot: $tool is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
 done
 
-# Builds what is missing; an existing build folder keeps its own settings.
-build_log=$(mktemp)
-if ! { [ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release; } >"$build_log" 2>&1 ||
-   ! ninja -C "$build" orv-console orv-sim >>"$build_log" 2>&1; then
-    cat "$build_log" >&2
-    rm -f "$build_log"
-    exit 1
-fi
-rm -f "$build_log"
+"$root/scripts/build-release.sh" "$build"
 
 work=$(mktemp -d)
 pids=()
