@@ -6,11 +6,13 @@
 #include <QString>
 #include <QWidget>
 
+#include "core/monitor/gauge_geometry.h"
+
 namespace orv::app {
 
 class BarFace : public QWidget {
    public:
-    static constexpr double kTwipsPerPixel = 15.0;
+    static constexpr double kTwipsPerPixel = orv::kTwipsPerPixel;
     static constexpr int kTopMargin = 15;  // the face's title
     static constexpr int kBottomMargin = 5;
 

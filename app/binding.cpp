@@ -270,18 +270,19 @@ class GridBinder : public Binder {
         w->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
         QObject::connect(w, &QTableWidget::currentCellChanged, w, [this](int row, int col, int, int) {
-            if (b_.refreshing() || row < 0 || col < 1) return;
-            b_.User([this, row, col] {
-                m_.UserSelect(row + 1, col);
-                // A cursor moved out of view scrolls the grid, which the grid
-                // reports as the user's scrolling.
-                if (m_.Row < m_.TopRow) m_.UserScroll(m_.Row);
-                else if (m_.Row > m_.TopRow + kGridVisibleRows - 1) m_.UserScroll(m_.Row - kGridVisibleRows + 1);
-            });
+            if (b_.refreshing() || row < 0) return;
+            b_.User([this, row, col] { m_.UserSelect(row + 1, col); });
         });
         QObject::connect(w, &QTableWidget::cellClicked, w, [this](int row, int col) {
-            if (col < 1) return;
             b_.User([this, row, col] { m_.UserClick(row + 1, col); });
+        });
+        // The header is the grid's row 0: a click there is the grid's to place.
+        // Qt's own answer, selecting the whole column, is switched off.
+        QHeaderView* header = w->horizontalHeader();
+        QObject::disconnect(header, &QHeaderView::sectionPressed, w, nullptr);
+        QObject::disconnect(header, &QHeaderView::sectionEntered, w, nullptr);
+        QObject::connect(header, &QHeaderView::sectionClicked, w, [this](int col) {
+            b_.User([this, col] { m_.UserClick(0, col); });
         });
         QObject::connect(w->verticalScrollBar(), &QScrollBar::valueChanged, w, [this](int v) {
             if (b_.refreshing()) return;
@@ -485,8 +486,7 @@ void Binding::ArmTimer(QTimer* t) { t->setProperty(TimerBinder::kArmed, true); }
 
 void Binding::User(const std::function<void()>& action) {
     if (closed_) return;
-    action();
-    Refresh();
+    run_event_(action);
 }
 
 void Binding::Refresh() {

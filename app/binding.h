@@ -1,9 +1,11 @@
 #pragma once
 // Widgets bound to the form model. A user action goes to the control's User*
-// method (which raises the console's handler); after every event the whole
-// window is refreshed, and each binder touches its widget only where the model
-// differs from it, with the widget's signals blocked. So a refresh never
-// raises a handler, and a handler runs once per user action.
+// method (which raises the console's handler), run as one event of the
+// console; after every event the whole window is refreshed, and each binder
+// touches its widget only where the model differs from it, with the widget's
+// signals blocked. So a refresh never raises a handler, and a handler runs
+// once per user action. The binding only translates: what a click or a key
+// means for a control is the form model's to decide.
 //
 // "Differs" is decided against what the binder last applied for texts,
 // captions, enabled and visible (only the binding sets those), and against the
@@ -35,9 +37,6 @@ class BarFace;
 class DialFace;
 class LineEdit;
 
-// Rows a table grid shows at once; the console keeps its cursor inside them.
-constexpr int kGridVisibleRows = 10;
-
 class Binder {
    public:
     virtual ~Binder() = default;
@@ -47,7 +46,10 @@ class Binder {
 
 class Binding {
    public:
-    Binding() = default;
+    // Runs a user action as one event of the console, which refreshes the
+    // window when the event is over.
+    using EventRunner = std::function<void(const std::function<void()>&)>;
+    explicit Binding(EventRunner run_event) : run_event_(std::move(run_event)) {}
     Binding(const Binding&) = delete;
     Binding& operator=(const Binding&) = delete;
 
@@ -72,7 +74,7 @@ class Binding {
     static void ArmTimer(QTimer* t);
     void BindCaption(const std::string& caption, QWidget* window);
 
-    // A user action on a control: run it on the model, then refresh.
+    // A user action on a control: run it on the model as one event.
     void User(const std::function<void()>& action);
     // After a serial notification or a tick.
     void Refresh();
@@ -86,6 +88,7 @@ class Binding {
     void Add(A&&... args) {
         binders_.push_back(std::make_unique<B>(std::forward<A>(args)...));
     }
+    EventRunner run_event_;
     std::vector<std::unique_ptr<Binder>> binders_;
     bool refreshing_ = false;
     bool again_ = false;

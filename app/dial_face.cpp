@@ -10,10 +10,6 @@ namespace orv::app {
 
 namespace {
 
-// The needle arithmetic turns degrees into radians with 3.14 for pi; the
-// marks use the same so that they sit under the needle, not beside it.
-constexpr double kNeedlePi = 3.14;
-
 const QColor kMajorMark(245, 245, 240);
 const QColor kMinorMark(240, 176, 48);
 const QColor kLabel(235, 235, 230);
@@ -31,7 +27,7 @@ constexpr double kLabelRadius = 89;
 
 DialScale EngineSpeedScale() {
     DialScale s;
-    s.rini = 182, s.rsize = 175, s.maxval = 150;
+    s.sweep = kGaugeSweep[kGaugeRpm];
     s.at_raw0 = 0, s.per_raw = 0.1;  // raw in 100 rpm, read in 1000 rpm
     s.first = 0, s.last = 15;
     s.minor = 0.5, s.major = 1, s.label = 1;
@@ -42,7 +38,7 @@ DialScale EngineSpeedScale() {
 
 DialScale PressureScale() {
     DialScale s;
-    s.rini = 184, s.rsize = 170, s.maxval = 50;
+    s.sweep = kGaugeSweep[kGaugePressure];
     s.at_raw0 = -1.0, s.per_raw = 0.1;
     s.first = -1, s.last = 4;
     s.minor = 0.1, s.major = 0.5, s.label = 1;
@@ -53,7 +49,7 @@ DialScale PressureScale() {
 
 DialScale AirScale() {
     DialScale s;
-    s.rini = 184, s.rsize = 173, s.maxval = 150;
+    s.sweep = kGaugeSweep[kGaugeAir];
     s.at_raw0 = -20, s.per_raw = 1;
     s.first = -20, s.last = 130;
     s.minor = 5, s.major = 10, s.label = 30;
@@ -65,6 +61,7 @@ DialScale AirScale() {
 
 DialScale WaterScale() {
     DialScale s = AirScale();
+    s.sweep = kGaugeSweep[kGaugeWater];
     s.title = "WATER \u00B0C";
     s.red = {{110, 130}};
     return s;
@@ -73,7 +70,7 @@ DialScale WaterScale() {
 DialScale AdvanceScale() {
     DialScale s;
     // The monitor passes 85 - advance byte: +40 degrees at raw 0, -5 at raw 45.
-    s.rini = 192, s.rsize = 87, s.maxval = 45;
+    s.sweep = kGaugeSweep[kGaugeAdvance];
     s.at_raw0 = 40, s.per_raw = -1;
     s.first = -5, s.last = 40;
     s.minor = 1, s.major = 5, s.label = 10;
@@ -84,11 +81,7 @@ DialScale AdvanceScale() {
 namespace {
 
 // Screen angle (radians, clockwise, y down) of a read value.
-double AngleOf(const DialScale& s, double value) {
-    double raw = (value - s.at_raw0) / s.per_raw;
-    double deg = raw * s.rsize / s.maxval + s.rini;
-    return (deg - 360) * kNeedlePi / 180;
-}
+double AngleOf(const DialScale& s, double value) { return NeedleAngle(s.sweep, (value - s.at_raw0) / s.per_raw); }
 
 QPointF Polar(QPointF pivot, double r, double a) { return pivot + QPointF(r * std::cos(a), r * std::sin(a)); }
 
@@ -208,7 +201,7 @@ void DialFace::PaintFace(QPainter& p) const {
     p.setFont(title);
     p.setPen(kTitle);
     // Inside the arc, above the hub; the quarter dial keeps its lower left free.
-    const bool quarter = s.rsize < 120;
+    const bool quarter = s.sweep.rsize < 120;
     QRectF title_box = quarter ? QRectF(6, pivot.y() + 3, pivot.x() - 34, 14) : QRectF(pivot.x() - 45, pivot.y() - 40, 90, 14);
     p.drawText(title_box, quarter ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter, s.title);
 }

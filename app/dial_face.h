@@ -11,12 +11,13 @@
 #include <optional>
 #include <utility>
 
+#include "core/monitor/gauge_geometry.h"
+
 namespace orv::app {
 
 struct DialScale {
-    // Needle arithmetic, as the monitor calls it: raw 0 sits at `rini`
-    // degrees, raw `maxval` at `rini + rsize`.
-    double rini = 180, rsize = 180, maxval = 100;
+    // The needle's sweep, from the monitor's own table.
+    GaugeSweep sweep{180, 180, 100};
     // What the numbers read: value = at_raw0 + raw * per_raw.
     double at_raw0 = 0, per_raw = 1;
     double first = 0, last = 100;  // scale ends, in read values
@@ -37,9 +38,9 @@ DialScale AdvanceScale();
 
 class DialFace : public QWidget {
    public:
-    // Twips per pixel at the design resolution; the model works in twips.
-    static constexpr double kTwipsPerPixel = 15.0;
-    static constexpr double kPivotX = 1480 / kTwipsPerPixel, kPivotY = 1440 / kTwipsPerPixel;
+    // The model works in twips; the faces are drawn at the design resolution.
+    static constexpr double kTwipsPerPixel = orv::kTwipsPerPixel;
+    static constexpr double kPivotX = orv::kPivotX / kTwipsPerPixel, kPivotY = orv::kPivotY / kTwipsPerPixel;
 
     DialFace(DialScale scale, QSize size, QWidget* parent = nullptr);
 

@@ -50,8 +50,9 @@ int main(int argc, char** argv) {
 
     // config.dat and the comN links live in the folder the console starts in.
     std::error_code ec;
-    orv::app::QtSerialPort port(std::filesystem::current_path(ec));
-    orv::Main_Page console(port);
+    const std::filesystem::path start_dir = std::filesystem::current_path(ec);
+    orv::app::QtSerialPort port(start_dir);
+    orv::Main_Page console(port, start_dir);
     console.Form_Load();
 
     orv::app::MainWindow window(console);

@@ -20,6 +20,7 @@
 #include "app/bar_face.h"
 #include "app/dial_face.h"
 #include "app/line_edit.h"
+#include "core/monitor/gauge_geometry.h"
 #include "core/shell/main_page.h"
 
 namespace orv::app {
@@ -28,8 +29,8 @@ namespace {
 
 constexpr QSize kHalfDial(196, 114);
 constexpr QSize kQuarterDial(147, 114);
-constexpr int kThrottleFullScale = 185;  // 2775 twips
-constexpr int kInjectorFullScale = 97;   // 1455 twips
+constexpr int kThrottleFullScale = kTpsBarFull / kTwipsPerPixel;
+constexpr int kInjectorFullScale = kInjectorBarFull / kTwipsPerPixel;
 constexpr int kGridColumnWidth = 44;
 constexpr int kGridRowHeight = 17;
 constexpr int kGridHeaderHeight = 19;
@@ -68,7 +69,9 @@ int NeedlePart(const std::string& name) {
 }  // namespace
 
 MainWindow::MainWindow(Main_Page& console, QWidget* parent)
-    : QMainWindow(parent), console_(console), binding_(std::make_unique<Binding>()) {
+    : QMainWindow(parent),
+      console_(console),
+      binding_(std::make_unique<Binding>([this](const std::function<void()>& action) { console_.RunEvent(action); })) {
     setObjectName("Main_Page");
     auto* central = new QWidget(this);
     central->setObjectName("central");
@@ -80,19 +83,15 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
     binding_->BindCaption(console_.form.Caption, this);
     binding_->Bind(console_.form.Timer1, &timer_);
     timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+    connect(&timer_, &QTimer::timeout, this, [this] { console_.Timer1_Timer(); });
 
-    // Every notification of the port reaches the console first, then the window.
-    console_on_comm_ = console_.MSComm1.on_comm;
-    console_.MSComm1.on_comm = [this](CommEvent e) {
-        if (console_on_comm_) console_on_comm_(e);
-        binding_->Refresh();
-    };
+    // Whatever the event, the window follows the model once it is over.
+    listener_ = console_.AddListener([this] { binding_->Refresh(); });
 }
 
 MainWindow::~MainWindow() {
     timer_.stop();
-    console_.MSComm1.on_comm = console_on_comm_;
+    console_.RemoveListener(listener_);
     // Widgets going away move the focus about; none of that is the user's.
     binding_->Close();
     delete takeCentralWidget();
@@ -102,11 +101,6 @@ void MainWindow::Refresh() { binding_->Refresh(); }
 
 void MainWindow::StartTimer() {
     Binding::ArmTimer(&timer_);
-    binding_->Refresh();
-}
-
-void MainWindow::Tick() {
-    console_.Timer1_Timer();
     binding_->Refresh();
 }
 
@@ -346,7 +340,7 @@ void MainWindow::LayOut() {
             const int frame_px = 2 * grid->frameWidth();
             const int bar_px = grid->verticalScrollBar()->sizeHint().width();
             grid->setFixedSize(2 * kGridColumnWidth + bar_px + frame_px,
-                               kGridHeaderHeight + kGridVisibleRows * kGridRowHeight + frame_px);
+                               kGridHeaderHeight + form::Grid::kVisibleRows * kGridRowHeight + frame_px);
             g->addWidget(grid, 0, t);
             QWidget* text = W(Indexed("Text1", t));
             QWidget* bar = W(Indexed("HScroll1", t));

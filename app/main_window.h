@@ -3,18 +3,17 @@
 // the control's frame, bound to the model. Every widget's objectName is its
 // control's name as the form lists it ("rpm", "datatable(3)", "HScroll1(0)").
 // Needles and bars have no widget of their own: their dial or bar face draws
-// them. Three sources of events reach the console, and after each the window
-// is refreshed: the user's actions (through the binding), the serial port's
-// notifications and the 100 ms tick of Timer1.
+// them. Three sources of events reach the console: the user's actions
+// (through the binding), the serial port's notifications and the 100 ms tick
+// of Timer1; after each the console tells its listeners, and the window,
+// one of them, refreshes.
 #include <QMainWindow>
 #include <QTimer>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
 #include "app/binding.h"
-#include "core/link/serial_port.h"
 
 namespace orv {
 class Main_Page;
@@ -48,13 +47,12 @@ class MainWindow : public QMainWindow {
     void CreateControls();
     void LayOut();
     void ApplyLook();
-    void Tick();
 
     Main_Page& console_;
     std::unique_ptr<Binding> binding_;
     std::map<std::string, QWidget*> widgets_;
     QTimer timer_;
-    std::function<void(CommEvent)> console_on_comm_;
+    int listener_ = 0;
 };
 
 }  // namespace orv::app

@@ -33,8 +33,8 @@ class LoopbackPort : public orv::SerialPort {
 
 void BM_ReceiveLiveReply(benchmark::State& state) {
     LoopbackPort port;
-    orv::Main_Page page(port);
-    page.comm_port = 1;
+    orv::Main_Page page(port, std::filesystem::temp_directory_path());
+    page.link.comm_port = 1;
     page.StartCom();
     const orv::Bytes replies[2] = {{0x12, 0x34, 0x00, 0x14, 0x46, 0x28, 0x2D, 0x4B, 0x78, 0x21},
                                    {0x41, 0x3C, 0x32, 0x30, 0x60, 0x64, 0x50, 0x50, 0x8A, 0x21}};

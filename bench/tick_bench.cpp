@@ -41,30 +41,31 @@ void FillImage(orv::Image& image) {
     }
 }
 
+// An empty folder to start in: no config.dat is read or written wherever
+// the benchmark happens to run.
+std::filesystem::path EmptyDir() {
+    const auto dir = std::filesystem::temp_directory_path() / ("orv-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
 struct Engine {
     NullPort port;
-    orv::Main_Page page{port};
+    const std::filesystem::path dir = EmptyDir();
+    orv::Main_Page page{port, dir};
+    ~Engine() { std::filesystem::remove_all(dir); }
     Engine() {
-        FillImage(page.mem_image);
-        // Start up in an empty directory: no config.dat is read or written
-        // wherever the benchmark happens to run.
-        namespace fs = std::filesystem;
-        const fs::path old = fs::current_path();
-        const fs::path dir = fs::temp_directory_path() / ("orv-bench-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-        fs::current_path(dir);
+        FillImage(page.cal.mem_image);
         page.Form_Load();
-        fs::current_path(old);
-        fs::remove_all(dir);
         page.Timer1_Timer();
-        page.live_rpm = 33;
-        page.live_pressure = 27;
-        page.live_tps = 42;
-        page.live_air = 55;
-        page.live_water = 103;
-        page.live_tinj1 = 48;
-        page.live_tinj2 = 47;
-        page.live_advance = 70;
+        page.live.live_rpm = 33;
+        page.live.live_pressure = 27;
+        page.live.live_tps = 42;
+        page.live.live_air = 55;
+        page.live.live_water = 103;
+        page.live.live_tinj1 = 48;
+        page.live.live_tinj2 = 47;
+        page.live.live_advance = 70;
         page.Calc_Duty_Cycle();
     }
 };
@@ -72,7 +73,7 @@ struct Engine {
 void BM_TickWithGridRefill(benchmark::State& state) {
     Engine e;
     for (auto _ : state) {
-        e.page.reload_tables = true;
+        e.page.cal.reload_tables = true;
         e.page.Timer1_Timer();
         benchmark::DoNotOptimize(e.page.form.showtinj1.Text.data());
     }
@@ -92,7 +93,7 @@ void BM_CalcMapOutput(benchmark::State& state) {
     Engine e;
     for (auto _ : state) {
         e.page.Calc_Map_Output(-1);
-        benchmark::DoNotOptimize(e.page.op_tinj1);
+        benchmark::DoNotOptimize(e.page.calc.op_tinj1);
     }
 }
 BENCHMARK(BM_CalcMapOutput);

@@ -36,9 +36,14 @@ constexpr int kActiveSlotByte = slot::kActiveSlot;
 
 // mode_flags bits
 constexpr std::uint8_t kViewSelMask = 0x03;  // 00 bank 1, 01 bank 2, 11 ignition (10 reads as bank 1)
+constexpr std::uint8_t kViewBank2 = 0x01;
+constexpr std::uint8_t kViewIgnition = 0x03;
 constexpr std::uint8_t kIgnInverted = 0x04;
 constexpr std::uint8_t kBank2Off = 0x08;
-constexpr std::uint8_t kFullFlag = 0x80;     // in cyl_mode
+
+// cyl_mode: the cylinder code in the low bits, "Full" in the top one
+constexpr std::uint8_t kCylCodeMask = 0x7F;
+constexpr std::uint8_t kFullFlag = 0x80;
 
 // Tables of a set: offset in the set, entries the console shows and edits.
 constexpr std::array<int, kTableCount> kTableOffset{0, 32, 94, 116, 133};
@@ -54,8 +59,8 @@ constexpr int SlotStart(std::uint8_t active_slot) {
 // Offset of the table set that view_sel names, inside a slot block.
 constexpr int ViewSetOffset(std::uint8_t mode_flags) {
     switch (mode_flags & kViewSelMask) {
-        case 0x01: return slot::kBank2Set;
-        case 0x03: return slot::kIgnitionSet;
+        case kViewBank2: return slot::kBank2Set;
+        case kViewIgnition: return slot::kIgnitionSet;
         default: return slot::kBank1Set;
     }
 }
@@ -69,16 +74,27 @@ constexpr int MemAddr(const Image& image, int t) {
     return base + ViewSetOffset(image[base + slot::kModeFlags]) + TableOffset(t);
 }
 
-// Image offset of entry 0 of table t of set s (0 bank 1, 1 bank 2, 2 ignition)
-// of the active slot.
+// The three table sets of a slot, as the calculated output names them.
+enum TableSet { kSetBank1 = 0, kSetBank2 = 1, kSetIgnition = 2 };
+
+// Image offset of entry 0 of table t of set s of the active slot.
 constexpr int TableAddr(const Image& image, int t, int set) {
-    int set_offset = set == 1 ? slot::kBank2Set : (set == 2 ? slot::kIgnitionSet : slot::kBank1Set);
+    int set_offset = set == kSetBank2 ? slot::kBank2Set : (set == kSetIgnition ? slot::kIgnitionSet : slot::kBank1Set);
     return SlotStart(image[kActiveSlotByte]) + set_offset + TableOffset(t);
+}
+
+// Every single-byte write of a value goes through here: a value outside
+// 0..255 (or an address outside the image) is refused and the byte keeps its
+// contents.
+constexpr bool PutByte(Image& image, int addr, long value) {
+    if (addr < 0 || addr >= kImageSize || value < 0 || value > 255) return false;
+    image[addr] = static_cast<std::uint8_t>(value);
+    return true;
 }
 
 // Clears view_sel in all four slot blocks, last block first; nothing else.
 inline void ClearViewBits(Image& image) {
-    for (int s = kSlotCount - 1; s >= 0; --s) image[s * kSlotSize + slot::kModeFlags] &= 0xFC;
+    for (int s = kSlotCount - 1; s >= 0; --s) image[s * kSlotSize + slot::kModeFlags] &= static_cast<std::uint8_t>(~kViewSelMask);
 }
 
 }  // namespace orv

@@ -4,27 +4,27 @@
 namespace orv {
 
 void Main_Page::bank1mem_Click() {
-    SlotByte(slot::kModeFlags) &= 0xFC;
+    SlotByte(slot::kModeFlags) &= static_cast<std::uint8_t>(~kViewSelMask);
     form.bank2mem.SetValue(false);
     form.IgnMem.SetValue(false);
-    reload_tables = true;
+    cal.reload_tables = true;
     form.tinj.Caption = "(ms)";
 }
 
 void Main_Page::bank2mem_Click() {
     std::uint8_t& flags = SlotByte(slot::kModeFlags);
-    flags = static_cast<std::uint8_t>((flags & 0xFC) | 0x01);
+    flags = static_cast<std::uint8_t>((flags & ~kViewSelMask) | kViewBank2);
     form.bank1mem.SetValue(false);
     form.IgnMem.SetValue(false);
-    reload_tables = true;
+    cal.reload_tables = true;
     form.tinj.Caption = "(ms)";
 }
 
 void Main_Page::IgnMem_Click() {
-    SlotByte(slot::kModeFlags) |= 0x03;
+    SlotByte(slot::kModeFlags) |= kViewIgnition;
     form.bank1mem.SetValue(false);
     form.bank2mem.SetValue(false);
-    reload_tables = true;
+    cal.reload_tables = true;
     form.tinj.Caption = "Degrees";
 }
 
@@ -33,7 +33,7 @@ void Main_Page::bank2sel_Click() {
     SlotByte(slot::kModeFlags) &= static_cast<std::uint8_t>(~kBank2Off);
     if (f.bank2mem.Value()) {
         f.tinj.Caption = "(ms)";
-        reload_tables = true;
+        cal.reload_tables = true;
     }
     f.Injector2.Visible = true;
     f.tinj2.Visible = true;
@@ -64,9 +64,12 @@ void Main_Page::ignsel_Click() {
 }
 
 void Main_Page::FullSel_Click() {
-    const int code = form.cylinsel.Value();
-    full_sel = form.FullSel.Value() == 1;
-    SlotByte(slot::kCylMode) = static_cast<std::uint8_t>(full_sel ? (code | kFullFlag) : (code & 0x7F));
+    // The code as stored, not the bar's position: a code the bar cannot show
+    // (6..127, from a foreign map) stands at the bar's end, and taking that
+    // would change the cylinder count behind the count box's back.
+    const int code = SlotByte(slot::kCylMode) & kCylCodeMask;
+    cal.full_sel = form.FullSel.Value() == 1;
+    SlotByte(slot::kCylMode) = static_cast<std::uint8_t>(cal.full_sel ? (code | kFullFlag) : code);
 }
 
 }  // namespace orv

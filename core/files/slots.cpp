@@ -4,23 +4,27 @@
 
 namespace orv {
 
-void Main_Page::Select_Mem_Slot(int slot) {
-    mem_image[kActiveSlotByte] = static_cast<std::uint8_t>(slot);
-    slot_base = static_cast<std::int16_t>(slot * kSlotSize);
+void Main_Page::mem1_Click() { SelectMemSlot(0); }
+void Main_Page::mem2_Click() { SelectMemSlot(1); }
+void Main_Page::mem3_Click() { SelectMemSlot(2); }
+void Main_Page::mem4_Click() { SelectMemSlot(3); }
+
+void Main_Page::SelectMemSlot(int slot) {
+    cal.mem_image[kActiveSlotByte] = static_cast<std::uint8_t>(slot);
+    cal.slot_base = static_cast<std::int16_t>(SlotStart(cal.mem_image[kActiveSlotByte]));
     Show_Settings();
-    reload_tables = true;
+    cal.reload_tables = true;
 }
 
 void Main_Page::Show_Mem_Slot() {
     form::Form& f = form;
-    for (form::OptionButton* b : {&f.mem1, &f.mem2, &f.mem3, &f.mem4}) b->SetValue(false);
+    form::OptionButton* options[kSlotCount] = {&f.mem1, &f.mem2, &f.mem3, &f.mem4};
+    for (form::OptionButton* b : options) b->SetValue(false);
     // All deselected first, so the selection below always runs its handler.
-    switch (mem_image[kActiveSlotByte]) {
-        case 3: slot_base = 3 * kSlotSize; f.mem4.SetValue(true); break;
-        case 2: slot_base = 2 * kSlotSize; f.mem3.SetValue(true); break;
-        case 1: slot_base = 1 * kSlotSize; f.mem2.SetValue(true); break;
-        default: slot_base = 0; f.mem1.SetValue(true); break;
-    }
+    const std::uint8_t active = cal.mem_image[kActiveSlotByte];
+    const int slot = SlotStart(active) / kSlotSize;
+    cal.slot_base = static_cast<std::int16_t>(SlotStart(active));
+    options[slot]->SetValue(true);
 }
 
 }  // namespace orv

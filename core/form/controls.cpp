@@ -83,13 +83,23 @@ bool Grid::MoveTo(int row, int col) {
     return moved;
 }
 
+// A current row moved out of view scrolls the grid, which the grid reports
+// as the user's scrolling.
+void Grid::KeepInView() {
+    if (Row < 1) return;
+    if (Row < TopRow) UserScroll(Row);
+    else if (Row > TopRow + kVisibleRows - 1) UserScroll(Row - kVisibleRows + 1);
+}
+
 void Grid::UserClick(int row, int col) {
     if (MoveTo(row, col)) Raise(on_sel_change);
     Raise(on_click);
 }
 
 void Grid::UserSelect(int row, int col) {
-    if (MoveTo(row, col)) Raise(on_sel_change);
+    if (!MoveTo(row, col)) return;
+    Raise(on_sel_change);
+    KeepInView();
 }
 
 void Grid::UserScroll(int top_row) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/form/keys.h"
+
 namespace orv::form {
 
 using Handler = std::function<void()>;
@@ -44,7 +46,7 @@ struct TextBox : Control {
     // Typing and pressing Enter, as a user does it.
     void UserType(const std::string& text) {
         Text = text;
-        UserKeyPress(13);
+        UserKeyPress(kKeyEnter);
     }
 };
 
@@ -143,11 +145,14 @@ struct ComboBox : Control {
     int index_ = -1;
 };
 
-// A two-column grid with one fixed header row and one fixed axis column.
-// Code moving the selection or scrolling raises nothing; the user's actions
-// raise SelChange, Click and Scroll.
+// A two-column grid with one fixed header row and one fixed axis column,
+// showing kVisibleRows data rows at a time. Code moving the selection or
+// scrolling raises nothing; the user's actions raise SelChange, Click and
+// Scroll. A click or move onto the header row or the axis column lands on the
+// data cell of that row, and the user's moves keep the current row in view.
 struct Grid : Control {
     static constexpr int Cols = 2;
+    static constexpr int kVisibleRows = 10;
     int Row = 0, Col = 0, TopRow = 1;
     std::array<int, Cols> ColWidth{400, 400};
     Handler on_click, on_scroll, on_sel_change;
@@ -166,6 +171,7 @@ struct Grid : Control {
 
    private:
     bool MoveTo(int row, int col);
+    void KeepInView();
     int rows_ = 0;
     std::vector<std::string> cells_;
 };

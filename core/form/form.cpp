@@ -1,5 +1,8 @@
 #include "core/form/form.h"
 
+#include "core/calibration/image.h"
+#include "core/monitor/gauge_geometry.h"
+
 namespace orv::form {
 
 namespace {
@@ -86,8 +89,8 @@ Form::Form() {
     static const char* faces[5] = {"Picture4", "Picture5", "Picture6", "Picture7", "Advancer"};
     for (int i = 0; i < 5; ++i) {
         for (Line* l : {&rpmhand[i], &line1[i], &line2[i]}) {
-            l->X1 = l->X2 = 1480;
-            l->Y1 = l->Y2 = 1440;
+            l->X1 = l->X2 = kPivotX;
+            l->Y1 = l->Y2 = kPivotY;
         }
         add(indexed("rpmhand", i), faces[i], &rpmhand[i]);
         add(indexed("line1", i), faces[i], &line1[i]);
@@ -163,9 +166,8 @@ Form::Form() {
     label(rpmsw, "rpmsw", "RPM Switch", "injection");
     label(deltatps, "deltatps", "Delta TPS (%)", "injection");
     frame(tables, "tables", "Tables", "programming");
-    static constexpr int rows[5] = {32, 52, 22, 17, 17};
-    for (int i = 0; i < 5; ++i) {
-        datatable[i].SetRows(rows[i]);
+    for (int i = 0; i < kTableCount; ++i) {
+        datatable[i].SetRows(kTableEntries[i] + 1);  // the header row and one row per entry
         add(indexed("datatable", i), "tables", &datatable[i]);
     }
     for (int i = 0; i < 5; ++i) text(Text1[i], indexed("Text1", i).c_str(), "", "tables");

@@ -10,23 +10,23 @@ constexpr const char* kOffLine = "OffLine";
 constexpr int kSilentTicks = 5;  // "OffLine" once this many ticks have passed without a signal
 }  // namespace
 
-void Main_Page::Build_Live_Read() { tx_buf = frames::LiveRead(live_len); }
+void Main_Page::BuildLiveRead() { link.tx_buf = frames::LiveRead(link.live_len); }
 
 void Main_Page::Send_Frame() {
-    tx_frame = tx_buf;
-    MSComm1.Write(tx_frame);
+    link.tx_frame = link.tx_buf;
+    MSComm1.Write(link.tx_frame);
 }
 
 void Main_Page::StartCom() {
-    if (!MSComm1.IsOpen() && !MSComm1.Open(comm_port)) {
+    if (!MSComm1.IsOpen() && !MSComm1.Open(link.comm_port)) {
         form.Text3.Text = kOffLine;
         return;
     }
-    cur_cmd = kCmdLive;
-    reply_len = live_len;
-    Build_Live_Read();
-    tx_frame = tx_buf;
-    if (!MSComm1.Write(tx_frame)) {
+    link.cur_cmd = kCmdLive;
+    link.reply_len = link.live_len;
+    BuildLiveRead();
+    link.tx_frame = link.tx_buf;
+    if (!MSComm1.Write(link.tx_frame)) {
         form.Text3.Text = kOffLine;
         return;
     }
@@ -36,15 +36,15 @@ void Main_Page::StartCom() {
 void Main_Page::StopCom() {
     if (!MSComm1.IsOpen()) return;
     MSComm1.Close();
-    MSComm1.SetInBufferSize(live_len);
+    MSComm1.SetInBufferSize(link.live_len);
 }
 
 void Main_Page::COM_Click() {
     int index = form.COM.ListIndex();
     if (index < 0) return;
     StopCom();
-    comm_port = index + 1;
-    cfg_port = comm_port;
+    link.comm_port = index + 1;
+    config.cfg_port = link.comm_port;
     Write_Config();
     StartCom();
 }
@@ -52,41 +52,41 @@ void Main_Page::COM_Click() {
 void Main_Page::Connect_Click() {
     // The live block length is negotiated: a connect after a handled reply asks
     // for 10 bytes; a second connect without one in between falls back to 8.
-    if (!probe) {
-        probe = true;
-        live_len = 10;
+    if (!link.probe) {
+        link.probe = true;
+        link.live_len = kLiveBlockLong;
     } else {
-        live_len = 8;
+        link.live_len = kLiveBlockShort;
     }
-    if (!MSComm1.IsOpen() || cur_cmd != kCmdNone || form.Host.Value()) {
+    if (!MSComm1.IsOpen() || link.cur_cmd != kCmdNone || form.Host.Value()) {
         // Abandons whatever was in progress and drops a partial reply.
         StopCom();
         StartCom();
     } else {
-        cur_cmd = kCmdLive;
-        reply_len = live_len;
-        Build_Live_Read();
+        link.cur_cmd = kCmdLive;
+        link.reply_len = link.live_len;
+        BuildLiveRead();
         Send_Frame();
     }
-    if (next_cmd == kCmdUpload || next_cmd == kCmdDownload) form.mapfile.Text = saved_mapname;
+    if (link.next_cmd == kCmdUpload || link.next_cmd == kCmdDownload) form.mapfile.Text = xfer.saved_mapname;
 }
 
 void Main_Page::MSComm1_OnComm(CommEvent event) {
-    idle_ticks = 0;
+    link.idle_ticks = 0;
     form.Text3.Text = "Connected";
     if (event == CommEvent::Send || event == CommEvent::Error) return;
     // A reply is recognised by its length alone; anything else stays buffered.
-    if (MSComm1.InBufferCount() != reply_len) return;
-    rx_data = MSComm1.Input();
-    if (cur_cmd >= kCmdLive && cur_cmd <= kCmdHostCycle) {
-        Dispatch(cur_cmd);
+    if (MSComm1.InBufferCount() != link.reply_len) return;
+    link.rx_data = MSComm1.Input();
+    if (IsCommand(link.cur_cmd)) {
+        Dispatch(link.cur_cmd);
     } else {
-        cur_cmd = next_cmd;
-        if (cur_cmd >= kCmdLive && cur_cmd <= kCmdHostCycle) Dispatch(cur_cmd);
+        link.cur_cmd = link.next_cmd;
+        if (IsCommand(link.cur_cmd)) Dispatch(link.cur_cmd);
     }
     // The handler left the next request in tx_frame.
-    if (cur_cmd != kCmdNone && !probe) MSComm1.Write(tx_frame);
-    probe = false;
+    if (link.cur_cmd != kCmdNone && !link.probe) MSComm1.Write(link.tx_frame);
+    link.probe = false;
 }
 
 void Main_Page::Dispatch(std::uint8_t cmd) {
@@ -101,14 +101,14 @@ void Main_Page::Dispatch(std::uint8_t cmd) {
     }
 }
 
-void Main_Page::Link_Supervision() {
-    ++idle_ticks;
-    if (idle_ticks > kSilentTicks) {
+void Main_Page::SuperviseLink() {
+    ++link.idle_ticks;
+    if (link.idle_ticks > kSilentTicks) {
         if (form.Text3.Text != kOffLine) {
             form.Text3.Text = kOffLine;
             Reset_Monitor();
         }
-        idle_ticks = kSilentTicks + 1;
+        link.idle_ticks = kSilentTicks + 1;
         form.remote.SetValue(true);
     }
 }

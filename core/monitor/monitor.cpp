@@ -5,21 +5,22 @@
 namespace orv {
 
 void Main_Page::Timer1_Timer() {
-    Link_Supervision();
-    Show_Gauges();
-    Show_Bars();
+    EventScope event(*this);
+    SuperviseLink();
+    ShowNeedles();
+    ShowBars();
     Calc_Map_Output(0);
     // Run second so that its display is the one left standing.
     if (form.Host.Value() || form.monitor.Value()) Calc_Map_Output(-1);
     if (!form.edit.Value()) {
-        Show_Live_Cell(0, RoundHalfEven(live_rpm / 5.0));
-        Show_Live_Cell(1, live_pressure);
-        Show_Live_Cell(2, RoundHalfEven(live_tps / 5.0));
-        Show_Live_Cell(3, RoundHalfEven(live_air / 10.0));
-        Show_Live_Cell(4, RoundHalfEven(live_water / 10.0));
+        Show_Live_Cell(0, RoundHalfEven(live.live_rpm / 5.0));
+        Show_Live_Cell(1, live.live_pressure);
+        Show_Live_Cell(2, RoundHalfEven(live.live_tps / 5.0));
+        Show_Live_Cell(3, RoundHalfEven(live.live_air / 10.0));
+        Show_Live_Cell(4, RoundHalfEven(live.live_water / 10.0));
     }
-    Recorder_Step();
-    if (reload_tables) Load_Memory_Map();
+    RecorderStep();
+    if (cal.reload_tables) Load_Memory_Map();
 }
 
 void Main_Page::monitor_Click() {
@@ -29,33 +30,31 @@ void Main_Page::monitor_Click() {
         c->Enabled = false;
     for (auto& bar : f.HScroll1) bar.Enabled = false;
     for (auto& box : f.Text1) box.Enabled = false;
-    if (MSComm1.IsOpen() && !f.Host.Value() && cur_cmd == kCmdNone) {
-        cur_cmd = kCmdLive;
-        reply_len = live_len;
-        Build_Live_Read();
+    if (MSComm1.IsOpen() && !f.Host.Value() && link.cur_cmd == kCmdNone) {
+        link.cur_cmd = kCmdLive;
+        link.reply_len = link.live_len;
+        BuildLiveRead();
         Send_Frame();
     }
-    if (next_cmd == kCmdUpload || next_cmd == kCmdDownload) f.mapfile.Text = saved_mapname;
+    if (link.next_cmd == kCmdUpload || link.next_cmd == kCmdDownload) f.mapfile.Text = xfer.saved_mapname;
 }
 
 void Main_Page::Reset_Monitor() {
-    live_rpm = 0;
-    live_pressure = 10;
-    live_tps = 0;
-    live_air = 0;
-    live_water = 0;
-    live_tinj1 = 0;
-    live_tinj2 = 0;
-    live_advance = 45;
+    // Battery and version keep their last reading.
+    const LiveValues kept = live;
+    live = LiveValues{};
+    live.live_batt = kept.live_batt;
+    live.live_version = kept.live_version;
+    const LiveTexts t = FormatLive(live);
     form::Form& f = form;
-    f.rpm.Text = Format(live_rpm / 10.0, "#0.0");
-    f.pressure.Text = Format((live_pressure - 10) / 10.0, "0.0");
-    f.tps.Text = Str(live_tps);
-    f.water.Text = Str(live_water - 20);
-    f.air.Text = Str(live_air - 20);
-    f.bank1.Text = Format(live_tinj1 / 10.0, "#0.0");
-    f.bank2.Text = Format(live_tinj2 / 10.0, "#0.0");
-    f.advance.Text = Str(live_advance - 45);
+    f.rpm.Text = t.rpm;
+    f.pressure.Text = t.pressure;
+    f.tps.Text = t.tps;
+    f.water.Text = t.water;
+    f.air.Text = t.air;
+    f.bank1.Text = t.bank1;
+    f.bank2.Text = t.bank2;
+    f.advance.Text = t.advance;
 }
 
 }  // namespace orv

@@ -1,31 +1,20 @@
 // Engine settings of the active slot: each control writes its own byte of the
 // settings block at once, and Show_Settings refreshes them all from the image.
 #include "core/common/numbers.h"
+#include "core/settings/settings_coding.h"
 #include "core/shell/main_page.h"
 
 namespace orv {
 
-namespace {
-
-const char* CylinderCount(int code) {
-    static const char* counts[] = {"1", "2", "4", "5", "6", "8"};
-    return (code >= 0 && code <= 5) ? counts[code] : "1";
-}
-
-std::string Tenths(int b) { return Format(b / 10.0, "#0.0"); }
-std::string WaterText(int b) { return Str(b * 5L - 20); }
-
-}  // namespace
-
 void Main_Page::cylinsel_Change() {
     const int pos = form.cylinsel.Value();
-    SlotByte(slot::kCylMode) = static_cast<std::uint8_t>(full_sel ? (pos | kFullFlag) : (pos & 0x7F));
+    SlotByte(slot::kCylMode) = static_cast<std::uint8_t>(cal.full_sel ? (pos | kFullFlag) : (pos & kCylCodeMask));
     Show_Cylinders();
 }
 
 void Main_Page::RPMAcc_Change() {
     SlotByte(slot::kRpmSwitch) = static_cast<std::uint8_t>(form.RPMAcc.Value());
-    form.TRPMAcc.Text = Tenths(form.RPMAcc.Value());
+    form.TRPMAcc.Text = TenthsText(form.RPMAcc.Value());
 }
 
 void Main_Page::deltasel_Change() {
@@ -35,17 +24,17 @@ void Main_Page::deltasel_Change() {
 
 void Main_Page::WaterAcc_Change() {
     SlotByte(slot::kWaterSwitch) = static_cast<std::uint8_t>(form.WaterAcc.Value());
-    form.TWaterAcc.Text = WaterText(form.WaterAcc.Value());
+    form.TWaterAcc.Text = WaterSwitchText(form.WaterAcc.Value());
 }
 
 void Main_Page::Limiter_Change() {
     SlotByte(slot::kLimiter) = static_cast<std::uint8_t>(form.Limiter.Value());
-    form.TLimiter.Text = Tenths(form.Limiter.Value());
+    form.TLimiter.Text = TenthsText(form.Limiter.Value());
 }
 
 void Main_Page::loadtimesel_Change() {
     SlotByte(slot::kLoadTime) = static_cast<std::uint8_t>(form.loadtimesel.Value());
-    form.loadtime.Text = Tenths(form.loadtimesel.Value());
+    form.loadtime.Text = TenthsText(form.loadtimesel.Value());
 }
 
 void Main_Page::windowsel_Change() {
@@ -80,15 +69,13 @@ void Main_Page::Show_Settings() {
 void Main_Page::Show_Cylinders() {
     form::Form& f = form;
     const std::uint8_t stored = SlotByte(slot::kCylMode);
-    const int code = stored & 0x7F;
-    f.ncylinder.Text = CylinderCount(code);
-    full_sel = (stored & kFullFlag) != 0;
-    // Ticking the box rewrites the byte from the bar's old position; moving the
-    // bar to the code then writes it back whole.
-    f.FullSel.SetValue(full_sel ? 1 : 0);
+    const int code = stored & kCylCodeMask;
+    f.ncylinder.Text = CylinderCountText(code);
+    cal.full_sel = (stored & kFullFlag) != 0;
+    // Both write the byte back as it was read; a code the bar cannot show
+    // (6..127) leaves the bar at its end without writing.
+    f.FullSel.SetValue(cal.full_sel ? 1 : 0);
     f.cylinsel.ShowStored(code);
-    // A code no control can write (6..127) stays as it was read.
-    SlotByte(slot::kCylMode) = stored;
 }
 
 void Main_Page::Show_Delta_TPS() {
@@ -100,19 +87,19 @@ void Main_Page::Show_Delta_TPS() {
 void Main_Page::Show_Water_Switch() {
     const int b = SlotByte(slot::kWaterSwitch);
     form.WaterAcc.ShowStored(b);
-    form.TWaterAcc.Text = WaterText(b);
+    form.TWaterAcc.Text = WaterSwitchText(b);
 }
 
 void Main_Page::Show_RPM_Switch() {
     const int b = SlotByte(slot::kRpmSwitch);
     form.RPMAcc.ShowStored(b);
-    form.TRPMAcc.Text = Tenths(b);
+    form.TRPMAcc.Text = TenthsText(b);
 }
 
 void Main_Page::Show_Limiter() {
     const int b = SlotByte(slot::kLimiter);
     form.Limiter.ShowStored(b);
-    form.TLimiter.Text = Tenths(b);
+    form.TLimiter.Text = TenthsText(b);
 }
 
 void Main_Page::Show_Window_Size() {
@@ -124,7 +111,7 @@ void Main_Page::Show_Window_Size() {
 void Main_Page::Show_Load_Time() {
     const int b = SlotByte(slot::kLoadTime);
     form.loadtimesel.ShowStored(b);
-    form.loadtime.Text = Tenths(b);
+    form.loadtime.Text = TenthsText(b);
 }
 
 void Main_Page::Show_Bank2_Sel() {
@@ -152,7 +139,7 @@ void Main_Page::Show_Bank_Sel() {
     form::Form& f = form;
     f.bank2mem.SetValue(false);
     f.bank1mem.SetValue(false);
-    if (SlotByte(slot::kModeFlags) & 0x01) f.bank2mem.SetValue(true);
+    if (SlotByte(slot::kModeFlags) & kViewBank2) f.bank2mem.SetValue(true);
     else f.bank1mem.SetValue(true);
 }
 

@@ -7,7 +7,6 @@
 
 #include "core/common/numbers.h"
 #include "core/files/atomic_file.h"
-#include "core/shell/main_page.h"
 
 namespace orv {
 
@@ -49,23 +48,21 @@ ConfigValues ParseConfig(std::string_view content) {
     std::vector<std::string> f = ListFields(content);
     if (!f.empty()) {
         std::optional<double> n = ParseNumber(f[0]);
-        if (n && *n >= 1 && *n <= 7 && *n == static_cast<int>(*n)) v.port = static_cast<int>(*n);
+        if (n && *n >= 1 && *n <= 7 && *n == static_cast<int>(*n)) v.cfg_port = static_cast<int>(*n);
     }
-    if (f.size() > 1) v.map_file = f[1];
-    if (f.size() > 2) v.rec_file = f[2];
+    if (f.size() > 1) v.cfg_map_file = f[1];
+    if (f.size() > 2) v.cfg_rec_file = f[2];
     return v;
 }
 
 std::string FormatConfig(const ConfigValues& v) {
-    std::string line = v.port > 0 ? std::to_string(v.port) : std::string();
-    line += ",\"" + v.map_file + "\",\"" + v.rec_file + "\"\r\n";
+    std::string line = v.cfg_port > 0 ? std::to_string(v.cfg_port) : std::string();
+    line += ",\"" + v.cfg_map_file + "\",\"" + v.cfg_rec_file + "\"\r\n";
     return line;
 }
 
-void Main_Page::Read_Config() {
-    std::error_code ec;
-    app_dir = std::filesystem::current_path(ec);
-    std::ifstream in(app_dir / "config.dat", std::ios::binary);
+ConfigValues ReadConfigFile(const std::filesystem::path& dir) {
+    std::ifstream in(dir / "config.dat", std::ios::binary);
     std::string content;
     if (in) {
         // One short line is all the file holds; a huge file is not ours.
@@ -73,14 +70,11 @@ void Main_Page::Read_Config() {
         in.read(content.data(), static_cast<std::streamsize>(content.size()));
         content.resize(static_cast<std::size_t>(in.gcount()));
     }
-    ConfigValues v = ParseConfig(content);
-    cfg_port = v.port;
-    cfg_map_file = v.map_file;
-    cfg_rec_file = v.rec_file;
+    return ParseConfig(content);
 }
 
-void Main_Page::Write_Config() {
-    WriteFileAtomically(app_dir / "config.dat", FormatConfig({cfg_port, cfg_map_file, cfg_rec_file}));
+bool WriteConfigFile(const std::filesystem::path& dir, const ConfigValues& values) {
+    return WriteFileAtomically(dir / "config.dat", FormatConfig(values));
 }
 
 }  // namespace orv

@@ -2,69 +2,99 @@
 
 namespace orv {
 
-Main_Page::Main_Page(SerialPort& port) : MSComm1(port) {
-    Wire_Handlers();
-    MSComm1.on_comm = [this](CommEvent e) { MSComm1_OnComm(e); };
+Main_Page::Main_Page(SerialPort& port, std::filesystem::path dir) : MSComm1(port), app_dir(std::move(dir)) {
+    WireHandlers();
+    MSComm1.on_comm = [this](CommEvent e) {
+        EventScope event(*this);
+        MSComm1_OnComm(e);
+    };
 }
 
 Main_Page::~Main_Page() { MSComm1.on_comm = nullptr; }
 
-// Each control raises the handler of the same name, as the toolkit does.
-void Main_Page::Wire_Handlers() {
+void Main_Page::Notify() {
+    // A listener may remove itself or another: go by copies.
+    const auto listeners = listeners_;
+    for (const auto& [handle, listener] : listeners) listener();
+}
+
+int Main_Page::AddListener(std::function<void()> listener) {
+    listeners_.emplace_back(++next_listener_, std::move(listener));
+    return next_listener_;
+}
+
+void Main_Page::RemoveListener(int handle) {
+    std::erase_if(listeners_, [handle](const auto& l) { return l.first == handle; });
+}
+
+void Main_Page::RunEvent(const std::function<void()>& action) {
+    EventScope event(*this);
+    action();
+}
+
+// Each control raises the handler of the same name, as the toolkit does; each
+// raise is an event of its own unless a running one caused it.
+void Main_Page::WireHandlers() {
     form::Form& f = form;
-    f.COM.on_click = [this] { COM_Click(); };
-    f.Connect.on_click = [this] { Connect_Click(); };
-    f.Host.on_click = [this] { Host_Click(); };
-    f.remote.on_click = [this] { remote_Click(); };
-    f.monitor.on_click = [this] { monitor_Click(); };
-    f.edit.on_click = [this] { edit_Click(); };
-    f.bank1mem.on_click = [this] { bank1mem_Click(); };
-    f.bank2mem.on_click = [this] { bank2mem_Click(); };
-    f.IgnMem.on_click = [this] { IgnMem_Click(); };
-    f.bank2sel.on_click = [this] { bank2sel_Click(); };
-    f.ignsel.on_click = [this] { ignsel_Click(); };
-    f.FullSel.on_click = [this] { FullSel_Click(); };
-    f.ignnormal.on_click = [this] { ignnormal_Click(); };
-    f.igninv.on_click = [this] { igninv_Click(); };
-    f.mem1.on_click = [this] { mem1_Click(); };
-    f.mem2.on_click = [this] { mem2_Click(); };
-    f.mem3.on_click = [this] { mem3_Click(); };
-    f.mem4.on_click = [this] { mem4_Click(); };
+    auto on = [this](auto handler) {
+        return [this, handler](auto... args) {
+            EventScope event(*this);
+            (this->*handler)(args...);
+        };
+    };
+    auto at = [this](auto handler, int t) {
+        return [this, handler, t](auto... args) {
+            EventScope event(*this);
+            (this->*handler)(t, args...);
+        };
+    };
+    f.COM.on_click = on(&Main_Page::COM_Click);
+    f.Connect.on_click = on(&Main_Page::Connect_Click);
+    f.Host.on_click = on(&Main_Page::Host_Click);
+    f.remote.on_click = on(&Main_Page::remote_Click);
+    f.monitor.on_click = on(&Main_Page::monitor_Click);
+    f.edit.on_click = on(&Main_Page::edit_Click);
+    f.bank1mem.on_click = on(&Main_Page::bank1mem_Click);
+    f.bank2mem.on_click = on(&Main_Page::bank2mem_Click);
+    f.IgnMem.on_click = on(&Main_Page::IgnMem_Click);
+    f.bank2sel.on_click = on(&Main_Page::bank2sel_Click);
+    f.ignsel.on_click = on(&Main_Page::ignsel_Click);
+    f.FullSel.on_click = on(&Main_Page::FullSel_Click);
+    f.ignnormal.on_click = on(&Main_Page::ignnormal_Click);
+    f.igninv.on_click = on(&Main_Page::igninv_Click);
+    f.mem1.on_click = on(&Main_Page::mem1_Click);
+    f.mem2.on_click = on(&Main_Page::mem2_Click);
+    f.mem3.on_click = on(&Main_Page::mem3_Click);
+    f.mem4.on_click = on(&Main_Page::mem4_Click);
 
     // The settings bars run one handler for Change and Scroll alike, so the
     // value follows the thumb while it is dragged.
-    auto both = [](form::ScrollBar& bar, form::Handler h) {
+    auto both = [](form::ScrollBar& bar, const form::Handler& h) {
         bar.on_change = h;
-        bar.on_scroll = std::move(h);
+        bar.on_scroll = h;
     };
-    both(f.cylinsel, [this] { cylinsel_Change(); });
-    both(f.RPMAcc, [this] { RPMAcc_Change(); });
-    both(f.deltasel, [this] { deltasel_Change(); });
-    both(f.WaterAcc, [this] { WaterAcc_Change(); });
-    both(f.Limiter, [this] { Limiter_Change(); });
-    both(f.loadtimesel, [this] { loadtimesel_Change(); });
-    both(f.windowsel, [this] { windowsel_Change(); });
+    both(f.cylinsel, on(&Main_Page::cylinsel_Change));
+    both(f.RPMAcc, on(&Main_Page::RPMAcc_Change));
+    both(f.deltasel, on(&Main_Page::deltasel_Change));
+    both(f.WaterAcc, on(&Main_Page::WaterAcc_Change));
+    both(f.Limiter, on(&Main_Page::Limiter_Change));
+    both(f.loadtimesel, on(&Main_Page::loadtimesel_Change));
+    both(f.windowsel, on(&Main_Page::windowsel_Change));
 
     for (int t = 0; t < kTableCount; ++t) {
-        f.HScroll1[t].on_change = [this, t] { HScroll1_Change(t); };
-        f.HScroll1[t].on_scroll = [this, t] { HScroll1_Scroll(t); };
-        f.Text1[t].on_click = [this, t] { Text1_Click(t); };
-        f.Text1[t].on_key_press = [this, t](int code) { Text1_KeyPress(t, code); };
-        f.Text1[t].on_lost_focus = [this, t] { Text1_LostFocus(t); };
-        f.datatable[t].on_click = [this, t] { datatable_Click(t); };
-        f.datatable[t].on_scroll = [this, t] { datatable_Scroll(t); };
-        f.datatable[t].on_sel_change = [this, t] { datatable_SelChange(t); };
+        f.HScroll1[t].on_change = at(&Main_Page::HScroll1_Change, t);
+        f.HScroll1[t].on_scroll = at(&Main_Page::HScroll1_Scroll, t);
+        f.Text1[t].on_click = at(&Main_Page::Text1_Click, t);
+        f.Text1[t].on_key_press = at(&Main_Page::Text1_KeyPress, t);
+        f.Text1[t].on_lost_focus = at(&Main_Page::Text1_LostFocus, t);
+        f.datatable[t].on_click = at(&Main_Page::datatable_Click, t);
+        f.datatable[t].on_scroll = at(&Main_Page::datatable_Scroll, t);
+        f.datatable[t].on_sel_change = at(&Main_Page::datatable_SelChange, t);
     }
 }
 
-bool Main_Page::PutByte(int addr, long value) {
-    if (addr < 0 || addr >= kImageSize || value < 0 || value > 255) return false;
-    mem_image[addr] = static_cast<std::uint8_t>(value);
-    return true;
-}
+void Main_Page::Read_Config() { config = ReadConfigFile(app_dir); }
 
-void Main_Page::Get_Mem_Addr(int t) { mem_addr = static_cast<std::int16_t>(MemAddr(mem_image, t)); }
-
-void Main_Page::SetBank1Mem() { ClearViewBits(mem_image); }
+void Main_Page::Write_Config() { WriteConfigFile(app_dir, config); }
 
 }  // namespace orv

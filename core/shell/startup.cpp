@@ -7,25 +7,26 @@
 namespace orv {
 
 void Main_Page::Form_Load() {
+    EventScope event(*this);
     form::Form& f = form;
     Reset_Monitor();
-    tx_buf.assign(3, 0);
+    link.tx_buf.assign(3, 0);
     Read_Config();
-    f.recfile.Text = cfg_rec_file;
-    f.mapfile.Text = cfg_map_file;
+    f.recfile.Text = config.cfg_rec_file;
+    f.mapfile.Text = config.cfg_map_file;
 
     // A file that does not read cleanly is left out whole: the console starts
     // with an empty recording or an empty image rather than half of one.
-    if (!cfg_rec_file.empty()) {
-        ValueList rec = ReadValueFile(cfg_rec_file, kRecBufferSize);
-        if (rec.error.empty()) {
-            std::copy(rec.values.begin(), rec.values.end(), rec_buffer.begin());
-            rec_count = static_cast<double>(rec.values.size()) / kRecSampleSize;
+    if (!config.cfg_rec_file.empty()) {
+        ValueList recording = ReadValueFile(config.cfg_rec_file, kRecBufferSize);
+        if (recording.error.empty()) {
+            std::copy(recording.values.begin(), recording.values.end(), rec.rec_buffer.begin());
+            rec.rec_count = static_cast<double>(recording.values.size()) / kRecSampleSize;
         }
     }
-    if (!cfg_map_file.empty()) {
-        ValueList map = ReadValueFile(cfg_map_file, kImageSize);
-        if (map.error.empty()) std::copy(map.values.begin(), map.values.end(), mem_image.begin());
+    if (!config.cfg_map_file.empty()) {
+        ValueList map = ReadValueFile(config.cfg_map_file, kImageSize);
+        if (map.error.empty()) std::copy(map.values.begin(), map.values.end(), cal.mem_image.begin());
     }
 
     f.remote.SetValue(true);
@@ -34,10 +35,10 @@ void Main_Page::Form_Load() {
     f.Injector2.Visible = f.tinj2.Visible = f.bank2.Visible = f.duty2.Visible = f.lduty2.Visible = true;
     f.Advancer.Visible = true;
     f.Label6.Caption = "(ms)";
-    cur_cmd = kCmdLive;
-    probe = true;
-    live_len = 10;
-    reply_len = 10;
+    link.cur_cmd = kCmdLive;
+    link.probe = true;
+    link.live_len = kLiveBlockLong;
+    link.reply_len = kLiveBlockLong;
     for (form::Grid& g : f.datatable) g.ColWidth = {400, 400};
     Show_Mem_Slot();
     Show_Settings();
@@ -53,11 +54,11 @@ void Main_Page::Form_Load() {
     load_data_table(3, "GAIN", 1, -20.0, 10.0);
     load_data_table(4, "GAIN", 1, -20.0, 10.0);
 
-    f.chrono.Text = Format(rec_index / 10.0, "#0.0");
+    f.chrono.Text = Format(rec.rec_index / 10.0, "#0.0");
     f.COM.items.clear();
     for (int n = 1; n <= 7; ++n) f.COM.items.push_back("COM " + std::to_string(n));
     // Selecting the entry runs COM_Click, which rewrites config.dat and opens the link.
-    f.COM.SetListIndex(cfg_port - 1);
+    f.COM.SetListIndex(config.cfg_port - 1);
     f.ignnormal.Enabled = f.igninv.Enabled = f.bank2sel.Enabled = f.ignsel.Enabled = true;
 }
 

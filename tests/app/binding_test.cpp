@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QHeaderView>
 #include <QTest>
 #include <fstream>
 #include <sstream>
@@ -36,20 +37,20 @@ TEST_F(WindowTest, ClickingAButtonRunsItsHandlerOnce) {
     const Case cases[] = {
         {"bank2mem", console.form.bank2mem.on_click,
          [&] {
-             EXPECT_EQ(console.mem_image[console.slot_base + 158] & 0x03, 0x01);
-             EXPECT_TRUE(console.reload_tables);
+             EXPECT_EQ(console.cal.mem_image[console.cal.slot_base + 158] & 0x03, 0x01);
+             EXPECT_TRUE(console.cal.reload_tables);
              EXPECT_TRUE(Widget<QRadioButton>("bank2mem")->isChecked());
              EXPECT_FALSE(Widget<QRadioButton>("bank1mem")->isChecked());
          }},
         {"FullSel", console.form.FullSel.on_click,
          [&] {
-             EXPECT_EQ(console.mem_image[150] & 0x80, 0x80);
+             EXPECT_EQ(console.cal.mem_image[150] & 0x80, 0x80);
              EXPECT_TRUE(Widget<QCheckBox>("FullSel")->isChecked());
          }},
         // No reply since start-up: the connect falls back to the short live block.
         {"Connect", console.form.Connect.on_click,
          [&] {
-             EXPECT_EQ(console.live_len, 8);
+             EXPECT_EQ(console.link.live_len, 8);
              EXPECT_EQ(Text(Widget<QLineEdit>("Text3")), "OffLine");
          }},
     };
@@ -67,7 +68,7 @@ TEST_F(WindowTest, ScrollBarStepsChangeAtOnceAndADragCommitsWhereItEnds) {
     auto* deltasel = Widget<QScrollBar>("deltasel");
     deltasel->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(*delta, 1);
-    EXPECT_EQ(console.mem_image[153], 1);
+    EXPECT_EQ(console.cal.mem_image[153], 1);
     EXPECT_EQ(Text(Widget<QLineEdit>("pdeltatps")), "1");
 
     // The table bars tell a drag (Scroll) from its end (Change).
@@ -82,7 +83,7 @@ TEST_F(WindowTest, ScrollBarStepsChangeAtOnceAndADragCommitsWhereItEnds) {
     bar->setSliderDown(false);
     EXPECT_EQ(*change, 1);
     EXPECT_EQ(console.form.HScroll1[0].Value(), 41);
-    EXPECT_EQ(console.mem_image[0], 41);
+    EXPECT_EQ(console.cal.mem_image[0], 41);
     EXPECT_EQ(Widget<QTableWidget>("datatable(0)")->item(0, 1)->text(), "4.1");
 }
 
@@ -160,12 +161,12 @@ TEST_F(WindowTest, TextBoxForwardsClickTypingEnterAndLostFocus) {
     QTest::keyClicks(box, "12.5");
     EXPECT_EQ(*keys, 4);
     EXPECT_EQ(console.form.Text1[0].Text, "12.5");  // typing reaches the model at once
-    EXPECT_EQ(console.mem_image[0], 0);             // only Enter commits
+    EXPECT_EQ(console.cal.mem_image[0], 0);             // only Enter commits
 
     QTest::keyClick(box, Qt::Key_Return);
     EXPECT_EQ(*keys, 5);
     EXPECT_EQ(console.form.HScroll1[0].Value(), 125);
-    EXPECT_EQ(console.mem_image[0], 125);
+    EXPECT_EQ(console.cal.mem_image[0], 125);
     EXPECT_EQ(Widget<QTableWidget>("datatable(0)")->item(0, 1)->text(), "12.5");
     EXPECT_EQ(Widget<QScrollBar>("HScroll1(0)")->value(), 125);
 
@@ -175,11 +176,11 @@ TEST_F(WindowTest, TextBoxForwardsClickTypingEnterAndLostFocus) {
     Widget<QLineEdit>("Text1(1)")->setFocus();
     EXPECT_EQ(*lost, 1);
     EXPECT_EQ(box->text(), "12.5");
-    EXPECT_EQ(console.mem_image[0], 125);
+    EXPECT_EQ(console.cal.mem_image[0], 125);
 }
 
 TEST_F(WindowTest, GridForwardsClicksKeysAndScrolling) {
-    for (int k = 0; k < 32; ++k) console.mem_image[k] = static_cast<std::uint8_t>(2 * k);
+    for (int k = 0; k < 32; ++k) console.cal.mem_image[k] = static_cast<std::uint8_t>(2 * k);
     console.Load_Memory_Map();
     window->Refresh();
     auto* grid = Widget<QTableWidget>("datatable(0)");
@@ -198,19 +199,31 @@ TEST_F(WindowTest, GridForwardsClicksKeysAndScrolling) {
     EXPECT_EQ(console.form.datatable[0].Row, 4);
     EXPECT_EQ(text1->text(), "0.6");
 
-    click_cell(5, 0);  // the axis column is not a cell one can pick
-    EXPECT_EQ(*sel, 1);
-    EXPECT_EQ(*click, 1);
-    EXPECT_EQ(console.form.datatable[0].Row, 4);
-    EXPECT_EQ(grid->currentRow(), 3);
+    click_cell(5, 0);  // an axis cell is not one to pick: the click lands on its row's value
+    EXPECT_EQ(*sel, 2);
+    EXPECT_EQ(*click, 2);
+    EXPECT_EQ(console.form.datatable[0].Row, 6);
+    EXPECT_EQ(console.form.datatable[0].Col, 1);
+    EXPECT_EQ(grid->currentRow(), 5);
+    EXPECT_EQ(grid->currentColumn(), 1);
+    EXPECT_EQ(text1->text(), "1.0");
 
     QTest::keyClick(grid, Qt::Key_Down);
-    EXPECT_EQ(*sel, 2);
-    EXPECT_EQ(*click, 1);
-    EXPECT_EQ(console.form.datatable[0].Row, 5);
-    EXPECT_EQ(text1->text(), "0.8");
+    EXPECT_EQ(*sel, 3);
+    EXPECT_EQ(*click, 2);
+    EXPECT_EQ(console.form.datatable[0].Row, 7);
+    EXPECT_EQ(text1->text(), "1.2");
     QTest::keyClick(grid, Qt::Key_Left);  // nothing to the left but the axis
-    EXPECT_EQ(*sel, 2);
+    EXPECT_EQ(*sel, 3);
+    // The header is the grid's row 0: a click there lands on the first value.
+    QHeaderView* header = grid->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+    EXPECT_EQ(*click, 3);
+    EXPECT_EQ(*sel, 4);
+    EXPECT_EQ(console.form.datatable[0].Row, 1);
+    EXPECT_EQ(grid->currentRow(), 0);
+    EXPECT_EQ(grid->selectedItems().size(), 1);
     EXPECT_EQ(grid->currentColumn(), 1);
     EXPECT_EQ(console.form.datatable[0].Col, 1);
 

@@ -25,21 +25,21 @@ TEST_F(WindowTest, EveryNeedlePointsAtTheMarkOfItsReading) {
     struct Case {
         const char* face;
         int gauge;
-        std::uint8_t Main_Page::*live;
+        std::uint8_t LiveValues::*live;
         std::uint8_t raw;
         double reads;  // what the scale says there
     };
     const Case cases[] = {
-        {"Picture4", 0, &Main_Page::live_rpm, 0, 0.0},         {"Picture4", 0, &Main_Page::live_rpm, 75, 7.5},
-        {"Picture4", 0, &Main_Page::live_rpm, 150, 15.0},      {"Picture5", 1, &Main_Page::live_pressure, 10, 0.0},
-        {"Picture5", 1, &Main_Page::live_pressure, 50, 4.0},   {"Picture6", 2, &Main_Page::live_air, 0, -20},
-        {"Picture6", 2, &Main_Page::live_air, 60, 40},         {"Picture7", 3, &Main_Page::live_water, 150, 130},
-        {"Advancer", 4, &Main_Page::live_advance, 85, 40},     {"Advancer", 4, &Main_Page::live_advance, 65, 20},
-        {"Advancer", 4, &Main_Page::live_advance, 40, -5},
+        {"Picture4", 0, &LiveValues::live_rpm, 0, 0.0},         {"Picture4", 0, &LiveValues::live_rpm, 75, 7.5},
+        {"Picture4", 0, &LiveValues::live_rpm, 150, 15.0},      {"Picture5", 1, &LiveValues::live_pressure, 10, 0.0},
+        {"Picture5", 1, &LiveValues::live_pressure, 50, 4.0},   {"Picture6", 2, &LiveValues::live_air, 0, -20},
+        {"Picture6", 2, &LiveValues::live_air, 60, 40},         {"Picture7", 3, &LiveValues::live_water, 150, 130},
+        {"Advancer", 4, &LiveValues::live_advance, 85, 40},     {"Advancer", 4, &LiveValues::live_advance, 65, 20},
+        {"Advancer", 4, &LiveValues::live_advance, 40, -5},
     };
     for (const Case& c : cases) {
-        console.*c.live = c.raw;
-        console.Show_Gauges();
+        console.live.*c.live = c.raw;
+        console.ShowNeedles();
         window->Refresh();
         auto* face = Widget<DialFace>(c.face);
         const form::Line& hand = console.form.rpmhand[c.gauge];
@@ -56,10 +56,10 @@ TEST_F(WindowTest, EveryNeedlePointsAtTheMarkOfItsReading) {
 }
 
 TEST_F(WindowTest, BarsRiseByTheModelsHeights) {
-    console.live_tps = 50;
+    console.live.live_tps = 50;
     console.form.duty1.Text = "100";
     ASSERT_EQ(console.form.duty2.Text, "0");  // as the form starts
-    console.Show_Bars();
+    console.ShowBars();
     window->Refresh();
     EXPECT_NEAR(Widget<BarFace>("Picture8")->BarHeightPx(), 2775 / 2.0 / 15.0, 1e-3);
     auto* bank1 = Widget<BarFace>("Injector1");
@@ -74,7 +74,7 @@ TEST_F(WindowTest, BarsRiseByTheModelsHeights) {
     console.form.bank2sel.SetValue(true);
     console.form.ignsel.SetValue(true);
     console.form.duty2.Text = "50";
-    console.Show_Bars();
+    console.ShowBars();
     window->Refresh();
     auto* bank2 = Widget<BarFace>("Injector2");
     EXPECT_FALSE(bank2->isHidden());

@@ -47,7 +47,7 @@ class WindowTest : public ::testing::Test {
 
     std::filesystem::path dir;
     MemoryPort port;
-    Main_Page console{port};
+    Main_Page console{port, dir};
     std::unique_ptr<MainWindow> window;
 
    private:

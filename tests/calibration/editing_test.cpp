@@ -19,7 +19,7 @@ const ViewButton kIgnition = &form::Form::IgnMem;
 // with `view` shown (its refill done).
 struct Editing : Console {
     explicit Editing(std::initializer_list<std::pair<int, int>> bytes = {}, ViewButton view = kBank1) {
-        for (auto [addr, value] : bytes) page.mem_image[addr] = static_cast<std::uint8_t>(value);
+        for (auto [addr, value] : bytes) page.cal.mem_image[addr] = static_cast<std::uint8_t>(value);
         StartUp(0);
         page.Timer1_Timer();
         f().edit.UserClick();
@@ -80,10 +80,10 @@ TEST(Editing, TypedValuesAreCheckedAgainstTheViewAndStored) {
         auto& f = c.f();
         f.datatable[k.grid].UserClick(5, 1);
         ASSERT_EQ(f.HScroll1[k.grid].Value(), k.before) << k.typed;
-        Image expected = c.page.mem_image;
+        Image expected = c.page.cal.mem_image;
         if (k.after >= 0) expected[k.addr] = static_cast<std::uint8_t>(k.after);
         f.Text1[k.grid].UserType(k.typed);
-        EXPECT_EQ(c.page.mem_image, expected) << k.typed << " grid " << k.grid;
+        EXPECT_EQ(c.page.cal.mem_image, expected) << k.typed << " grid " << k.grid;
         if (k.cell) {
             EXPECT_EQ(f.datatable[k.grid].Cell(5, 1), k.cell) << k.typed;
         }
@@ -95,16 +95,16 @@ TEST(Editing, TypedValuesAreCheckedAgainstTheViewAndStored) {
 TEST(Editing, OnlyEnterOnAFilledBoxStartsAnEntry) {
     Editing c({{0, 50}});
     auto& f = c.f();
-    const Image before = c.page.mem_image;
+    const Image before = c.page.cal.mem_image;
     f.Text1[0].Text = "12.3";
     for (int code : {10, 65, 27, 8, 48}) f.Text1[0].UserKeyPress(code);
-    EXPECT_EQ(c.page.mem_image, before);
+    EXPECT_EQ(c.page.cal.mem_image, before);
     EXPECT_EQ(f.Text1[0].Text, "12.3");
     f.Text1[0].UserType("");
-    EXPECT_EQ(c.page.mem_image, before);
+    EXPECT_EQ(c.page.cal.mem_image, before);
     EXPECT_EQ(f.datatable[0].Cell(1, 1), "5.0");
     f.Text1[0].UserType("12.3");
-    EXPECT_EQ(c.page.mem_image[0], 123);
+    EXPECT_EQ(c.page.cal.mem_image[0], 123);
 }
 
 TEST(Editing, RefusedEntryWritesNothingEvenWhenTheBarHoldsAnotherRow) {
@@ -113,16 +113,16 @@ TEST(Editing, RefusedEntryWritesNothingEvenWhenTheBarHoldsAnotherRow) {
     f.datatable[0].UserClick(2, 1);   // the bar takes 100
     f.datatable[0].UserSelect(5, 1);  // moving by keyboard leaves it there
     ASSERT_EQ(f.HScroll1[0].Value(), 100);
-    const Image before = c.page.mem_image;
+    const Image before = c.page.cal.mem_image;
     for (const char* typed : {"30", "abc", "-1"}) {
         f.Text1[0].UserType(typed);
-        EXPECT_EQ(c.page.mem_image, before) << typed;
+        EXPECT_EQ(c.page.cal.mem_image, before) << typed;
         EXPECT_EQ(f.datatable[0].Cell(5, 1), "5.0") << typed;
     }
     // An accepted value lands on the selected row even when the bar already holds it.
     f.Text1[0].UserType("10");
-    EXPECT_EQ(c.page.mem_image[4], 100);
-    EXPECT_EQ(c.page.mem_image[1], 100);
+    EXPECT_EQ(c.page.cal.mem_image[4], 100);
+    EXPECT_EQ(c.page.cal.mem_image[1], 100);
     EXPECT_EQ(f.datatable[0].Cell(5, 1), "10.0");
 }
 
@@ -145,7 +145,7 @@ TEST(Editing, EntryWhileTheRefillIsPendingStoresTheTypedValue) {
         auto& f = c.f();
         (f.*k.to).UserClick();
         f.Text1[k.grid].UserType(k.typed);
-        EXPECT_EQ(c.page.mem_image[k.addr], k.stored) << k.typed;
+        EXPECT_EQ(c.page.cal.mem_image[k.addr], k.stored) << k.typed;
         c.page.Timer1_Timer();
         EXPECT_EQ(f.datatable[k.grid].Cell(1, 1), k.cell) << k.typed;
         EXPECT_EQ(f.HScroll1[k.grid].Value(), k.stored) << k.typed;
@@ -167,14 +167,14 @@ TEST(Editing, MovingTheBarEditsTheSelectedCell) {
             Editing c({}, k.view);
             auto& f = c.f();
             f.datatable[k.grid].UserClick(k.row, 1);
-            Image expected = c.page.mem_image;
+            Image expected = c.page.cal.mem_image;
             expected[k.addr] = static_cast<std::uint8_t>(k.value);
             if (drag) {
                 f.HScroll1[k.grid].UserScroll(k.value);
             } else {
                 f.HScroll1[k.grid].UserChange(k.value);
             }
-            EXPECT_EQ(c.page.mem_image, expected) << k.addr;
+            EXPECT_EQ(c.page.cal.mem_image, expected) << k.addr;
             EXPECT_EQ(f.datatable[k.grid].Cell(k.row, 1), k.cell) << k.addr;
             EXPECT_EQ(f.Text1[k.grid].Text, k.cell) << k.addr;
         }
@@ -185,13 +185,13 @@ TEST(Editing, WhileARefillIsPendingOnlyDraggingWrites) {
     Editing c({{2, 10}});
     auto& f = c.f();
     f.datatable[0].UserClick(3, 1);
-    c.page.reload_tables = true;
+    c.page.cal.reload_tables = true;
     f.HScroll1[0].SetValue(77);
     f.HScroll1[0].UserChange(78);
-    EXPECT_EQ(c.page.mem_image[2], 10);
+    EXPECT_EQ(c.page.cal.mem_image[2], 10);
     EXPECT_EQ(f.datatable[0].Cell(3, 1), "1.0");
     f.HScroll1[0].UserScroll(79);
-    EXPECT_EQ(c.page.mem_image[2], 79);
+    EXPECT_EQ(c.page.cal.mem_image[2], 79);
     EXPECT_EQ(f.datatable[0].Cell(3, 1), "7.9");
 }
 
@@ -199,13 +199,13 @@ TEST(Editing, TextBoxClickEmptiesAndLosingFocusRestoresTheCell) {
     Editing c({{32 + 2, 97}});
     auto& f = c.f();
     f.datatable[1].UserClick(3, 1);
-    const Image before = c.page.mem_image;
+    const Image before = c.page.cal.mem_image;
     f.Text1[1].UserClick();
     EXPECT_EQ(f.Text1[1].Text, "");
     f.Text1[1].Text = "5";  // typed, never entered
     f.Text1[1].UserLostFocus();
     EXPECT_EQ(f.Text1[1].Text, "7");
-    EXPECT_EQ(c.page.mem_image, before);
+    EXPECT_EQ(c.page.cal.mem_image, before);
 }
 
 TEST(Editing, EditClickEnablesWhatTheLinkAndTheControllerAllow) {
@@ -246,20 +246,20 @@ TEST(Editing, EditClickEnablesWhatTheLinkAndTheControllerAllow) {
 
 TEST(Editing, EditClickPutsEachBarOnTheByteUnderItsCursor) {
     Console c;
-    for (int i = 0; i < 150; ++i) c.page.mem_image[i] = static_cast<std::uint8_t>(i + 20);
+    for (int i = 0; i < 150; ++i) c.page.cal.mem_image[i] = static_cast<std::uint8_t>(i + 20);
     c.StartUp(0);
     auto& f = c.page.form;
     c.page.Timer1_Timer();
-    c.page.live_rpm = 100;      // row 21
-    c.page.live_pressure = 30;  // row 31
-    c.page.live_tps = 50;       // row 11
-    c.page.live_air = 70;       // row 8
-    c.page.live_water = 150;    // row 16
+    c.page.live.live_rpm = 100;      // row 21
+    c.page.live.live_pressure = 30;  // row 31
+    c.page.live.live_tps = 50;       // row 11
+    c.page.live.live_air = 70;       // row 8
+    c.page.live.live_water = 150;    // row 16
     c.page.Timer1_Timer();
-    const Image before = c.page.mem_image;
+    const Image before = c.page.cal.mem_image;
     f.edit.UserClick();
     const int bars[] = {20 + 20, 20 + 32 + 30, 20 + 94 + 10, 20 + 116 + 7, 20 + 133 + 15};
     for (int t = 0; t < 5; ++t) EXPECT_EQ(f.HScroll1[t].Value(), bars[t]) << t;
     EXPECT_EQ(f.Text1[0].Text, "4.0");
-    EXPECT_EQ(c.page.mem_image, before);
+    EXPECT_EQ(c.page.cal.mem_image, before);
 }

@@ -14,7 +14,7 @@ namespace {
 // the first tick has filled the grids.
 struct Tables : Console {
     explicit Tables(std::initializer_list<std::pair<int, int>> bytes = {}) {
-        for (auto [addr, value] : bytes) page.mem_image[addr] = static_cast<std::uint8_t>(value);
+        for (auto [addr, value] : bytes) page.cal.mem_image[addr] = static_cast<std::uint8_t>(value);
         StartUp(0);
         page.Timer1_Timer();
     }
@@ -162,7 +162,7 @@ TEST(Grids, BytesOutsideTheBarRangeAreShownAtTheNearestEndAndNotWritten) {
     // Ignition grid 0 takes 40..85; fuel grids 1..4 take 0..180, ignition 1..4 0..85.
     Tables c({{309 + 0, 20}, {309 + 2, 60}, {309 + 32, 200}, {32, 200}, {94, 181}, {0, 255}});
     auto& f = c.f();
-    const Image before = c.page.mem_image;
+    const Image before = c.page.cal.mem_image;
     EXPECT_EQ(f.HScroll1[1].Value(), 180);
     EXPECT_EQ(f.Text1[1].Text, "110");  // the text box shows the byte itself
     EXPECT_EQ(f.HScroll1[2].Value(), 180);
@@ -186,7 +186,7 @@ TEST(Grids, BytesOutsideTheBarRangeAreShownAtTheNearestEndAndNotWritten) {
     EXPECT_EQ(f.Text1[0].Text, "-25");
     c.View(f.bank1mem);
     for (int i = 0; i < 20; ++i) c.page.Timer1_Timer();
-    EXPECT_EQ(c.page.mem_image, before);  // the view bits are back on bank 1 too
+    EXPECT_EQ(c.page.cal.mem_image, before);  // the view bits are back on bank 1 too
 }
 
 TEST(Grids, ClickPutsTheCellsByteOnTheBar) {
@@ -210,9 +210,9 @@ TEST(Grids, ClickPutsTheCellsByteOnTheBar) {
     f.datatable[2].UserClick(4, 1);
     EXPECT_EQ(f.HScroll1[2].Value(), 10);
     EXPECT_EQ(f.Text1[2].Text, "-35");
-    EXPECT_EQ(c.page.mem_image[4], 125);
-    EXPECT_EQ(c.page.mem_image[309 + 2], 85);
-    EXPECT_EQ(c.page.mem_image[309 + 94 + 3], 10);
+    EXPECT_EQ(c.page.cal.mem_image[4], 125);
+    EXPECT_EQ(c.page.cal.mem_image[309 + 2], 85);
+    EXPECT_EQ(c.page.cal.mem_image[309 + 94 + 3], 10);
 }
 
 TEST(Grids, ClickWritesTheCellsValueBackInCanonicalForm) {
@@ -227,19 +227,19 @@ TEST(Grids, ClickWritesTheCellsValueBackInCanonicalForm) {
     EXPECT_EQ(f.HScroll1[1].Value(), 100);
     EXPECT_EQ(f.datatable[1].Cell(5, 1), "10");
     EXPECT_EQ(f.Text1[1].Text, "10");
-    EXPECT_EQ(c.page.mem_image[32 + 4], 100);
+    EXPECT_EQ(c.page.cal.mem_image[32 + 4], 100);
 }
 
 TEST(Grids, ClickOnAFixedCellChangesNoByte) {
     Tables c({{32 + 4, 100}, {0, 50}});
     auto& f = c.f();
     f.edit.UserClick();
-    const Image before = c.page.mem_image;
+    const Image before = c.page.cal.mem_image;
     f.datatable[1].UserClick(5, 0);  // the axis cell "-0.6"
     f.datatable[0].UserClick(9, 0);  // "4.0"
     f.datatable[3].UserClick(0, 1);  // the header
     f.datatable[2].UserClick(0, 0);
-    EXPECT_EQ(c.page.mem_image, before);
+    EXPECT_EQ(c.page.cal.mem_image, before);
     const char* axes[] = {"RPM", "PRES", "TPS", "AIR", "WAT"};
     for (int g = 0; g < 5; ++g) {
         EXPECT_EQ(f.datatable[g].Cell(0, 0), axes[g]);
@@ -249,7 +249,7 @@ TEST(Grids, ClickOnAFixedCellChangesNoByte) {
     EXPECT_EQ(f.datatable[0].Cell(9, 0), "4.0");
     // The bar moved with the row now selected, and moving it edits that row.
     f.HScroll1[1].UserChange(120);
-    EXPECT_EQ(c.page.mem_image[32 + 4], 120);
+    EXPECT_EQ(c.page.cal.mem_image[32 + 4], 120);
     EXPECT_EQ(f.datatable[1].Cell(5, 0), "-0.6");
     EXPECT_EQ(f.datatable[1].Cell(5, 1), "30");
 }
@@ -267,8 +267,8 @@ TEST(Grids, ScrollKeepsTheSelectionInsideTheVisibleRows) {
     };
     for (const Case& k : cases) {
         Tables c;
-        for (int i = 0; i < 1836; ++i) c.page.mem_image[i] = static_cast<std::uint8_t>(i % 181);
-        c.page.reload_tables = true;
+        for (int i = 0; i < 1836; ++i) c.page.cal.mem_image[i] = static_cast<std::uint8_t>(i % 181);
+        c.page.cal.reload_tables = true;
         c.page.Timer1_Timer();
         auto& f = c.f();
         auto& grid = f.datatable[k.grid];
@@ -291,8 +291,8 @@ TEST(Grids, SelChangeCopiesTheCellButLeavesTheBar) {
     f.datatable[0].UserSelect(8, 1);
     EXPECT_EQ(f.Text1[0].Text, "20.0");
     EXPECT_EQ(f.HScroll1[0].Value(), 44);
-    EXPECT_EQ(c.page.mem_image[7], 200);
-    EXPECT_EQ(c.page.mem_image[3], 44);
+    EXPECT_EQ(c.page.cal.mem_image[7], 200);
+    EXPECT_EQ(c.page.cal.mem_image[3], 44);
 }
 
 TEST(Grids, ViewOrSlotChangeReachesTheGridsAtTheNextTick) {
@@ -300,10 +300,10 @@ TEST(Grids, ViewOrSlotChangeReachesTheGridsAtTheNextTick) {
     auto& f = c.f();
     f.bank2mem.UserClick();
     EXPECT_EQ(f.datatable[0].Cell(1, 1), "1.0");  // not yet
-    EXPECT_TRUE(c.page.reload_tables);
+    EXPECT_TRUE(c.page.cal.reload_tables);
     c.page.Timer1_Timer();
     EXPECT_EQ(f.datatable[0].Cell(1, 1), "2.0");
-    EXPECT_FALSE(c.page.reload_tables);
+    EXPECT_FALSE(c.page.cal.reload_tables);
     f.IgnMem.UserClick();
     c.page.Timer1_Timer();
     EXPECT_EQ(f.datatable[0].Cell(1, 1), "5");

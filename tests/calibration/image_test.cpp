@@ -27,55 +27,55 @@ TEST(Image, AddressMap) {
     };
     for (const Case& c : cases) {
         Console con;
-        con.page.mem_image[157] = c.active_slot;
-        con.page.mem_image[c.flags_at] = c.flags;
+        con.page.cal.mem_image[157] = c.active_slot;
+        con.page.cal.mem_image[c.flags_at] = c.flags;
         con.page.Get_Mem_Addr(c.table);
-        EXPECT_EQ(con.page.mem_addr, c.addr) << int(c.active_slot) << " " << c.table;
+        EXPECT_EQ(con.page.cal.mem_addr, c.addr) << int(c.active_slot) << " " << c.table;
     }
 }
 
 TEST(Image, TableAddrTakesTheSetFromItsArgument) {
     Console c;
-    c.page.mem_image[157] = 2;
-    c.page.mem_image[918 + 158] = 0x03;  // the view does not matter here
+    c.page.cal.mem_image[157] = 2;
+    c.page.cal.mem_image[918 + 158] = 0x03;  // the view does not matter here
     const std::vector<std::tuple<int, int, int>> cases = {
         {0, 0, 918}, {1, 1, 918 + 159 + 32}, {4, 2, 918 + 309 + 133}, {2, 7, 918 + 94}, {-1, 1, 918 + 159}};
     for (auto [t, set, addr] : cases) {
         c.page.Get_Table_Addr(t, set);
-        EXPECT_EQ(c.page.table_addr, addr) << t << "," << set;
+        EXPECT_EQ(c.page.cal.table_addr, addr) << t << "," << set;
     }
 }
 
 TEST(Image, SetBank1MemClearsOnlyTheViewBits) {
     Console c;
-    for (int i = 0; i < kImageSize; ++i) c.page.mem_image[i] = static_cast<std::uint8_t>(i * 7);
-    for (int s = 0; s < 4; ++s) c.page.mem_image[s * 459 + 158] = 0x0F;
-    Image before = c.page.mem_image;
+    for (int i = 0; i < kImageSize; ++i) c.page.cal.mem_image[i] = static_cast<std::uint8_t>(i * 7);
+    for (int s = 0; s < 4; ++s) c.page.cal.mem_image[s * 459 + 158] = 0x0F;
+    Image before = c.page.cal.mem_image;
     c.page.SetBank1Mem();
     for (int i = 0; i < kImageSize; ++i) {
         bool flags = i == 158 || i == 617 || i == 1076 || i == 1535;
-        EXPECT_EQ(c.page.mem_image[i], flags ? 0x0C : before[i]) << i;
+        EXPECT_EQ(c.page.cal.mem_image[i], flags ? 0x0C : before[i]) << i;
     }
 }
 
 TEST(Image, ByteWritesAreRangeChecked) {
     Console c;
-    c.page.mem_image[10] = 33;
-    EXPECT_FALSE(c.page.PutByte(10, 256));
-    EXPECT_FALSE(c.page.PutByte(10, -1));
-    EXPECT_FALSE(c.page.PutByte(1837, 1));
-    EXPECT_EQ(c.page.mem_image[10], 33);
-    EXPECT_TRUE(c.page.PutByte(1836, 255));
-    EXPECT_EQ(c.page.mem_image[1836], 255);
+    c.page.cal.mem_image[10] = 33;
+    EXPECT_FALSE(PutByte(c.page.cal.mem_image, 10, 256));
+    EXPECT_FALSE(PutByte(c.page.cal.mem_image, 10, -1));
+    EXPECT_FALSE(PutByte(c.page.cal.mem_image, 1837, 1));
+    EXPECT_EQ(c.page.cal.mem_image[10], 33);
+    EXPECT_TRUE(PutByte(c.page.cal.mem_image, 1836, 255));
+    EXPECT_EQ(c.page.cal.mem_image[1836], 255);
 }
 
 TEST(Image, UnshownTableBytesSurviveEditsViewsAndSlots) {
     Console c;
     std::mt19937 gen(7);
     std::uniform_int_distribution<int> byte(0, 255);
-    for (auto& b : c.page.mem_image) b = static_cast<std::uint8_t>(byte(gen));
-    c.page.mem_image[157] = 0;
-    for (int s = 0; s < 4; ++s) c.page.mem_image[s * 459 + 158] &= 0xF0;
+    for (auto& b : c.page.cal.mem_image) b = static_cast<std::uint8_t>(byte(gen));
+    c.page.cal.mem_image[157] = 0;
+    for (int s = 0; s < 4; ++s) c.page.cal.mem_image[s * 459 + 158] &= 0xF0;
     c.StartUp(0);
     auto& f = c.page.form;
     // Never shown, edited or printed: the last byte of tables 0, 2, 3, 4 and
@@ -87,7 +87,7 @@ TEST(Image, UnshownTableBytesSurviveEditsViewsAndSlots) {
             for (int rel = 83; rel <= 93; ++rel) unshown.push_back(s * 459 + set + rel);
         }
     std::vector<std::uint8_t> kept;
-    for (int a : unshown) kept.push_back(c.page.mem_image[a]);
+    for (int a : unshown) kept.push_back(c.page.cal.mem_image[a]);
 
     f.edit.UserClick();
     form::OptionButton* slots[] = {&f.mem1, &f.mem2, &f.mem3, &f.mem4};
@@ -111,8 +111,8 @@ TEST(Image, UnshownTableBytesSurviveEditsViewsAndSlots) {
         }
     }
     for (int i = 0; i < 10; ++i) c.page.Timer1_Timer();
-    for (std::size_t i = 0; i < unshown.size(); ++i) EXPECT_EQ(c.page.mem_image[unshown[i]], kept[i]) << unshown[i];
+    for (std::size_t i = 0; i < unshown.size(); ++i) EXPECT_EQ(c.page.cal.mem_image[unshown[i]], kept[i]) << unshown[i];
     // The edits did land on the shown entries.
-    EXPECT_EQ(c.page.mem_image[459 + 309 + 30], 46);  // ignition, "1" degree
-    EXPECT_EQ(c.page.mem_image[459 + 159 + 32 + 50], 91);
+    EXPECT_EQ(c.page.cal.mem_image[459 + 309 + 30], 46);  // ignition, "1" degree
+    EXPECT_EQ(c.page.cal.mem_image[459 + 159 + 32 + 50], 91);
 }

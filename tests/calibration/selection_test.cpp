@@ -12,12 +12,12 @@ namespace {
 // the active slot block `slot` after start-up.
 struct Selecting : Console {
     explicit Selecting(int slot = 0) : slot_(slot) {
-        page.mem_image[157] = static_cast<std::uint8_t>(slot);
+        page.cal.mem_image[157] = static_cast<std::uint8_t>(slot);
         StartUp(0);
         page.Timer1_Timer();
     }
-    std::uint8_t& Flags() { return page.mem_image[slot_ * 459 + 158]; }
-    std::uint8_t& CylMode() { return page.mem_image[slot_ * 459 + 150]; }
+    std::uint8_t& Flags() { return page.cal.mem_image[slot_ * 459 + 158]; }
+    std::uint8_t& CylMode() { return page.cal.mem_image[slot_ * 459 + 150]; }
     form::Form& f() { return page.form; }
 
    private:
@@ -31,7 +31,7 @@ TEST(Selection, ViewButtonsWriteTheViewBitsOfTheActiveBlock) {
         Selecting c(slot);
         auto& f = c.f();
         c.Flags() = 0x0C;
-        const Image before = c.page.mem_image;
+        const Image before = c.page.cal.mem_image;
         struct Step {
             form::OptionButton* button;
             std::uint8_t flags;
@@ -40,14 +40,14 @@ TEST(Selection, ViewButtonsWriteTheViewBitsOfTheActiveBlock) {
         for (Step s :
              {Step{&f.IgnMem, 0x0F, "Degrees"}, Step{&f.bank2mem, 0x0D, "(ms)"}, Step{&f.bank1mem, 0x0C, "(ms)"},
               Step{&f.IgnMem, 0x0F, "Degrees"}, Step{&f.bank1mem, 0x0C, "(ms)"}}) {
-            c.page.reload_tables = false;
+            c.page.cal.reload_tables = false;
             s.button->UserClick();
             EXPECT_EQ(c.Flags(), s.flags) << slot;
             EXPECT_EQ(f.tinj.Caption, s.unit) << slot;
-            EXPECT_TRUE(c.page.reload_tables) << slot;
+            EXPECT_TRUE(c.page.cal.reload_tables) << slot;
             EXPECT_EQ(f.bank1mem.Value() + f.bank2mem.Value() + f.IgnMem.Value(), 1) << slot;
         }
-        Image after = c.page.mem_image;
+        Image after = c.page.cal.mem_image;
         EXPECT_EQ(after, before) << slot;  // the other bytes and blocks never moved
     }
 }
@@ -83,10 +83,10 @@ TEST(Selection, OnMarksTheGridsForRefillOnlyWhileBank2IsViewed) {
         (f.*k.view).UserClick();
         f.ignsel.UserClick();
         c.page.Timer1_Timer();
-        ASSERT_FALSE(c.page.reload_tables);
+        ASSERT_FALSE(c.page.cal.reload_tables);
         f.tinj.Caption = "";
         f.bank2sel.UserClick();
-        EXPECT_EQ(c.page.reload_tables, k.refill);
+        EXPECT_EQ(c.page.cal.reload_tables, k.refill);
         EXPECT_EQ(f.tinj.Caption, k.refill ? "(ms)" : "");
     }
 }
@@ -94,7 +94,7 @@ TEST(Selection, OnMarksTheGridsForRefillOnlyWhileBank2IsViewed) {
 TEST(Selection, OffDisablesBank2ButKeepsTheViewedSet) {
     Selecting c;
     auto& f = c.f();
-    c.page.mem_image[159] = 33;  // bank 2, grid 0, row 1
+    c.page.cal.mem_image[159] = 33;  // bank 2, grid 0, row 1
     f.bank2mem.UserClick();
     c.page.Timer1_Timer();
     f.ignsel.UserClick();
@@ -139,14 +139,14 @@ TEST(Selection, FullWritesBit7WithTheCylinderCode) {
     EXPECT_EQ(c.CylMode(), 0x04);
     f.FullSel.UserClick();
     EXPECT_EQ(c.CylMode(), 0x84);
-    EXPECT_TRUE(c.page.full_sel);
+    EXPECT_TRUE(c.page.cal.full_sel);
     f.cylinsel.UserScroll(2);
     EXPECT_EQ(c.CylMode(), 0x82);
     EXPECT_EQ(f.ncylinder.Text, "4");
     f.FullSel.UserClick();
     EXPECT_EQ(c.CylMode(), 0x02);
-    EXPECT_FALSE(c.page.full_sel);
-    EXPECT_EQ(c.page.mem_image[150], 0);  // slot 0 untouched
+    EXPECT_FALSE(c.page.cal.full_sel);
+    EXPECT_EQ(c.page.cal.mem_image[150], 0);  // slot 0 untouched
 }
 
 TEST(Selection, EachBlockKeepsItsOwnViewBank2SwitchAndFull) {
@@ -156,19 +156,19 @@ TEST(Selection, EachBlockKeepsItsOwnViewBank2SwitchAndFull) {
     f.ignsel.UserClick();
     f.cylinsel.UserChange(3);
     f.FullSel.UserClick();
-    EXPECT_EQ(c.page.mem_image[158], 0x0B);
-    EXPECT_EQ(c.page.mem_image[150], 0x83);
+    EXPECT_EQ(c.page.cal.mem_image[158], 0x0B);
+    EXPECT_EQ(c.page.cal.mem_image[150], 0x83);
     f.mem2.UserClick();
     EXPECT_TRUE(f.bank2sel.Value());
     EXPECT_TRUE(f.bank1mem.Value());
     EXPECT_EQ(f.FullSel.Value(), 0);
-    EXPECT_EQ(c.page.mem_image[459 + 158], 0x00);
-    EXPECT_EQ(c.page.mem_image[459 + 150], 0x00);
+    EXPECT_EQ(c.page.cal.mem_image[459 + 158], 0x00);
+    EXPECT_EQ(c.page.cal.mem_image[459 + 150], 0x00);
     f.mem1.UserClick();  // ignition is entered only by a click: block 0 comes back on bank 2
     EXPECT_TRUE(f.ignsel.Value());
     EXPECT_TRUE(f.bank2mem.Value());
     EXPECT_EQ(f.FullSel.Value(), 1);
     EXPECT_EQ(f.ncylinder.Text, "5");
-    EXPECT_EQ(c.page.mem_image[158], 0x09);
-    EXPECT_EQ(c.page.mem_image[150], 0x83);
+    EXPECT_EQ(c.page.cal.mem_image[158], 0x09);
+    EXPECT_EQ(c.page.cal.mem_image[150], 0x83);
 }

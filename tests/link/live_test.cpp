@@ -30,10 +30,10 @@ TEST(Live, TenByteReplyDecodesEveryReadout) {
     Polling c;
     c.port.Deliver({0x12, 0x34, 0x00, 0x14, 0x46, 0x28, 0x2D, 0x4B, 0x78, 0x21});
     EXPECT_EQ(c.Readouts(), (std::vector<std::string>{"1.8", "4.2", "0", "0", "50", "4.0", "4.5", "30", "12.0", "2.1"}));
-    EXPECT_EQ(c.page.live_version, 21);
-    EXPECT_EQ(c.page.live_water, 0x46);  // air comes before water on the wire
-    EXPECT_EQ(c.page.live_air, 0x14);
-    EXPECT_FALSE(c.page.probe);
+    EXPECT_EQ(c.page.live.live_version, 21);
+    EXPECT_EQ(c.page.live.live_water, 0x46);  // air comes before water on the wire
+    EXPECT_EQ(c.page.live.live_air, 0x14);
+    EXPECT_FALSE(c.page.link.probe);
 }
 
 TEST(Live, ReadoutsOfExtremeBytes) {
@@ -46,8 +46,8 @@ TEST(Live, ReadoutsOfExtremeBytes) {
 TEST(Live, EightByteBlockLeavesBatteryAndVersion) {
     Polling c;
     c.port.Deliver(Console::LiveReply());  // 12.0 V, 2.1
-    c.page.live_len = 8;
-    c.page.reply_len = 8;
+    c.page.link.live_len = 8;
+    c.page.link.reply_len = 8;
     c.port.Deliver({0x20, 0x0A, 0x10, 0x30, 0x30, 0x10, 0x10, 0x40});
     EXPECT_EQ(c.page.form.rpm.Text, "3.2");
     EXPECT_EQ(c.page.form.batt.Text, "12.0");
@@ -58,21 +58,21 @@ TEST(Live, EightByteBlockLeavesBatteryAndVersion) {
 TEST(Live, WriteAcknowledgementIsNotDecodedButPollingGoesOn) {
     Polling c;
     c.port.Deliver(Console::LiveReply());
-    c.page.reply_len = 2;
+    c.page.link.reply_len = 2;
     c.port.ClearWrites();
     c.port.Deliver({0xAA, 0xBB});
     EXPECT_EQ(c.page.form.rpm.Text, "1.8");
-    EXPECT_EQ(c.page.reply_len, 10);
+    EXPECT_EQ(c.page.link.reply_len, 10);
     EXPECT_EQ(c.port.writes, std::vector<B>{(B{0x8A, 0x01, 0x03})});
 }
 
 TEST(Live, RecorderHoldingTheDisplaySuspendsDecodingOnly) {
     for (bool playing : {true, false}) {
         Polling c;
-        c.page.playing = playing;
-        c.page.rec_review = !playing;
+        c.page.rec.playing = playing;
+        c.page.rec.rec_review = !playing;
         c.port.Deliver(Console::LiveReply(0x40));
-        EXPECT_EQ(c.page.live_rpm, 0);
+        EXPECT_EQ(c.page.live.live_rpm, 0);
         EXPECT_EQ(c.page.form.rpm.Text, "0.0");
         EXPECT_EQ(c.port.writes.size(), 2u);
     }
@@ -82,7 +82,7 @@ TEST(Live, NoIgnitionHidesTheAdvanceGaugeAndAReturnShowsIt) {
     Polling c;
     auto& f = c.page.form;
     c.port.Deliver(Console::LiveReply(0x12, 0x64));  // advance byte 100: no ignition output
-    EXPECT_EQ(c.page.live_advance, 45);
+    EXPECT_EQ(c.page.live.live_advance, 45);
     EXPECT_EQ(f.advance.Text, "0");
     EXPECT_FALSE(f.Advancer.Visible);
     for (form::Control* ctl : IgnitionControls(f)) EXPECT_FALSE(ctl->Enabled);
@@ -90,7 +90,7 @@ TEST(Live, NoIgnitionHidesTheAdvanceGaugeAndAReturnShowsIt) {
     EXPECT_FALSE(f.bank2sel.Enabled);
     EXPECT_FALSE(f.ignsel.Enabled);
     EXPECT_TRUE(f.ignsel.Value());  // bank 2 switched off, through its handler
-    EXPECT_EQ(c.page.mem_image[158] & 0x08, 0x08);
+    EXPECT_EQ(c.page.cal.mem_image[158] & 0x08, 0x08);
     EXPECT_EQ(f.Label6.Caption, "Off");
 
     c.port.Deliver(Console::LiveReply(0x12, 90));  // 90 is still ignition

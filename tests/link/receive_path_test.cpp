@@ -46,7 +46,7 @@ TEST(ReceivePath, ChoosingAnotherPortRewritesConfigBeforeTheFirstRequest) {
     c.port.ClearWrites();
     c.page.form.COM.UserSelect(2);  // "COM 3"
     EXPECT_EQ(c.port.opened_port, 3);
-    EXPECT_EQ(c.page.cfg_port, 3);
+    EXPECT_EQ(c.page.config.cfg_port, 3);
     EXPECT_EQ(config_at_request, "3,\"\",\"\"\r\n");
     EXPECT_EQ(c.port.writes, std::vector<B>{kRead10});
 }
@@ -71,7 +71,7 @@ TEST(ReceivePath, ReplyInTwoPiecesIsDispatchedOnceAndPollingGoesOn) {
     c.port.Deliver({0x46, 0x28, 0x2D, 0x4B, 0x78, 0x21});
     EXPECT_EQ(c.page.form.rpm.Text, "1.8");
     EXPECT_EQ(c.port.Written(), (B{0x8A, 0x01, 0x03, 0x8A, 0x01, 0x03}));
-    EXPECT_FALSE(c.page.probe);
+    EXPECT_FALSE(c.page.link.probe);
 }
 
 TEST(ReceivePath, ByteByByteGivesTheSameResultAsWhole) {
@@ -82,7 +82,7 @@ TEST(ReceivePath, ByteByByteGivesTheSameResultAsWhole) {
     }
     EXPECT_EQ(whole.port.writes, bytes.port.writes);
     EXPECT_EQ(whole.page.form.rpm.Text, bytes.page.form.rpm.Text);
-    EXPECT_EQ(whole.page.live_rpm, 20);
+    EXPECT_EQ(whole.page.live.live_rpm, 20);
     EXPECT_EQ(bytes.port.writes.size(), 4u);  // one request per complete reply, never more
 }
 
@@ -97,11 +97,11 @@ TEST(ReceivePath, WrongLengthIsNeverDispatchedAndNothingIsSent) {
 TEST(ReceivePath, StrayByteStallsLinkUntilConnect) {
     Polling c;
     c.port.Deliver(Console::LiveReply());  // probe answered: 10-byte polling
-    c.page.reply_len = 2;                  // awaiting a write acknowledgement
+    c.page.link.reply_len = 2;                  // awaiting a write acknowledgement
     c.port.Deliver({0x00, 0x00, 0x7F});    // a stray third byte
     c.port.Deliver({0x00});
     EXPECT_EQ(c.port.writes.size(), 2u);
-    c.page.reply_len = 10;
+    c.page.link.reply_len = 10;
     c.port.Deliver(Console::LiveReply());  // buffered behind the stray bytes: never matches
     EXPECT_EQ(c.port.writes.size(), 2u);
     c.port.ClearWrites();
@@ -133,7 +133,7 @@ TEST(ReceivePath, ProbeWithOldFirmwareReconnectsForEightBytes) {
     Polling c;
     c.port.ClearWrites();
     c.port.Deliver(Console::LiveReply(0x12, 0x4B, 0x03));  // version 0.3
-    EXPECT_EQ(c.page.live_len, 8);
+    EXPECT_EQ(c.page.link.live_len, 8);
     EXPECT_EQ(c.port.open_count, 2);  // the connect reopened the port
     EXPECT_EQ(c.port.writes, std::vector<B>{kRead8});  // and only the 8-byte read went out
     c.port.Deliver({0x20, 0x34, 0x00, 0x14, 0x46, 0x28, 0x2D, 0x4B});
@@ -144,27 +144,27 @@ TEST(ReceivePath, ProbeWithOldFirmwareReconnectsForEightBytes) {
 TEST(ReceivePath, ConnectWhileIdleSendsWithoutReopening) {
     Polling c;
     c.port.Deliver(Console::LiveReply());
-    c.page.cur_cmd = kCmdNone;  // a finished transfer leaves the link idle
-    c.page.next_cmd = kCmdDownload;
-    c.page.saved_mapname = "/maps/a.map";
+    c.page.link.cur_cmd = kCmdNone;  // a finished transfer leaves the link idle
+    c.page.link.next_cmd = kCmdDownload;
+    c.page.xfer.saved_mapname = "/maps/a.map";
     c.page.form.mapfile.Text = "Downloading - Please Wait!!";
     c.port.ClearWrites();
     c.page.form.Connect.UserClick();
     EXPECT_EQ(c.port.open_count, 1);
     EXPECT_EQ(c.port.writes, std::vector<B>{kRead10});
-    EXPECT_EQ(c.page.cur_cmd, kCmdLive);
+    EXPECT_EQ(c.page.link.cur_cmd, kCmdLive);
     EXPECT_EQ(c.page.form.mapfile.Text, "/maps/a.map");
 }
 
 TEST(ReceivePath, ErrorAndTransmitNotificationsOnlyKeepTheLinkAlive) {
     Polling c;
-    c.page.idle_ticks = 4;
+    c.page.link.idle_ticks = 4;
     c.port.Deliver({});  // nothing waiting: a bare receive signal
     for (CommEvent e : {CommEvent::Error, CommEvent::Send, CommEvent::ModemLine}) {
-        c.page.idle_ticks = 4;
+        c.page.link.idle_ticks = 4;
         c.page.form.Text3.Text = "OffLine";
         c.port.Signal(e);
-        EXPECT_EQ(c.page.idle_ticks, 0);
+        EXPECT_EQ(c.page.link.idle_ticks, 0);
         EXPECT_EQ(c.page.form.Text3.Text, "Connected");
     }
     EXPECT_EQ(c.port.writes.size(), 1u);
@@ -175,14 +175,14 @@ TEST(ReceivePath, ReplyWithNoCommandFallsBackToNextCommand) {
     c.port.Deliver(Console::LiveReply());
     c.port.ClearWrites();
     // An operation queued itself behind the request in flight.
-    c.page.cur_cmd = kCmdNone;
-    c.page.next_cmd = kCmdLive;
+    c.page.link.cur_cmd = kCmdNone;
+    c.page.link.next_cmd = kCmdLive;
     c.port.Deliver(Console::LiveReply(0x40));
     EXPECT_EQ(c.page.form.rpm.Text, "6.4");
     EXPECT_EQ(c.port.writes, std::vector<B>{kRead10});
     // With nothing queued the reply is dropped and nothing is sent.
-    c.page.cur_cmd = kCmdNone;
-    c.page.next_cmd = kCmdNone;
+    c.page.link.cur_cmd = kCmdNone;
+    c.page.link.next_cmd = kCmdNone;
     c.port.ClearWrites();
     c.port.Deliver(Console::LiveReply(0x50));
     EXPECT_EQ(c.page.form.rpm.Text, "6.4");
@@ -214,6 +214,6 @@ TEST(ReceivePath, StopComClosesAndSizesTheBufferToTheLiveBlock) {
     c.page.StopCom();
     EXPECT_FALSE(c.port.IsOpen());
     EXPECT_EQ(c.port.in_buffer_size, 10u);
-    EXPECT_EQ(c.page.cur_cmd, kCmdLive);
+    EXPECT_EQ(c.page.link.cur_cmd, kCmdLive);
     EXPECT_EQ(c.page.form.Text3.Text, "Connected ");
 }

@@ -39,7 +39,7 @@ TEST(SimLink, PollsBackToBackInLockStep) {
     EXPECT_EQ(c.sim.stats().malformed, 0u);
     EXPECT_EQ(c.page.form.Text3.Text, "Connected");
     EXPECT_EQ(c.page.form.version.Text, "2.1");
-    EXPECT_GT(c.page.live_rpm, 5);  // the engine idles or better
+    EXPECT_GT(c.page.live.live_rpm, 5);  // the engine idles or better
     EXPECT_TRUE(c.page.form.Advancer.Visible);
 }
 
@@ -49,7 +49,7 @@ TEST(SimLink, OldFirmwareIsPolledWithTheEightByteBlock) {
     WithSimulator c(o);
     c.StartUp(1);
     c.Run(1.0);
-    EXPECT_EQ(c.page.live_len, 8);
+    EXPECT_EQ(c.page.link.live_len, 8);
     EXPECT_EQ(c.port.writes.back(), (B{0x88, 0x01, 0x03}));
     EXPECT_EQ(c.sim.stats().violations, 0u);
     EXPECT_EQ(c.page.form.Text3.Text, "Connected");

@@ -20,20 +20,20 @@ TEST(Supervision, SixSilentTicksShowOffLineAndResetTheMonitorOnce) {
               (std::vector<std::string>{"0.0", "0.0", "0", "-20", "-20", "0.0", "0.0", "0"}));
     EXPECT_EQ(f.batt.Text, "12.0");  // battery and version keep their last values
     EXPECT_EQ(f.version.Text, "2.1");
-    EXPECT_EQ(c.page.live_pressure, 10);
-    EXPECT_EQ(c.page.live_advance, 45);
+    EXPECT_EQ(c.page.live.live_pressure, 10);
+    EXPECT_EQ(c.page.live.live_advance, 45);
 
     // Further silent ticks change nothing: the monitor is not reset again.
-    c.page.live_rpm = 77;
+    c.page.live.live_rpm = 77;
     for (int i = 0; i < 20; ++i) c.page.Timer1_Timer();
-    EXPECT_EQ(c.page.idle_ticks, 6);
-    EXPECT_EQ(c.page.live_rpm, 77);
+    EXPECT_EQ(c.page.link.idle_ticks, 6);
+    EXPECT_EQ(c.page.live.live_rpm, 77);
     EXPECT_TRUE(f.remote.Value());
 
     // Any port signal brings it back.
     c.port.Signal(CommEvent::Error);
     EXPECT_EQ(f.Text3.Text, "Connected");
-    EXPECT_EQ(c.page.idle_ticks, 0);
+    EXPECT_EQ(c.page.link.idle_ticks, 0);
 }
 
 TEST(Supervision, RepliesKeepTheLinkConnected) {

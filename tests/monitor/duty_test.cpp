@@ -26,9 +26,9 @@ TEST(Duty, FormulaRoundsHalvesAwayLimitsAndMultipliesInFullMode) {
         Console c;
         c.page.form.ncylinder.Text = k.cylinders;
         c.page.form.FullSel.SetValue(k.full ? 1 : 0);
-        c.page.live_rpm = k.rpm;
-        c.page.live_tinj1 = k.tinj;
-        c.page.live_tinj2 = k.tinj;
+        c.page.live.live_rpm = k.rpm;
+        c.page.live.live_tinj1 = k.tinj;
+        c.page.live.live_tinj2 = k.tinj;
         c.page.Calc_Duty_Cycle();
         EXPECT_EQ(c.page.form.duty1.Text, k.duty) << int(k.rpm) << " " << int(k.tinj);
         EXPECT_EQ(c.page.form.duty2.Text, k.duty);

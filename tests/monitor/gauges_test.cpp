@@ -32,7 +32,7 @@ double Length(float x1, float y1, float x2, float y2) { return std::hypot(x2 - x
 
 TEST(Gauges, NeedleZeroAtRestPointsLeftJustAboveThePivot) {
     Monitor c;
-    c.page.live_rpm = 0;
+    c.page.live.live_rpm = 0;
     c.page.Timer1_Timer();
     const form::Line& hand = c.page.form.rpmhand[0];
     EXPECT_FLOAT_EQ(hand.X1, 1480);  // the pivot never moves
@@ -58,11 +58,11 @@ TEST(Gauges, NeedleAnglesFollowTheLiveValues) {
     for (const Case& k : cases) {
         Monitor c;
         auto& p = c.page;
-        p.live_rpm = k.rpm;
-        p.live_pressure = k.pressure;
-        p.live_air = k.air;
-        p.live_water = k.water;
-        p.live_advance = k.advance;
+        p.live.live_rpm = k.rpm;
+        p.live.live_pressure = k.pressure;
+        p.live.live_air = k.air;
+        p.live.live_water = k.water;
+        p.live.live_advance = k.advance;
         p.Timer1_Timer();
         const double expected[5] = {k.deg0, k.deg1, k.deg2, k.deg3, k.deg4};
         for (int i = 0; i < 5; ++i) {
@@ -75,7 +75,7 @@ TEST(Gauges, NeedleAnglesFollowTheLiveValues) {
 
 TEST(Gauges, FlanksRunFromTenTwipsBesideThePivotToTheTip) {
     Monitor c;
-    c.page.live_advance = 45;  // needle 4 at 269.3 degrees, nearly straight up
+    c.page.live.live_advance = 45;  // needle 4 at 269.3 degrees, nearly straight up
     c.page.Timer1_Timer();
     const auto& f = c.page.form;
     for (int i = 0; i < 5; ++i) {
@@ -106,8 +106,8 @@ TEST(Gauges, ExtremeValuesDrawWithoutOverflow) {
     };
     for (const Case& k : cases) {
         Monitor c;
-        c.page.live_rpm = k.rpm;
-        c.page.live_advance = k.advance;
+        c.page.live.live_rpm = k.rpm;
+        c.page.live.live_advance = k.advance;
         c.page.Timer1_Timer();
         const auto& f = c.page.form;
         EXPECT_NEAR(f.rpmhand[0].X2, k.tip_x0, 0.05) << int(k.rpm);
@@ -140,10 +140,10 @@ TEST(Bars, HeightsComeFromThrottleAndTheDutyTextBoxes) {
     for (const Case& k : cases) {
         Monitor c;
         auto& f = c.page.form;
-        c.page.live_tps = k.tps;
+        c.page.live.live_tps = k.tps;
         // The live values would give another duty: the bars read the boxes, not the engine.
-        c.page.live_rpm = 60;
-        c.page.live_tinj1 = c.page.live_tinj2 = 60;
+        c.page.live.live_rpm = 60;
+        c.page.live.live_tinj1 = c.page.live.live_tinj2 = 60;
         f.duty1.Text = k.duty1;
         f.duty2.Text = k.duty2;
         c.page.Timer1_Timer();
@@ -157,8 +157,8 @@ TEST(Bars, HeightsComeFromThrottleAndTheDutyTextBoxes) {
 TEST(LiveCell, CursorJumpsToTheRowAndKeepsItInView) {
     Monitor c;
     auto& grid = c.page.form.datatable[0];
-    for (int k = 0; k < 31; ++k) c.page.mem_image[k] = static_cast<std::uint8_t>(100 + k);
-    c.page.reload_tables = true;
+    for (int k = 0; k < 31; ++k) c.page.cal.mem_image[k] = static_cast<std::uint8_t>(100 + k);
+    c.page.cal.reload_tables = true;
     c.page.Timer1_Timer();
     ASSERT_EQ(grid.TopRow, 1);
 
@@ -210,11 +210,11 @@ TEST(LiveCell, TickPutsEachCursorOnTheNearestBreakpointHalvesToEven) {
     for (const Case& k : cases) {
         Monitor c;
         auto& p = c.page;
-        p.live_rpm = k.rpm;
-        p.live_pressure = k.pressure;
-        p.live_tps = k.tps;
-        p.live_air = k.air;
-        p.live_water = k.water;
+        p.live.live_rpm = k.rpm;
+        p.live.live_pressure = k.pressure;
+        p.live.live_tps = k.tps;
+        p.live.live_air = k.air;
+        p.live.live_water = k.water;
         p.Timer1_Timer();
         for (int g = 0; g < 5; ++g) {
             EXPECT_EQ(p.form.datatable[g].Row, k.rows[g]) << "grid " << g << " rpm " << int(k.rpm);

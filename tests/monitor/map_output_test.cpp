@@ -23,17 +23,17 @@ struct Calc : Console {
         page.Timer1_Timer();
     }
     void Fill(int from, int count, int value) {
-        for (int i = from; i < from + count; ++i) page.mem_image[i] = static_cast<std::uint8_t>(value);
+        for (int i = from; i < from + count; ++i) page.cal.mem_image[i] = static_cast<std::uint8_t>(value);
     }
     void Put(int addr, std::initializer_list<int> values) {
-        for (int v : values) page.mem_image[addr++] = static_cast<std::uint8_t>(v);
+        for (int v : values) page.cal.mem_image[addr++] = static_cast<std::uint8_t>(v);
     }
     void Live(std::uint8_t rpm, std::uint8_t pressure, std::uint8_t tps, std::uint8_t air, std::uint8_t water) {
-        page.live_rpm = rpm;
-        page.live_pressure = pressure;
-        page.live_tps = tps;
-        page.live_air = air;
-        page.live_water = water;
+        page.live.live_rpm = rpm;
+        page.live.live_pressure = pressure;
+        page.live.live_tps = tps;
+        page.live.live_air = air;
+        page.live.live_water = water;
     }
 };
 
@@ -59,8 +59,8 @@ TEST(MapOutput, NeutralGainsGiveTheBaseInterpolatedTowardTheLowerEntry) {
         c.Put(159 + 6, {k.entry6, k.entry7});
         c.Live(k.rpm, 10, 0, 0, 0);
         c.page.Timer1_Timer();
-        EXPECT_EQ(c.page.op_tinj1, k.base) << int(k.rpm) << " " << k.entry6 << "/" << k.entry7;
-        EXPECT_EQ(c.page.op_tinj2, k.base) << int(k.rpm) << " " << k.entry6 << "/" << k.entry7;
+        EXPECT_EQ(c.page.calc.op_tinj1, k.base) << int(k.rpm) << " " << k.entry6 << "/" << k.entry7;
+        EXPECT_EQ(c.page.calc.op_tinj2, k.base) << int(k.rpm) << " " << k.entry6 << "/" << k.entry7;
     }
 }
 
@@ -74,7 +74,7 @@ TEST(MapOutput, GainTablesInterpolateLikeTheBase) {
     c.Live(25, 40, 12, 25, 37);
     c.page.Timer1_Timer();
     // 100 -> 110 -> 114.4 -> 114 -> 114 -> 118.56 -> 119
-    EXPECT_EQ(c.page.op_tinj1, 119);
+    EXPECT_EQ(c.page.calc.op_tinj1, 119);
     EXPECT_EQ(c.page.form.showtinj1.Text, "11.9");
 }
 
@@ -103,8 +103,8 @@ TEST(MapOutput, FuelRoundsHalvesToEvenAfterEachGainAndLimitsAt255) {
         }
         c.Live(0, 10, 0, 0, 0);
         c.page.Timer1_Timer();
-        EXPECT_EQ(c.page.op_tinj1, k.out) << k.base;
-        EXPECT_EQ(c.page.op_tinj2, k.out) << k.base;
+        EXPECT_EQ(c.page.calc.op_tinj1, k.out) << k.base;
+        EXPECT_EQ(c.page.calc.op_tinj2, k.out) << k.base;
         EXPECT_EQ(c.page.form.showtinj1.Text, k.shown) << k.base;
     }
 }
@@ -131,7 +131,7 @@ TEST(MapOutput, IgnitionAddsCorrectionsAndLimitsToMinus5Plus40) {
         c.Live(0, 10, 0, 0, 0);
         c.page.form.IgnMem.UserClick();
         c.page.Timer1_Timer();
-        EXPECT_EQ(c.page.op_advance, k.out) << k.base;
+        EXPECT_EQ(c.page.calc.op_advance, k.out) << k.base;
         EXPECT_EQ(c.page.form.showtinj1.Text, k.shown) << k.base;
         EXPECT_EQ(c.page.form.showduty.Text, "--");
     }
@@ -190,10 +190,10 @@ TEST(MapOutput, SelectedRowsCombineTheEntriesUnderEachCursor) {
     // The engine runs elsewhere: the selected rows do not look at it.
     c.Live(150, 60, 100, 150, 150);
     f.edit.UserClick();
-    c.page.reload_tables = true;
+    c.page.cal.reload_tables = true;
     c.page.Timer1_Timer();  // refill: every cursor on row 1
     // 100 -> 110 -> 132 -> 118.8 -> 119 -> 119
-    EXPECT_EQ(c.page.sel_tinj1, 119);
+    EXPECT_EQ(c.page.calc.sel_tinj1, 119);
     EXPECT_EQ(f.showtinj1.Text, "11.9");
 
     f.datatable[0].UserClick(11, 1);
@@ -203,7 +203,7 @@ TEST(MapOutput, SelectedRowsCombineTheEntriesUnderEachCursor) {
     f.datatable[4].UserClick(16, 1);
     c.page.Timer1_Timer();
     // 60 -> 48 -> 48 -> 48 -> 52.8 -> 53
-    EXPECT_EQ(c.page.sel_tinj1, 53);
+    EXPECT_EQ(c.page.calc.sel_tinj1, 53);
     EXPECT_EQ(f.showtinj1.Text, "5.3");
     EXPECT_EQ(f.showduty.Text, "22");  // row 11 is 5,000 rpm: 50 x 53 / 120
 }
@@ -222,7 +222,7 @@ TEST(MapOutput, LiveInputsPastATableTakeItsLastEntryOnly) {
     for (const Inputs& in : cases) {
         Calc c;
         c.Fill(0, 1837, 0xEE);
-        c.page.mem_image[157] = 3;
+        c.page.cal.mem_image[157] = 3;
         const int slot = 1377;
         for (int set : {0, 159}) {
             c.Put(slot + set + 31, {100});       // base: 10.0 ms
@@ -238,9 +238,9 @@ TEST(MapOutput, LiveInputsPastATableTakeItsLastEntryOnly) {
         c.Put(slot + 309 + 133 + 16, {47});  // image byte 1835
         c.Live(in.rpm, in.pressure, in.tps, in.air, in.water);
         c.page.Calc_Map_Output(-1);
-        EXPECT_EQ(c.page.op_tinj1, 99) << int(in.rpm);  // 100 -> 110 -> 110 -> 110 -> 99
-        EXPECT_EQ(c.page.op_tinj2, 99) << int(in.rpm);
-        EXPECT_EQ(c.page.op_advance, 72) << int(in.rpm);  // 70 + 5 + 0 - 5 + 2
+        EXPECT_EQ(c.page.calc.op_tinj1, 99) << int(in.rpm);  // 100 -> 110 -> 110 -> 110 -> 99
+        EXPECT_EQ(c.page.calc.op_tinj2, 99) << int(in.rpm);
+        EXPECT_EQ(c.page.calc.op_advance, 72) << int(in.rpm);  // 70 + 5 + 0 - 5 + 2
     }
 }
 
@@ -250,11 +250,11 @@ TEST(MapOutput, EachModeKeepsTheOtherModesOutputs) {
     c.Put(10, {50});
     c.Live(50, 10, 0, 0, 0);
     c.page.Calc_Map_Output(-1);
-    EXPECT_EQ(c.page.op_tinj1, 50);
-    EXPECT_EQ(c.page.sel_tinj1, 0);
+    EXPECT_EQ(c.page.calc.op_tinj1, 50);
+    EXPECT_EQ(c.page.calc.sel_tinj1, 0);
     c.page.Calc_Map_Output(0);
-    EXPECT_EQ(c.page.sel_tinj1, 100);
-    EXPECT_EQ(c.page.op_tinj1, 50);
+    EXPECT_EQ(c.page.calc.sel_tinj1, 100);
+    EXPECT_EQ(c.page.calc.op_tinj1, 50);
 }
 
 TEST(CalcDuty, EditModeTakesTheSpeedOfTheSelectedRow) {

@@ -24,7 +24,7 @@ void SampleImage(Image& image) {
 // has filled the grids.
 struct Monitor : Console {
     Monitor() {
-        SampleImage(page.mem_image);
+        SampleImage(page.cal.mem_image);
         StartUp(0);
         page.Timer1_Timer();
     }
@@ -42,7 +42,7 @@ std::vector<form::Control*> EditingControls(form::Form& f) {
 
 TEST(Tick, LiveReplyReachesTheDisplaysOnTheNextTick) {
     Console c;
-    SampleImage(c.page.mem_image);
+    SampleImage(c.page.cal.mem_image);
     c.StartUp(1);
     auto& f = c.page.form;
     c.page.Timer1_Timer();
@@ -61,16 +61,16 @@ TEST(Tick, LiveReplyReachesTheDisplaysOnTheNextTick) {
 TEST(Tick, SelectedRowsAreComputedBeforeTheCursorsMove) {
     Monitor c;
     auto& f = c.page.form;
-    c.page.live_rpm = 50;
+    c.page.live.live_rpm = 50;
     c.page.Timer1_Timer();
     // The selected-row output still used the cursor of the previous tick ...
-    EXPECT_EQ(c.page.sel_tinj1, 10);
+    EXPECT_EQ(c.page.calc.sel_tinj1, 10);
     // ... while the display shows the engine's point, computed last.
-    EXPECT_EQ(c.page.op_tinj1, 50);
+    EXPECT_EQ(c.page.calc.op_tinj1, 50);
     EXPECT_EQ(f.showtinj1.Text, "5.0");
     EXPECT_EQ(f.datatable[0].Row, 11);
     c.page.Timer1_Timer();
-    EXPECT_EQ(c.page.sel_tinj1, 50);
+    EXPECT_EQ(c.page.calc.sel_tinj1, 50);
     EXPECT_EQ(f.showtinj1.Text, "5.0");
 }
 
@@ -79,20 +79,20 @@ TEST(Tick, EditModeLeavesTheCursorsAndTheEnginesPointAlone) {
     auto& f = c.page.form;
     f.edit.UserClick();
     f.datatable[0].UserClick(21, 1);  // 8.0 ms
-    c.page.live_rpm = 50;
-    c.page.live_pressure = 40;
+    c.page.live.live_rpm = 50;
+    c.page.live.live_pressure = 40;
     c.page.Timer1_Timer();
     EXPECT_EQ(f.datatable[0].Row, 21);
     EXPECT_EQ(f.datatable[1].Row, 1);
-    EXPECT_EQ(c.page.sel_tinj1, 80);
-    EXPECT_EQ(c.page.op_tinj1, 10);  // left from the first tick, at 0 rpm
+    EXPECT_EQ(c.page.calc.sel_tinj1, 80);
+    EXPECT_EQ(c.page.calc.op_tinj1, 10);  // left from the first tick, at 0 rpm
     EXPECT_EQ(f.showtinj1.Text, "8.0");
 
     // Host mode computes the engine's point too; the display stays on the rows.
-    c.page.idle_ticks = 0;
+    c.page.link.idle_ticks = 0;
     f.Host.SetValue(true);
     c.page.Timer1_Timer();
-    EXPECT_EQ(c.page.op_tinj1, 50);
+    EXPECT_EQ(c.page.calc.op_tinj1, 50);
     EXPECT_EQ(f.showtinj1.Text, "8.0");
     EXPECT_EQ(f.datatable[0].Row, 21);
 }
@@ -100,10 +100,10 @@ TEST(Tick, EditModeLeavesTheCursorsAndTheEnginesPointAlone) {
 TEST(Tick, GridRefillRunsLastAndClearsTheFlag) {
     Monitor c;
     auto& f = c.page.form;
-    c.page.live_rpm = 100;
-    c.page.live_pressure = 40;
-    c.page.mem_image[0] = 25;
-    c.page.reload_tables = true;
+    c.page.live.live_rpm = 100;
+    c.page.live.live_pressure = 40;
+    c.page.cal.mem_image[0] = 25;
+    c.page.cal.reload_tables = true;
     c.page.Timer1_Timer();
     // The cursors moved first; the refill then put every grid back on row 1.
     for (int g = 0; g < 5; ++g) {
@@ -112,7 +112,7 @@ TEST(Tick, GridRefillRunsLastAndClearsTheFlag) {
     }
     EXPECT_EQ(f.datatable[0].Cell(1, 1), "2.5");
     EXPECT_EQ(f.Text1[0].Text, "2.5");
-    EXPECT_FALSE(c.page.reload_tables);
+    EXPECT_FALSE(c.page.cal.reload_tables);
     c.page.Timer1_Timer();
     EXPECT_EQ(f.datatable[0].Row, 21);
     EXPECT_EQ(f.datatable[1].Row, 41);
@@ -121,8 +121,8 @@ TEST(Tick, GridRefillRunsLastAndClearsTheFlag) {
 TEST(Tick, WithoutALinkTheDisplaysStillFollowTheValues) {
     Monitor c;
     auto& f = c.page.form;
-    c.page.live_tps = 50;
-    c.page.live_rpm = 100;
+    c.page.live.live_tps = 50;
+    c.page.live.live_rpm = 100;
     for (int i = 0; i < 10; ++i) c.page.Timer1_Timer();
     EXPECT_EQ(f.Text3.Text, "OffLine");
     EXPECT_FLOAT_EQ(f.tps_bar.Height, 1387.5f);
@@ -160,18 +160,18 @@ TEST(MonitorMode, ClickSendsALiveReadOnlyWhenNoReplyIsAwaited) {
         c.StartUp(1);
         auto& f = c.page.form;
         f.edit.UserClick();
-        c.page.cur_cmd = k.cur_cmd;
-        c.page.live_len = k.live_len;
+        c.page.link.cur_cmd = k.cur_cmd;
+        c.page.link.live_len = k.live_len;
         f.Host.SetValue(k.host);
         c.port.ClearWrites();
         f.monitor.UserClick();
         EXPECT_EQ(c.port.writes, k.sent) << k.what;
         if (!k.sent.empty()) {
-            EXPECT_EQ(c.page.cur_cmd, 1) << k.what;
-            EXPECT_EQ(c.page.reply_len, k.live_len) << k.what;
-            EXPECT_EQ(c.page.tx_frame, k.sent[0]) << k.what;
+            EXPECT_EQ(c.page.link.cur_cmd, 1) << k.what;
+            EXPECT_EQ(c.page.link.reply_len, k.live_len) << k.what;
+            EXPECT_EQ(c.page.link.tx_frame, k.sent[0]) << k.what;
         } else {
-            EXPECT_EQ(c.page.cur_cmd, k.cur_cmd) << k.what;
+            EXPECT_EQ(c.page.link.cur_cmd, k.cur_cmd) << k.what;
         }
     }
 }
@@ -181,7 +181,7 @@ TEST(MonitorMode, NoSecondRequestWhileTheFirstIsAwaited) {
     c.StartUp(1);
     auto& f = c.page.form;
     c.port.Deliver(Console::LiveReply());
-    c.page.cur_cmd = 0;  // as a queued operation leaves the link
+    c.page.link.cur_cmd = 0;  // as a queued operation leaves the link
     c.port.ClearWrites();
     f.edit.UserClick();
     f.monitor.UserClick();
@@ -202,9 +202,9 @@ TEST(MonitorMode, ClickPutsTheMapNameBackWhileATransferIsQueued) {
         c.StartUp(0);
         auto& f = c.page.form;
         f.edit.UserClick();
-        c.page.saved_mapname = "/maps/a.map";
+        c.page.xfer.saved_mapname = "/maps/a.map";
         f.mapfile.Text = "Uploading";
-        c.page.next_cmd = next;
+        c.page.link.next_cmd = next;
         f.monitor.UserClick();
         EXPECT_EQ(f.mapfile.Text, shown) << int(next);
     }
@@ -217,7 +217,7 @@ TEST(MonitorMode, ResetLeavesBatteryVersionDutiesAndOutputsAlone) {
     c.port.Deliver({0x40, 0x30, 0x20, 0x30, 0x40, 0x50, 0x60, 0x50, 0x7B, 0x21});
     c.page.Timer1_Timer();
     const std::vector<std::string> kept{f.batt.Text, f.version.Text, f.duty1.Text, f.duty2.Text};
-    const std::uint8_t op = c.page.op_advance;
+    const std::uint8_t op = c.page.calc.op_advance;
     c.page.Reset_Monitor();
     EXPECT_EQ((std::vector<std::string>{f.rpm.Text, f.pressure.Text, f.tps.Text, f.water.Text, f.air.Text, f.bank1.Text,
                                         f.bank2.Text, f.advance.Text}),
@@ -225,7 +225,7 @@ TEST(MonitorMode, ResetLeavesBatteryVersionDutiesAndOutputsAlone) {
     EXPECT_EQ((std::vector<std::string>{f.batt.Text, f.version.Text, f.duty1.Text, f.duty2.Text}), kept);
     EXPECT_EQ(kept[0], "12.3");
     EXPECT_EQ(kept[2], "43");  // 64 x 80 / 120
-    EXPECT_EQ(c.page.op_advance, op);
+    EXPECT_EQ(c.page.calc.op_advance, op);
     // The needles follow on the next tick.
     c.page.Timer1_Timer();
     EXPECT_NEAR(f.rpmhand[1].X2, 1480 - 905.32, 0.05);  // 218 degrees

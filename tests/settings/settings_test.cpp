@@ -66,7 +66,7 @@ void ExpectShown(Main_Page& p, const Shown& s, const std::string& what) {
     EXPECT_EQ(f.loadtimesel.Value(), s.load_bar) << what;
     EXPECT_EQ(f.Limiter.Value(), s.limiter_bar) << what;
     EXPECT_EQ(f.FullSel.Value(), s.full ? 1 : 0) << what;
-    EXPECT_EQ(p.full_sel, s.full) << what;
+    EXPECT_EQ(p.cal.full_sel, s.full) << what;
     EXPECT_EQ(f.ignsel.Value(), s.off) << what;
     EXPECT_EQ(f.bank2sel.Value(), !s.off) << what;
     EXPECT_EQ(f.bank2mem.Enabled, !s.off) << what;
@@ -113,15 +113,15 @@ TEST(Settings, EachByteIsShownInItsUnitsAndStaysAsRead) {
             c.StartUp(0);
             // A new image arrives (an upload, a map file) and is shown.
             const int base = slot * 459;
-            c.page.mem_image[157] = static_cast<std::uint8_t>(slot);
-            c.page.mem_image[base + k.rel] = static_cast<std::uint8_t>(k.value);
-            const Image before = c.page.mem_image;
+            c.page.cal.mem_image[157] = static_cast<std::uint8_t>(slot);
+            c.page.cal.mem_image[base + k.rel] = static_cast<std::uint8_t>(k.value);
+            const Image before = c.page.cal.mem_image;
             c.page.Show_Mem_Slot();
             c.page.Show_Settings();
             const std::string what =
                 std::to_string(k.rel) + "=" + std::to_string(k.value) + " slot " + std::to_string(slot);
             ExpectShown(c.page, Expected(before, base), what);
-            EXPECT_EQ(c.page.mem_image, AfterRefresh(before, base)) << what;
+            EXPECT_EQ(c.page.cal.mem_image, AfterRefresh(before, base)) << what;
         }
     }
 }
@@ -143,18 +143,18 @@ TEST(Settings, RefreshLeavesEveryByteButTheViewBits) {
         c.page.form.RPMAcc.UserChange(77);
         c.page.form.IgnMem.UserClick();
         for (int slot = 0; slot < 4; ++slot) {
-            c.page.mem_image = images[n];
+            c.page.cal.mem_image = images[n];
             const int base = slot * 459;
-            c.page.slot_base = static_cast<std::int16_t>(base);
-            const Image before = c.page.mem_image;
+            c.page.cal.slot_base = static_cast<std::int16_t>(base);
+            const Image before = c.page.cal.mem_image;
             c.page.Show_Settings();
             const std::string what = "image " + std::to_string(n) + " slot " + std::to_string(slot);
-            EXPECT_EQ(c.page.mem_image, AfterRefresh(before, base)) << what;
+            EXPECT_EQ(c.page.cal.mem_image, AfterRefresh(before, base)) << what;
             ExpectShown(c.page, Expected(before, base), what);
             // A second refresh, from the controls as the first left them, changes nothing.
-            const Image once = c.page.mem_image;
+            const Image once = c.page.cal.mem_image;
             c.page.Show_Settings();
-            EXPECT_EQ(c.page.mem_image, once) << what;
+            EXPECT_EQ(c.page.cal.mem_image, once) << what;
         }
     }
 }
@@ -181,18 +181,18 @@ TEST(Settings, BarsWriteTheirOwnByteOfTheActiveBlock) {
         for (const Case& k : cases) {
             for (bool drag : {false, true}) {
                 Console c;
-                c.page.mem_image[157] = static_cast<std::uint8_t>(slot);
-                c.page.mem_image[slot * 459 + k.rel] = 3;
+                c.page.cal.mem_image[157] = static_cast<std::uint8_t>(slot);
+                c.page.cal.mem_image[slot * 459 + k.rel] = 3;
                 c.StartUp(0);
                 auto& f = c.page.form;
-                Image expected = c.page.mem_image;
+                Image expected = c.page.cal.mem_image;
                 expected[slot * 459 + k.rel] = static_cast<std::uint8_t>(k.value);
                 if (drag) {
                     (f.*k.bar).UserScroll(k.value);
                 } else {
                     (f.*k.bar).UserChange(k.value);
                 }
-                EXPECT_EQ(c.page.mem_image, expected) << k.rel << " slot " << slot;
+                EXPECT_EQ(c.page.cal.mem_image, expected) << k.rel << " slot " << slot;
                 EXPECT_EQ((f.*k.box).Text, k.text) << k.rel;
             }
         }
@@ -201,24 +201,24 @@ TEST(Settings, BarsWriteTheirOwnByteOfTheActiveBlock) {
 
 TEST(Settings, CylindersKeepTheFullFlag) {
     Console c;
-    c.page.mem_image[150] = 0x85;
+    c.page.cal.mem_image[150] = 0x85;
     c.StartUp(0);
     auto& f = c.page.form;
     EXPECT_EQ(f.ncylinder.Text, "8");
     EXPECT_EQ(f.FullSel.Value(), 1);
-    EXPECT_TRUE(c.page.full_sel);
+    EXPECT_TRUE(c.page.cal.full_sel);
     EXPECT_EQ(f.cylinsel.Value(), 5);
-    EXPECT_EQ(c.page.mem_image[150], 0x85);
+    EXPECT_EQ(c.page.cal.mem_image[150], 0x85);
     const std::vector<std::tuple<int, int, const char*>> moves = {{2, 0x82, "4"}, {0, 0x80, "1"}, {4, 0x84, "6"}};
     for (auto [pos, byte, text] : moves) {
         f.cylinsel.UserChange(pos);
-        EXPECT_EQ(c.page.mem_image[150], byte) << pos;
+        EXPECT_EQ(c.page.cal.mem_image[150], byte) << pos;
         EXPECT_EQ(f.ncylinder.Text, text) << pos;
         EXPECT_EQ(f.FullSel.Value(), 1) << pos;
     }
     f.FullSel.UserClick();
     f.cylinsel.UserChange(1);
-    EXPECT_EQ(c.page.mem_image[150], 0x01);
+    EXPECT_EQ(c.page.cal.mem_image[150], 0x01);
     EXPECT_EQ(f.ncylinder.Text, "2");
 }
 
@@ -227,13 +227,13 @@ TEST(Settings, IgnitionPolarityWritesBit2Only) {
     c.StartUp(0);
     auto& f = c.page.form;
     ASSERT_TRUE(f.ignnormal.Value());
-    c.page.mem_image[158] = 0xF9;
+    c.page.cal.mem_image[158] = 0xF9;
     f.loadtimesel.Enabled = false;
     f.igninv.UserClick();
-    EXPECT_EQ(c.page.mem_image[158], 0xFD);
+    EXPECT_EQ(c.page.cal.mem_image[158], 0xFD);
     EXPECT_FALSE(f.ignnormal.Value());
     f.ignnormal.UserClick();
-    EXPECT_EQ(c.page.mem_image[158], 0xF9);
+    EXPECT_EQ(c.page.cal.mem_image[158], 0xF9);
     EXPECT_FALSE(f.igninv.Value());
     EXPECT_TRUE(f.loadtimesel.Enabled);
 }
@@ -253,16 +253,16 @@ TEST(Settings, AfterASlotChangeEveryControlShowsThatSlot) {
         image[b + 158] = static_cast<std::uint8_t>(slot * 4);  // 0x00, 0x04, 0x08, 0x0C
     }
     Console c;
-    c.page.mem_image = image;
+    c.page.cal.mem_image = image;
     c.StartUp(0);
     auto& f = c.page.form;
     form::OptionButton* options[] = {&f.mem1, &f.mem2, &f.mem3, &f.mem4};
     for (int slot : {2, 1, 3, 0, 2}) {
-        const Image before = c.page.mem_image;
+        const Image before = c.page.cal.mem_image;
         options[slot]->UserClick();
         Image expected = AfterRefresh(before, slot * 459);
         expected[157] = static_cast<std::uint8_t>(slot);
-        EXPECT_EQ(c.page.mem_image, expected) << slot;
+        EXPECT_EQ(c.page.cal.mem_image, expected) << slot;
         ExpectShown(c.page, Expected(before, slot * 459), "slot " + std::to_string(slot));
     }
     EXPECT_EQ(f.ncylinder.Text, "5");

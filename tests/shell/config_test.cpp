@@ -37,9 +37,9 @@ TEST(Config, ReadsListInputFields) {
     };
     for (const Case& c : cases) {
         ConfigValues v = ParseConfig(c.content);
-        EXPECT_EQ(v.port, c.port) << c.content;
-        EXPECT_EQ(v.map_file, c.map) << c.content;
-        EXPECT_EQ(v.rec_file, c.rec) << c.content;
+        EXPECT_EQ(v.cfg_port, c.port) << c.content;
+        EXPECT_EQ(v.cfg_map_file, c.map) << c.content;
+        EXPECT_EQ(v.cfg_rec_file, c.rec) << c.content;
     }
 }
 
@@ -48,9 +48,9 @@ TEST(Config, RoundTripGivesTheIdenticalLine) {
                                   ConfigValues{7, "C:\\a b\\c.map", ""}}) {
         std::string line = FormatConfig(v);
         ConfigValues back = ParseConfig(line);
-        EXPECT_EQ(back.port, v.port);
-        EXPECT_EQ(back.map_file, v.map_file);
-        EXPECT_EQ(back.rec_file, v.rec_file);
+        EXPECT_EQ(back.cfg_port, v.cfg_port);
+        EXPECT_EQ(back.cfg_map_file, v.cfg_map_file);
+        EXPECT_EQ(back.cfg_rec_file, v.cfg_rec_file);
         EXPECT_EQ(FormatConfig(back), line);
     }
 }
@@ -58,10 +58,10 @@ TEST(Config, RoundTripGivesTheIdenticalLine) {
 TEST(Config, MissingFileStartsWithNothingAndIsCreatedAtFirstWrite) {
     Console c;
     c.page.Read_Config();
-    EXPECT_EQ(c.page.cfg_port, 0);
-    EXPECT_EQ(c.page.cfg_map_file, "");
+    EXPECT_EQ(c.page.config.cfg_port, 0);
+    EXPECT_EQ(c.page.config.cfg_map_file, "");
     EXPECT_FALSE(std::filesystem::exists(c.dir.path() / "config.dat"));
-    c.page.cfg_port = 2;
+    c.page.config.cfg_port = 2;
     c.page.Write_Config();
     EXPECT_EQ(c.dir.ReadFile("config.dat"), "2,\"\",\"\"\r\n");
 }
@@ -70,10 +70,10 @@ TEST(Config, HugeOrBinaryFileNeverFails) {
     Console c;
     c.dir.WriteFile("config.dat", std::string(1 << 20, '\x07'));
     c.page.Read_Config();
-    EXPECT_EQ(c.page.cfg_port, 0);
+    EXPECT_EQ(c.page.config.cfg_port, 0);
     c.dir.WriteFile("config.dat", std::string(100000, '"'));
     c.page.Read_Config();
-    EXPECT_EQ(c.page.cfg_port, 0);
+    EXPECT_EQ(c.page.config.cfg_port, 0);
 }
 
 TEST(Config, WrittenInTheStartUpDirectoryAfterTheWorkingDirectoryMoved) {
@@ -81,7 +81,7 @@ TEST(Config, WrittenInTheStartUpDirectoryAfterTheWorkingDirectoryMoved) {
     c.dir.WriteFile("config.dat", "4,\"/m.map\",\"/r.rec\"\r\n");
     c.page.Read_Config();
     ScratchDir elsewhere;  // a file dialog moved the working directory
-    c.page.cfg_map_file = "/other.map";
+    c.page.config.cfg_map_file = "/other.map";
     c.page.Write_Config();
     EXPECT_EQ(c.dir.ReadFile("config.dat"), "4,\"/other.map\",\"/r.rec\"\r\n");
     EXPECT_FALSE(std::filesystem::exists(elsewhere.path() / "config.dat"));

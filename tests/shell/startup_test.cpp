@@ -36,9 +36,9 @@ TEST(StartUp, ControlsComeUpInMonitorRemoteBankOne) {
     EXPECT_EQ(f.pressure.Text, "0.0");
     EXPECT_EQ(f.air.Text, "-20");
     // The first tick refills the grids that the bank selection flagged.
-    EXPECT_TRUE(c.page.reload_tables);
+    EXPECT_TRUE(c.page.cal.reload_tables);
     c.page.Timer1_Timer();
-    EXPECT_FALSE(c.page.reload_tables);
+    EXPECT_FALSE(c.page.cal.reload_tables);
 }
 
 TEST(StartUp, MapFileFillsTheLeadingImageBytes) {
@@ -46,9 +46,9 @@ TEST(StartUp, MapFileFillsTheLeadingImageBytes) {
     c.dir.WriteFile("short.map", "7\r\n8\n9, 10\r\n");
     c.dir.WriteFile("config.dat", "1,\"" + (c.dir.path() / "short.map").string() + "\",\"\"\r\n");
     c.page.Form_Load();
-    EXPECT_EQ(c.page.mem_image[0], 7);
-    EXPECT_EQ(c.page.mem_image[3], 10);
-    EXPECT_EQ(c.page.mem_image[4], 0);
+    EXPECT_EQ(c.page.cal.mem_image[0], 7);
+    EXPECT_EQ(c.page.cal.mem_image[3], 10);
+    EXPECT_EQ(c.page.cal.mem_image[4], 0);
     EXPECT_EQ(c.page.form.mapfile.Text, (c.dir.path() / "short.map").string());
 }
 
@@ -59,7 +59,7 @@ TEST(StartUp, MapFileThatDoesNotReadCleanlyIsLeftOutWhole) {
         c.dir.WriteFile("bad.map", content);
         c.dir.WriteFile("config.dat", "1,\"" + (c.dir.path() / "bad.map").string() + "\",\"\"\r\n");
         c.page.Form_Load();
-        EXPECT_EQ(c.page.mem_image[0], 0);
+        EXPECT_EQ(c.page.cal.mem_image[0], 0);
         EXPECT_TRUE(c.port.IsOpen());  // the console starts all the same
     }
 }
@@ -70,8 +70,8 @@ TEST(StartUp, RecordingCountKeepsItsFraction) {
         c.dir.WriteFile("a.rec", Lines(values, 5));
         c.dir.WriteFile("config.dat", "1,\"\",\"" + (c.dir.path() / "a.rec").string() + "\"\r\n");
         c.page.Form_Load();
-        EXPECT_DOUBLE_EQ(c.page.rec_count, count);
-        EXPECT_EQ(c.page.rec_buffer[0], values ? 5 : 0);
+        EXPECT_DOUBLE_EQ(c.page.rec.rec_count, count);
+        EXPECT_EQ(c.page.rec.rec_buffer[0], values ? 5 : 0);
     }
 }
 
@@ -79,7 +79,7 @@ TEST(StartUp, MissingFilesNamedInConfigStartEmpty) {
     Console c;
     c.dir.WriteFile("config.dat", "2,\"/nonexistent/x.map\",\"/nonexistent/y.rec\"\r\n");
     c.page.Form_Load();
-    EXPECT_EQ(c.page.rec_count, 0);
+    EXPECT_EQ(c.page.rec.rec_count, 0);
     EXPECT_EQ(c.port.opened_port, 2);
     EXPECT_EQ(c.dir.ReadFile("config.dat"), "2,\"/nonexistent/x.map\",\"/nonexistent/y.rec\"\r\n");
 }

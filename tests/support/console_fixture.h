@@ -27,7 +27,7 @@ class ScratchDir {
 struct Console {
     ScratchDir dir;
     FakePort port;
-    Main_Page page{port};
+    Main_Page page{port, dir.path()};
 
     // Start-up with config.dat naming `port_number` (0: no config.dat).
     void StartUp(int port_number = 1);

@@ -1,0 +1,39 @@
+#include "core/calibration/table_coding.h"
+
+#include "core/common/numbers.h"
+
+namespace orv {
+
+namespace {
+constexpr int kFuelTimeScale = 10;  // bytes per ms
+}  // namespace
+
+std::string CellText(TableView v, int t, long b) {
+    if (v == TableView::Ignition) return Str(b - kAdvanceOffset);
+    if (t == 0) return Format(static_cast<double>(b) / kFuelTimeScale, "#0.0");
+    return Str(b - kFuelGainOffset);
+}
+
+ValueRange TypedRange(TableView v, int t) {
+    if (v == TableView::Ignition) return t == 0 ? ValueRange{-5, 40} : ValueRange{-45, 40};
+    return t == 0 ? ValueRange{0, 25.5} : ValueRange{-90, 90};
+}
+
+std::optional<long> TypedByte(TableView v, int t, double typed) {
+    const ValueRange r = TypedRange(v, t);
+    if (!(typed >= r.lo && typed <= r.hi)) return std::nullopt;
+    if (v == TableView::Ignition) return RoundHalfEven(typed + kAdvanceOffset);
+    return RoundHalfEven(t == 0 ? typed * kFuelTimeScale : typed + kFuelGainOffset);
+}
+
+std::string TypedCellText(TableView v, int t, std::string_view typed_text, double typed) {
+    if (v == TableView::Fuel && t == 0) return Format(typed, "#0.0");
+    return std::string(typed_text);
+}
+
+ByteRange BarRange(TableView v, int t) {
+    if (v == TableView::Ignition) return t == 0 ? ByteRange{40, 85} : ByteRange{0, 85};
+    return t == 0 ? ByteRange{0, 255} : ByteRange{0, 180};
+}
+
+}  // namespace orv

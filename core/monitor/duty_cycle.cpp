@@ -1,0 +1,32 @@
+// The duty cycles the window shows: of the live injection times, and of the
+// calculated output of the viewed bank.
+#include "core/common/numbers.h"
+#include "core/monitor/duty.h"
+#include "core/shell/main_page.h"
+
+namespace orv {
+
+namespace {
+// "Full" counts every cylinder: the number the cylinder box shows.
+long DutyOf(const form::Form& f, long rpm, long tinj) {
+    const long cylinders = static_cast<long>(ParseNumber(f.ncylinder.Text).value_or(0));
+    return DutyCycle(rpm, tinj, f.FullSel.Value() == 1, cylinders);
+}
+}  // namespace
+
+void Main_Page::Calc_Duty_Cycle() {
+    form.duty1.Text = Str(DutyOf(form, live.live_rpm, live.live_tinj1));
+    form.duty2.Text = Str(DutyOf(form, live.live_rpm, live.live_tinj2));
+}
+
+void Main_Page::Show_Calc_Duty() {
+    const form::Form& f = form;
+    // In edit mode the engine speed is the selected row's: 500 rpm a row.
+    const long rpm = f.edit.Value() ? std::max(f.datatable[0].Row - 1, 0) * 5L : live.live_rpm;
+    long tinj;
+    if (f.bank1mem.Value()) tinj = f.monitor.Value() ? calc.op_tinj1 : calc.sel_tinj1;
+    else tinj = f.monitor.Value() ? calc.op_tinj2 : calc.sel_tinj2;
+    form.showduty.Text = Str(DutyOf(f, rpm, tinj));
+}
+
+}  // namespace orv
