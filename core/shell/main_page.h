@@ -2,8 +2,9 @@
 // The console object: the state of one run, one small struct per subsystem,
 // and every handler of the main window under the name the window gives it.
 // Each handler reads controls, calls the form-free code of its subsystem and
-// writes controls; the handlers live beside that code (link/, calibration/,
-// monitor/, settings/, files/, recorder/), and this header is where they meet.
+// writes controls. The handlers live beside that code, in the *_handlers.cpp
+// files of link/, calibration/, monitor/, settings/, files/, recorder/ and
+// shell/; only those files include this header.
 #include <filesystem>
 #include <functional>
 #include <utility>
