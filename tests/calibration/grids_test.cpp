@@ -230,6 +230,36 @@ TEST(Grids, ClickWritesTheCellsValueBackInCanonicalForm) {
     EXPECT_EQ(c.page.cal.mem_image[32 + 4], 100);
 }
 
+TEST(Grids, ClickShowsTheStoredByteAndNeverChangesIt) {
+    // A typed half rounds to the even byte while the cell shows the typed
+    // value rounded away from zero; reading the cell back would store another byte.
+    struct Case {
+        const char* typed;
+        int stored;
+        const char* cell_typed;
+        const char* cell_after;
+    };
+    const Case cases[] = {{"12.25", 122, "12.3", "12.2"}, {"12.45", 124, "12.5", "12.4"}, {"0.05", 0, "0.1", "0.0"}};
+    for (const Case& k : cases) {
+        Tables c({{4, 50}, {1, 70}});
+        auto& f = c.f();
+        f.edit.UserClick();
+        f.datatable[0].UserClick(5, 1);
+        f.Text1[0].UserType(k.typed);
+        ASSERT_EQ(c.page.cal.mem_image[4], k.stored) << k.typed;
+        ASSERT_EQ(f.datatable[0].Cell(5, 1), k.cell_typed) << k.typed;
+        f.datatable[0].UserClick(5, 1);  // the same cell again
+        EXPECT_EQ(c.page.cal.mem_image[4], k.stored) << k.typed;
+        f.datatable[0].UserClick(2, 1);
+        f.datatable[0].UserClick(5, 1);
+        EXPECT_EQ(c.page.cal.mem_image[4], k.stored) << k.typed;
+        EXPECT_EQ(c.page.cal.mem_image[1], 70) << k.typed;
+        EXPECT_EQ(f.HScroll1[0].Value(), k.stored) << k.typed;
+        EXPECT_EQ(f.datatable[0].Cell(5, 1), k.cell_after) << k.typed;
+        EXPECT_EQ(f.Text1[0].Text, k.cell_after) << k.typed;
+    }
+}
+
 TEST(Grids, ClickOnAFixedCellChangesNoByte) {
     Tables c({{32 + 4, 100}, {0, 50}});
     auto& f = c.f();

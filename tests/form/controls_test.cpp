@@ -121,3 +121,33 @@ TEST(Controls, GridEventsComeFromTheUserOnly) {
     g.SetCell(99, 1, "x");  // outside the grid: ignored
     EXPECT_EQ(g.Cell(99, 1), "");
 }
+
+TEST(Controls, GridMovesByTheUserKeepTheCurrentRowInView) {
+    struct Case {
+        int top, to_row, to_col;
+        int row, col, new_top, scrolls;
+    };
+    const Case cases[] = {
+        {1, 10, 1, 10, 1, 1, 0},   // the last visible row: no scrolling
+        {1, 11, 1, 11, 1, 2, 1},   // one below: the grid scrolls by one
+        {5, 31, 1, 31, 1, 22, 1},  // to the end
+        {8, 3, 1, 3, 1, 3, 1},     // above the view
+        {4, 6, 0, 6, 1, 4, 0},     // the axis column: the row's data cell
+        {4, 0, 1, 1, 1, 1, 1},     // the header row: the first data row, brought into view
+    };
+    for (const Case& k : cases) {
+        int sel = 0, scroll = 0;
+        Grid g;
+        g.SetRows(32);
+        g.on_sel_change = [&] { ++sel; };
+        g.on_scroll = [&] { ++scroll; };
+        g.Row = g.TopRow = k.top;
+        g.Col = 1;
+        g.UserSelect(k.to_row, k.to_col);
+        EXPECT_EQ(g.Row, k.row) << k.to_row;
+        EXPECT_EQ(g.Col, k.col) << k.to_row;
+        EXPECT_EQ(g.TopRow, k.new_top) << k.to_row;
+        EXPECT_EQ(scroll, k.scrolls) << k.to_row;
+        EXPECT_EQ(sel, k.row != k.top ? 1 : 0) << k.to_row;
+    }
+}

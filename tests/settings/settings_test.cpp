@@ -222,6 +222,28 @@ TEST(Settings, CylindersKeepTheFullFlag) {
     EXPECT_EQ(f.ncylinder.Text, "2");
 }
 
+TEST(Settings, FullKeepsACylinderCodeTheBarCannotShow) {
+    // Codes 6..127 come only from foreign map files: the bar stands at its
+    // end and the box shows "1"; ticking and clearing Full must keep the code.
+    for (int stored : {0x06, 0x7F, 0x86}) {
+        Console c;
+        c.page.cal.mem_image[150] = static_cast<std::uint8_t>(stored);
+        c.StartUp(0);
+        auto& f = c.page.form;
+        ASSERT_EQ(c.page.cal.mem_image[150], stored);
+        EXPECT_EQ(f.cylinsel.Value(), 5);
+        EXPECT_EQ(f.ncylinder.Text, "1");
+        for (int click = 1; click <= 2; ++click) {
+            f.FullSel.UserClick();
+            const bool full = f.FullSel.Value() == 1;
+            EXPECT_EQ(c.page.cal.mem_image[150], (stored & 0x7F) | (full ? 0x80 : 0)) << stored << " click " << click;
+            EXPECT_EQ(f.ncylinder.Text, "1") << stored;
+            EXPECT_EQ(f.cylinsel.Value(), 5) << stored;
+        }
+        EXPECT_EQ(c.page.cal.mem_image[150], stored);
+    }
+}
+
 TEST(Settings, IgnitionPolarityWritesBit2Only) {
     Console c;
     c.StartUp(0);

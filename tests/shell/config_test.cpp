@@ -86,3 +86,15 @@ TEST(Config, WrittenInTheStartUpDirectoryAfterTheWorkingDirectoryMoved) {
     EXPECT_EQ(c.dir.ReadFile("config.dat"), "4,\"/other.map\",\"/r.rec\"\r\n");
     EXPECT_FALSE(std::filesystem::exists(elsewhere.path() / "config.dat"));
 }
+
+TEST(Config, ReadFromTheFolderTheConsoleWasGivenNotTheWorkingOne) {
+    ScratchDir start;
+    start.WriteFile("config.dat", "5,\"/a.map\",\"\"\r\n");
+    ScratchDir working;  // the process has moved on
+    working.WriteFile("config.dat", "2,\"/b.map\",\"\"\r\n");
+    test::FakePort port;
+    Main_Page page(port, start.path());
+    page.Read_Config();
+    EXPECT_EQ(page.config.cfg_port, 5);
+    EXPECT_EQ(page.config.cfg_map_file, "/a.map");
+}
