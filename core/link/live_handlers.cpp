@@ -17,6 +17,12 @@ void Main_Page::Handle_Live() {
         // Before the read-outs: without ignition the advance reads 0.
         Detect_Ignition();
         ShowLiveTexts();
+        // Battery and version come only in a long block.
+        if (link.live_len == kLiveBlockLong && link.rx_data.size() >= kLiveBlockLong) {
+            const LiveTexts t = FormatLive(live);
+            form.batt.Text = t.batt;
+            form.version.Text = t.version;
+        }
         Calc_Duty_Cycle();
     }
     link.reply_len = link.live_len;
@@ -33,7 +39,7 @@ void Main_Page::Handle_Live() {
     }
 }
 
-// The read-outs of a decoded block; battery and version come only in a long one.
+// The read-outs of the eight readings.
 void Main_Page::ShowLiveTexts() {
     const LiveTexts t = FormatLive(live);
     form::Form& f = form;
@@ -45,10 +51,6 @@ void Main_Page::ShowLiveTexts() {
     f.bank1.Text = t.bank1;
     f.bank2.Text = t.bank2;
     f.advance.Text = t.advance;
-    if (link.live_len == kLiveBlockLong && link.rx_data.size() >= kLiveBlockLong) {
-        f.batt.Text = t.batt;
-        f.version.Text = t.version;
-    }
 }
 
 void Main_Page::Detect_Ignition() {

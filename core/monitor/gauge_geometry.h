@@ -23,6 +23,9 @@ constexpr std::array<GaugeSweep, kGaugeCount> kGaugeSweep{{
     {87, 192, 45},    // fed 85 - advance byte: +40 degrees at raw 0, -5 at raw 45
 }};
 
+// The advance dial is fed this minus the advance byte: +40 degrees at raw 0.
+constexpr long kAdvanceDialTop = 85;
+
 // Faces are laid out in twips; every needle turns about the same pivot.
 constexpr int kTwipsPerPixel = 15;
 constexpr int kPivotX = 1480, kPivotY = 1440;

@@ -35,7 +35,7 @@ void Main_Page::ShowNeedles() {
         write_analog_hand(g, 0, 0, kNeedleLength, s.rsize, s.rini, static_cast<std::uint8_t>(s.maxval), raw);
     };
     // The advance dial reads downward from +40 degrees.
-    needle(kGaugeAdvance, 85L - live.live_advance);
+    needle(kGaugeAdvance, kAdvanceDialTop - live.live_advance);
     needle(kGaugeRpm, live.live_rpm);
     needle(kGaugePressure, live.live_pressure);
     needle(kGaugeAir, live.live_air);

@@ -45,16 +45,7 @@ void Main_Page::Reset_Monitor() {
     live = LiveValues{};
     live.live_batt = kept.live_batt;
     live.live_version = kept.live_version;
-    const LiveTexts t = FormatLive(live);
-    form::Form& f = form;
-    f.rpm.Text = t.rpm;
-    f.pressure.Text = t.pressure;
-    f.tps.Text = t.tps;
-    f.water.Text = t.water;
-    f.air.Text = t.air;
-    f.bank1.Text = t.bank1;
-    f.bank2.Text = t.bank2;
-    f.advance.Text = t.advance;
+    ShowLiveTexts();
 }
 
 }  // namespace orv
