@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include "app/main_window.h"
-#include "app/qt_serial_port.h"
 #include "core/shell/main_page.h"
+#include "serial/qt_serial_port.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
 
     // config.dat and the comN links live in the folder the console starts in.
     std::error_code ec;
-    orv::app::QtSerialPort port(std::filesystem::current_path(ec));
+    orv::serial::QtSerialPort port(std::filesystem::current_path(ec));
     orv::Main_Page console(port);
     console.Form_Load();
 
