@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include "app/main_window.h"
-#include "app/qt_serial_port.h"
 #include "core/shell/main_page.h"
+#include "serial/qt_serial_port.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     // config.dat and the comN links live in the folder the console starts in.
     std::error_code ec;
     const std::filesystem::path start_dir = std::filesystem::current_path(ec);
-    orv::app::QtSerialPort port(start_dir);
+    orv::serial::QtSerialPort port(start_dir);
     orv::Main_Page console(port, start_dir);
     console.Form_Load();
 

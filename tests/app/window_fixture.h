@@ -10,7 +10,7 @@
 
 #include "app/main_window.h"
 #include "core/shell/main_page.h"
-#include "memory_port.h"
+#include "tests/support/fake_port.h"
 
 namespace orv::app::test {
 
@@ -46,7 +46,7 @@ class WindowTest : public ::testing::Test {
     void Click(const std::string& name);
 
     std::filesystem::path dir;
-    MemoryPort port;
+    orv::test::FakePort port;
     Main_Page console{port, dir};
     std::unique_ptr<MainWindow> window;
 

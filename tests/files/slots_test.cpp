@@ -1,22 +1,14 @@
 // The four memory slots: the active one is named by image byte 157.
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "tests/support/console_fixture.h"
+#include "tests/support/random_image.h"
 
 using namespace orv;
 using orv::test::Console;
+using orv::test::RandomImage;
 
 namespace {
-
-Image RandomImage(unsigned seed) {
-    std::mt19937 gen(seed);
-    std::uniform_int_distribution<int> byte(0, 255);
-    Image image{};
-    for (auto& b : image) b = static_cast<std::uint8_t>(byte(gen));
-    return image;
-}
 
 form::OptionButton& SlotOption(form::Form& f, int slot) {
     form::OptionButton* options[] = {&f.mem1, &f.mem2, &f.mem3, &f.mem4};

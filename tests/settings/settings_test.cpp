@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 
 #include "tests/support/console_fixture.h"
+#include "tests/support/random_image.h"
 
 using namespace orv;
 using orv::test::Console;
+using orv::test::RandomImage;
 
 namespace {
 
@@ -82,14 +83,6 @@ void ExpectShown(Main_Page& p, const Shown& s, const std::string& what) {
 Image AfterRefresh(Image image, int base) {
     std::uint8_t& flags = image[base + 158];
     flags = static_cast<std::uint8_t>((flags & 0xFC) | (flags & 0x01));
-    return image;
-}
-
-Image RandomImage(unsigned seed) {
-    std::mt19937 gen(seed);
-    std::uniform_int_distribution<int> byte(0, 255);
-    Image image{};
-    for (auto& b : image) b = static_cast<std::uint8_t>(byte(gen));
     return image;
 }
 

@@ -10,7 +10,7 @@
 
 #include "core/link/serial_port.h"
 
-namespace orv::app {
+namespace orv::serial {
 
 class QtSerialPort : public QObject, public SerialPort {
    public:
@@ -46,4 +46,4 @@ class QtSerialPort : public QObject, public SerialPort {
     std::size_t in_buffer_size_ = 0;
 };
 
-}  // namespace orv::app
+}  // namespace orv::serial

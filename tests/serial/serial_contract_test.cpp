@@ -1,24 +1,14 @@
 // What the console needs of any serial port, checked against both: the
 // in-memory port the core tests use, and the QSerialPort adapter on a real
 // pseudo-terminal. A difference between them would make the core tests lie.
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <unistd.h>
-
-#include <QTest>
-#include <chrono>
-#include <filesystem>
-#include <random>
-
 #include <gtest/gtest.h>
 
-#include "app/qt_serial_port.h"
+#include "pty_line.h"
+#include "serial/qt_serial_port.h"
 #include "tests/support/fake_port.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using orv::Bytes;
 using orv::CommEvent;
 
@@ -41,48 +31,15 @@ struct InMemoryRig {
 
 // The adapter on a pseudo-terminal whose master side is the far end.
 struct PtyRig {
-    fs::path dir;
-    int master = -1;
-    std::unique_ptr<orv::app::QtSerialPort> owned;
-    orv::SerialPort& port;
+    orv::serial::test::PtyLine line{2};
+    orv::serial::QtSerialPort adapter{line.dir()};
+    orv::SerialPort& port = adapter;
 
-    PtyRig() : dir(MakeDir()), owned(Make()), port(*owned) {}
-    ~PtyRig() {
-        owned.reset();
-        if (master >= 0) close(master);
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    static fs::path MakeDir() {
-        fs::path d = fs::temp_directory_path() / ("orv_contract_" + std::to_string(std::random_device{}()));
-        fs::create_directories(d);
-        return d;
-    }
-    std::unique_ptr<orv::app::QtSerialPort> Make() {
-        int slave = -1;
-        char name[256] = {};
-        if (openpty(&master, &slave, name, nullptr, nullptr) != 0) return nullptr;
-        close(slave);
-        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-        fs::create_symlink(name, dir / "com2");
-        return std::make_unique<orv::app::QtSerialPort>(dir);
-    }
-    void FarEndWrites(const Bytes& b) { ASSERT_EQ(write(master, b.data(), b.size()), static_cast<ssize_t>(b.size())); }
-    Bytes FarEndReads(std::size_t n) {
-        Bytes got;
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (got.size() < n && std::chrono::steady_clock::now() < until) {
-            pollfd p{master, POLLIN, 0};
-            if (poll(&p, 1, 20) <= 0) continue;
-            std::uint8_t buf[128];
-            ssize_t k = read(master, buf, sizeof buf);
-            if (k > 0) got.insert(got.end(), buf, buf + k);
-        }
-        return got;
-    }
+    void FarEndWrites(const Bytes& b) { line.FarEndWrites(b); }
+    Bytes FarEndReads(std::size_t n) { return line.FarEndReads(n); }
     template <typename F>
     bool Until(F done) {
-        return QTest::qWaitFor(done, 2000);
+        return orv::serial::test::RunUntil(done);
     }
 };
 

@@ -1,4 +1,4 @@
-#include "app/qt_serial_port.h"
+#include "serial/qt_serial_port.h"
 
 #include <system_error>
 
@@ -7,7 +7,7 @@
 #include <sys/ioctl.h>
 #endif
 
-namespace orv::app {
+namespace orv::serial {
 
 namespace {
 
@@ -138,4 +138,4 @@ void QtSerialPort::Signal(CommEvent e) {
     if (on_comm) on_comm(e);
 }
 
-}  // namespace orv::app
+}  // namespace orv::serial
