@@ -48,7 +48,6 @@ class DialFace : public QWidget {
     // end points in twips, as the model holds them.
     void SetNeedleLine(int part, QLineF twips, bool visible);
     QLineF NeedleLine(int part) const;  // pixels
-    bool NeedleVisible(int part) const { return parts_[part].visible; }
     const DialScale& scale() const { return scale_; }
     // Screen angle (radians, clockwise from pointing right) of the scale
     // mark for a read value.
