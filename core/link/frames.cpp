@@ -2,8 +2,12 @@
 
 namespace orv::frames {
 
+namespace {
+constexpr std::uint8_t kReadFlag = 0x80;  // a read request's first byte: the flag and the count
+}  // namespace
+
 Bytes Read(std::uint16_t address, std::uint8_t count) {
-    return {static_cast<std::uint8_t>(0x80 | count), static_cast<std::uint8_t>(address >> 8),
+    return {static_cast<std::uint8_t>(kReadFlag | count), static_cast<std::uint8_t>(address >> 8),
             static_cast<std::uint8_t>(address & 0xFF)};
 }
 
