@@ -295,14 +295,9 @@ class GridBinder : public Binder {
         QSignalBlocker block(w_);
         const int data_rows = std::max(m_.Rows() - 1, 0);
         if (w_->rowCount() != data_rows) Rebuild(data_rows);
-        for (int c = 0; c < form::Grid::Cols; ++c)
-            if (header_[c].Changed(m_.Cell(0, c))) w_->horizontalHeaderItem(c)->setText(Q(m_.Cell(0, c)));
-        for (int r = 0; r < data_rows; ++r)
-            for (int c = 0; c < form::Grid::Cols; ++c) {
-                const std::string& text = m_.Cell(r + 1, c);
-                if (cells_[static_cast<std::size_t>(r * form::Grid::Cols + c)].Changed(text))
-                    w_->item(r, c)->setText(Q(text));
-            }
+        // The cells change only when the console refills or edits the grid;
+        // most refreshes (every byte that arrives) skip them in one compare.
+        if (!cells_valid_ || m_.Revision() != revision_) RefreshCells(data_rows);
         // The cursor as last applied: the user's moves reach the model first,
         // so the widget never differs from what was applied.
         const int want_row = m_.Row >= 1 ? m_.Row - 1 : -1;
@@ -321,8 +316,22 @@ class GridBinder : public Binder {
     }
 
    private:
+    void RefreshCells(int data_rows) {
+        for (int c = 0; c < form::Grid::Cols; ++c)
+            if (header_[c].Changed(m_.Cell(0, c))) w_->horizontalHeaderItem(c)->setText(Q(m_.Cell(0, c)));
+        for (int r = 0; r < data_rows; ++r)
+            for (int c = 0; c < form::Grid::Cols; ++c) {
+                const std::string& text = m_.Cell(r + 1, c);
+                if (cells_[static_cast<std::size_t>(r * form::Grid::Cols + c)].Changed(text))
+                    w_->item(r, c)->setText(Q(text));
+            }
+        revision_ = m_.Revision();
+        cells_valid_ = true;
+    }
+
     void Rebuild(int data_rows) {
         w_->setRowCount(data_rows);
+        cells_valid_ = false;
         row_ = col_ = -2;
         cells_.assign(static_cast<std::size_t>(data_rows * form::Grid::Cols), CaptionCache{});
         header_[0] = header_[1] = CaptionCache{};
@@ -351,6 +360,8 @@ class GridBinder : public Binder {
     std::vector<CaptionCache> cells_;
     CaptionCache header_[form::Grid::Cols];
     int row_ = -2, col_ = -2;
+    unsigned long revision_ = 0;
+    bool cells_valid_ = false;
     ControlState state_;
 };
 

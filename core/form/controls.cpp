@@ -57,6 +57,7 @@ void ScrollBar::UserChange(int v) {
 void Grid::SetRows(int n) {
     rows_ = n < 0 ? 0 : n;
     cells_.resize(static_cast<std::size_t>(rows_) * Cols);
+    ++revision_;
     if (Row >= rows_) Row = rows_ > 0 ? rows_ - 1 : 0;
 }
 
@@ -68,7 +69,10 @@ const std::string& Grid::Cell(int row, int col) const {
 
 void Grid::SetCell(int row, int col, std::string text) {
     if (row < 0 || row >= rows_ || col < 0 || col >= Cols) return;
-    cells_[static_cast<std::size_t>(row) * Cols + col] = std::move(text);
+    std::string& cell = cells_[static_cast<std::size_t>(row) * Cols + col];
+    if (cell == text) return;
+    cell = std::move(text);
+    ++revision_;
 }
 
 bool Grid::MoveTo(int row, int col) {

@@ -164,6 +164,9 @@ struct Grid : Control {
     // Text of the current cell.
     const std::string& Text() const { return Cell(Row, Col); }
     void SetText(std::string text) { SetCell(Row, Col, std::move(text)); }
+    // Counts every change of the cells' texts or of the row count, so that a
+    // view can tell in one compare whether it must look at the cells at all.
+    unsigned long Revision() const { return revision_; }
 
     void UserClick(int row, int col);
     void UserSelect(int row, int col);
@@ -174,6 +177,7 @@ struct Grid : Control {
     void KeepInView();
     int rows_ = 0;
     std::vector<std::string> cells_;
+    unsigned long revision_ = 0;
 };
 
 // Gauge needle line, end points in twips.

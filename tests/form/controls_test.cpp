@@ -120,6 +120,14 @@ TEST(Controls, GridEventsComeFromTheUserOnly) {
     EXPECT_EQ(g.Col, 1);
     g.SetCell(99, 1, "x");  // outside the grid: ignored
     EXPECT_EQ(g.Cell(99, 1), "");
+    // Views skip the cells while the revision stands; only a real change moves it.
+    const auto before = g.Revision();
+    g.SetCell(3, 1, "a");
+    EXPECT_NE(g.Revision(), before);
+    const auto after = g.Revision();
+    g.SetCell(3, 1, "a");
+    g.SetCell(99, 1, "b");
+    EXPECT_EQ(g.Revision(), after);
 }
 
 TEST(Controls, GridMovesByTheUserKeepTheCurrentRowInView) {
