@@ -5,6 +5,8 @@
 
 namespace orv {
 
+void Main_Page::upload_Click() {}
+void Main_Page::download_Click() {}
 void Main_Page::Handle_Upload() {}
 void Main_Page::Handle_Download() {}
 

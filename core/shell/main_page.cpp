@@ -50,6 +50,8 @@ void Main_Page::WireHandlers() {
     };
     f.COM.on_click = on(&Main_Page::COM_Click);
     f.Connect.on_click = on(&Main_Page::Connect_Click);
+    f.upload.on_click = on(&Main_Page::upload_Click);
+    f.download.on_click = on(&Main_Page::download_Click);
     f.Host.on_click = on(&Main_Page::Host_Click);
     f.remote.on_click = on(&Main_Page::remote_Click);
     f.monitor.on_click = on(&Main_Page::monitor_Click);

@@ -65,6 +65,8 @@ class Main_Page {
     void Send_Frame();
     void Handle_Live();
     void Detect_Ignition();
+    void upload_Click();
+    void download_Click();
     void Handle_Upload();
     void Handle_Download();
     void Send_Host_On();
