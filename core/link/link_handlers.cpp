@@ -14,10 +14,23 @@ void Main_Page::BuildLiveRead() { link.tx_buf = frames::LiveRead(link.live_len);
 
 void Main_Page::Send_Frame() {
     link.tx_frame = link.tx_buf;
-    MSComm1.Write(link.tx_frame);
+    WriteRequest();
+}
+
+// Every request goes out through here, so the link knows one is on the line.
+bool Main_Page::WriteRequest() {
+    if (!MSComm1.Write(link.tx_frame)) return false;
+    link.awaiting = true;
+    link.sent_at = MSComm1.Now();
+    link.sent_len = link.tx_frame.size();
+    return true;
 }
 
 void Main_Page::StartCom() {
+    // Closing the port does not stop the controller answering: a reply still
+    // on its way would arrive after the reopen and be taken for the reply to
+    // the next request, and every reply after it would be shifted.
+    const bool reply_may_come = link.awaiting || link.settling;
     if (!MSComm1.IsOpen() && !MSComm1.Open(link.comm_port)) {
         form.Text3.Text = kOffLine;
         return;
@@ -26,11 +39,55 @@ void Main_Page::StartCom() {
     link.reply_len = link.live_len;
     BuildLiveRead();
     link.tx_frame = link.tx_buf;
-    if (!MSComm1.Write(link.tx_frame)) {
-        form.Text3.Text = kOffLine;
+    if (reply_may_come) {
+        Settle();
+        link.settle_connects = true;
         return;
     }
-    form.Text3.Text = "Connected ";
+    SendFirstRequest();
+}
+
+void Main_Page::SendFirstRequest() { form.Text3.Text = WriteRequest() ? "Connected " : kOffLine; }
+
+void Main_Page::DiscardInput() { link.discarded += MSComm1.Input().size(); }
+
+// The request in tx_frame waits until a whole tick has passed without a byte
+// on the line; whatever arrives until then is dropped.
+void Main_Page::Settle() {
+    DiscardInput();
+    link.awaiting = false;
+    link.settling = true;
+    link.settle_connects = false;
+    link.quiet_from_tick = false;
+}
+
+// What arrived cannot be told apart from the reply: drop it and ask again on
+// a quiet line, which brings replies back in step.
+void Main_Page::Resync(bool line_quiet) {
+    ++link.resyncs;
+    if (!line_quiet) {
+        Settle();
+        return;
+    }
+    DiscardInput();
+    link.awaiting = false;
+    WriteRequest();
+}
+
+void Main_Page::WatchLine() {
+    if (link.settling) {
+        if (link.quiet_from_tick && !link.heard) {
+            link.settling = false;
+            if (link.settle_connects) SendFirstRequest();
+            else WriteRequest();
+        } else {
+            link.quiet_from_tick = true;
+        }
+    } else if (link.awaiting && !link.heard && MSComm1.InBufferCount() > 0) {
+        // Part of a reply, then a whole tick of silence: the rest is not coming.
+        Resync(true);
+    }
+    link.heard = false;
 }
 
 void Main_Page::StopCom() {
@@ -43,6 +100,8 @@ void Main_Page::COM_Click() {
     int index = form.COM.ListIndex();
     if (index < 0) return;
     StopCom();
+    // A reply owed on the old port never reaches the new one.
+    if (link.comm_port != index + 1) link.awaiting = link.settling = false;
     link.comm_port = index + 1;
     config.cfg_port = link.comm_port;
     Write_Config();
@@ -58,7 +117,7 @@ void Main_Page::Connect_Click() {
     } else {
         link.live_len = kLiveBlockShort;
     }
-    if (!MSComm1.IsOpen() || link.cur_cmd != kCmdNone || form.Host.Value()) {
+    if (!MSComm1.IsOpen() || link.cur_cmd != kCmdNone || form.Host.Value() || link.awaiting || link.settling) {
         // Abandons whatever was in progress and drops a partial reply.
         StopCom();
         StartCom();
@@ -75,9 +134,29 @@ void Main_Page::MSComm1_OnComm(CommEvent event) {
     link.idle_ticks = 0;
     form.Text3.Text = "Connected";
     if (event == CommEvent::Send || event == CommEvent::Error) return;
-    // A reply is recognised by its length alone; anything else stays buffered.
-    if (MSComm1.InBufferCount() != link.reply_len) return;
+    link.heard = true;
+    // The controller only ever answers a request: with none on the line,
+    // what arrives is noise.
+    if (link.settling || !link.awaiting) {
+        DiscardInput();
+        return;
+    }
+    // A reply is recognised by its length alone.
+    const std::size_t waiting = MSComm1.InBufferCount();
+    if (waiting < link.reply_len) {
+        // On a real line no reply can start before the whole request has
+        // gone out: bytes that come sooner are the tail of something earlier
+        // (a stray byte after the last reply). A line without pacing (a
+        // pseudo-terminal) may bring a whole reply that soon, never a part.
+        if (MSComm1.Now() < link.sent_at + static_cast<double>(link.sent_len) * kByteSeconds) DiscardInput();
+        return;
+    }
+    if (waiting > link.reply_len) {
+        Resync(false);
+        return;
+    }
     link.rx_data = MSComm1.Input();
+    link.awaiting = false;
     if (IsCommand(link.cur_cmd)) {
         Dispatch(link.cur_cmd);
     } else {
@@ -85,7 +164,7 @@ void Main_Page::MSComm1_OnComm(CommEvent event) {
         if (IsCommand(link.cur_cmd)) Dispatch(link.cur_cmd);
     }
     // The handler left the next request in tx_frame.
-    if (link.cur_cmd != kCmdNone && !link.probe) MSComm1.Write(link.tx_frame);
+    if (link.cur_cmd != kCmdNone && !link.probe) WriteRequest();
     link.probe = false;
 }
 
@@ -102,6 +181,7 @@ void Main_Page::Dispatch(std::uint8_t cmd) {
 }
 
 void Main_Page::SuperviseLink() {
+    WatchLine();
     ++link.idle_ticks;
     if (link.idle_ticks > kSilentTicks) {
         if (form.Text3.Text != kOffLine) {

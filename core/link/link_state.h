@@ -33,7 +33,23 @@ struct LinkState {
     std::uint8_t live_len = kLiveBlockLong;
     bool probe = true;
     std::uint8_t idle_ticks = 0;
+
+    // What keeps replies aligned with their requests. A reply is known by its
+    // length alone, so a byte too many or too few would shift every later
+    // reply; these let the link notice and start again on a quiet line.
+    bool awaiting = false;      // a request is on the line and its reply not yet taken
+    double sent_at = 0;         // when it was written (the port's clock)
+    std::size_t sent_len = 0;   // and how long it was
+    bool settling = false;      // tx_frame goes out once the line has been quiet
+    bool settle_connects = false;  // and then it is the first request of a connect
+    bool quiet_from_tick = false;  // a tick has passed since settling began
+    bool heard = false;         // bytes arrived since the last tick
+    unsigned long discarded = 0;   // bytes that could not belong to a reply
+    unsigned long resyncs = 0;     // times the link started again on a quiet line
 };
+
+// One byte on the line at 19,200 baud, 8N1: ten bits.
+constexpr double kByteSeconds = 10.0 / 19200;
 
 // Whole-image transfers between the console and the controller.
 struct TransferState {

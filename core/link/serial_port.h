@@ -1,6 +1,7 @@
 #pragma once
 // The serial port as the console sees it. The Qt layer puts QSerialPort behind
 // it; tests put an in-memory port wired to the simulated controller.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -29,6 +30,11 @@ class SerialPort {
     // Takes every waiting byte.
     virtual Bytes Input() = 0;
     virtual void SetInBufferSize(std::size_t size) = 0;
+    // Seconds on a clock that never goes back, read when the console looks
+    // at the line: bytes seen too soon after a request cannot be its reply.
+    virtual double Now() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    }
 
     // Set by the console; the port calls it for every signal.
     std::function<void(CommEvent)> on_comm;

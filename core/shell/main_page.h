@@ -158,6 +158,12 @@ class Main_Page {
     void WireHandlers();
     void Dispatch(std::uint8_t cmd);
     void BuildLiveRead();
+    bool WriteRequest();
+    void SendFirstRequest();
+    void DiscardInput();
+    void Settle();
+    void Resync(bool line_quiet);
+    void WatchLine();
     void SuperviseLink();
     void ShowLiveTexts();
     void SelectMemSlot(int slot);

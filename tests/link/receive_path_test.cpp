@@ -94,39 +94,25 @@ TEST(ReceivePath, WrongLengthIsNeverDispatchedAndNothingIsSent) {
     EXPECT_EQ(c.page.form.Text3.Text, "Connected");  // still a sign of life
 }
 
-TEST(ReceivePath, StrayByteStallsLinkUntilConnect) {
-    Polling c;
-    c.port.Deliver(Console::LiveReply());  // probe answered: 10-byte polling
-    c.page.link.reply_len = 2;                  // awaiting a write acknowledgement
-    c.port.Deliver({0x00, 0x00, 0x7F});    // a stray third byte
-    c.port.Deliver({0x00});
-    EXPECT_EQ(c.port.writes.size(), 2u);
-    c.page.link.reply_len = 10;
-    c.port.Deliver(Console::LiveReply());  // buffered behind the stray bytes: never matches
-    EXPECT_EQ(c.port.writes.size(), 2u);
-    c.port.ClearWrites();
-    c.page.form.Connect.UserClick();  // reply outstanding: reopen, which clears the buffer
-    EXPECT_EQ(c.port.open_count, 2);
-    EXPECT_EQ(c.port.InBufferCount(), 0u);
-    EXPECT_EQ(c.port.writes, std::vector<B>{kRead10});
-    c.port.Deliver(Console::LiveReply(0x30));
-    EXPECT_EQ(c.page.form.rpm.Text, "4.8");
-}
-
 TEST(ReceivePath, DoubleConnectWithoutReplyFallsBackToTheEightByteBlock) {
     Polling c;
     c.port.ClearWrites();
     c.page.form.Connect.UserClick();  // start-up left probe set: no reply since
-    EXPECT_EQ(c.port.writes, std::vector<B>{kRead8});
     c.page.form.Connect.UserClick();
-    EXPECT_EQ(c.port.writes, (std::vector<B>{kRead8, kRead8}));
+    // The read of start-up may still be answered: the request waits for a quiet line.
+    EXPECT_TRUE(c.port.writes.empty());
+    c.page.Timer1_Timer();
+    c.page.Timer1_Timer();
+    EXPECT_EQ(c.port.writes, std::vector<B>{kRead8});
     c.port.Deliver({0x12, 0x34, 0x00, 0x14, 0x46, 0x28, 0x2D, 0x4B});
     EXPECT_EQ(c.page.form.rpm.Text, "1.8");
     EXPECT_EQ(c.page.form.batt.Text, "0");  // not in the 8-byte block
     // A connect after a handled reply asks for the 10-byte block again.
     c.port.ClearWrites();
     c.page.form.Connect.UserClick();
-    EXPECT_EQ(c.port.writes.front(), kRead10);
+    c.page.Timer1_Timer();
+    c.page.Timer1_Timer();
+    EXPECT_EQ(c.port.writes, std::vector<B>{kRead10});
 }
 
 TEST(ReceivePath, ProbeWithOldFirmwareReconnectsForEightBytes) {
@@ -145,6 +131,7 @@ TEST(ReceivePath, ConnectWhileIdleSendsWithoutReopening) {
     Polling c;
     c.port.Deliver(Console::LiveReply());
     c.page.link.cur_cmd = kCmdNone;  // a finished transfer leaves the link idle
+    c.page.link.awaiting = false;
     c.page.link.next_cmd = kCmdDownload;
     c.page.xfer.saved_mapname = "/maps/a.map";
     c.page.form.mapfile.Text = "Downloading - Please Wait!!";

@@ -144,16 +144,18 @@ TEST(MonitorMode, ClickSendsALiveReadOnlyWhenNoReplyIsAwaited) {
     struct Case {
         const char* what;
         std::uint8_t cur_cmd;
+        bool awaiting;
         bool host;
         std::uint8_t live_len;
         std::vector<B> sent;
     };
     const std::vector<Case> cases = {
-        {"idle link", 0, false, 10, {{0x8A, 0x01, 0x03}}},
-        {"idle link, 8-byte block", 0, false, 8, {{0x88, 0x01, 0x03}}},
-        {"live read in flight", 1, false, 10, {}},
-        {"upload in flight", 2, false, 10, {}},
-        {"host mode", 0, true, 10, {}},
+        {"idle link", 0, false, false, 10, {{0x8A, 0x01, 0x03}}},
+        {"idle link, 8-byte block", 0, false, false, 8, {{0x88, 0x01, 0x03}}},
+        {"live read in flight", 1, true, false, 10, {}},
+        {"upload in flight", 2, true, false, 10, {}},
+        {"transfer queued behind a live read", 0, true, false, 10, {}},
+        {"host mode", 0, false, true, 10, {}},
     };
     for (const Case& k : cases) {
         Console c;
@@ -161,6 +163,7 @@ TEST(MonitorMode, ClickSendsALiveReadOnlyWhenNoReplyIsAwaited) {
         auto& f = c.page.form;
         f.edit.UserClick();
         c.page.link.cur_cmd = k.cur_cmd;
+        c.page.link.awaiting = k.awaiting;
         c.page.link.live_len = k.live_len;
         f.Host.SetValue(k.host);
         c.port.ClearWrites();
@@ -181,7 +184,8 @@ TEST(MonitorMode, NoSecondRequestWhileTheFirstIsAwaited) {
     c.StartUp(1);
     auto& f = c.page.form;
     c.port.Deliver(Console::LiveReply());
-    c.page.link.cur_cmd = 0;  // as a queued operation leaves the link
+    c.page.link.cur_cmd = 0;  // as a finished transfer leaves the link
+    c.page.link.awaiting = false;
     c.port.ClearWrites();
     f.edit.UserClick();
     f.monitor.UserClick();

@@ -2,6 +2,7 @@
 // An in-memory serial port: records every write, delivers reply bytes in
 // whatever pieces a test chooses, and can be wired to a responder (the
 // simulated controller) whose replies a test pumps one at a time.
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <utility>
@@ -40,15 +41,29 @@ class FakePort : public SerialPort {
     bool Write(const Bytes& bytes) override {
         if (!open_ || !write_ok) return false;
         writes.push_back(bytes);
-        if (responder) pending_.push_back(responder(bytes));
+        // The controller answers once the whole request has crossed the line.
+        if (responder) pending_.push_back({responder(bytes), now + static_cast<double>(bytes.size()) * kByteTime});
         return true;
     }
     std::size_t InBufferCount() const override { return in_.size(); }
     Bytes Input() override { return std::exchange(in_, {}); }
     void SetInBufferSize(std::size_t size) override { in_buffer_size = size; }
 
+    // The port's clock. Each delivery comes a little later than anything
+    // before it, so a reply never looks as if it beat its own request;
+    // DeliverAt places bytes at a moment of the test's choosing.
+    double now = 0;
+    double Now() const override { return now; }
+    static constexpr double kDeliveryGap = 0.01;
+    static constexpr double kByteTime = 10.0 / 19200;
+
     // Bytes arrive and the port signals them.
     void Deliver(const Bytes& bytes) {
+        now += kDeliveryGap;
+        DeliverAt(now, bytes);
+    }
+    void DeliverAt(double at, const Bytes& bytes) {
+        now = at;
         if (!open_) return;
         in_.insert(in_.end(), bytes.begin(), bytes.end());
         Signal(CommEvent::Receive);
@@ -65,11 +80,17 @@ class FakePort : public SerialPort {
     int Pump(int max = 1, bool byte_by_byte = false) {
         int n = 0;
         while (n < max && !pending_.empty()) {
-            Bytes reply = std::move(pending_.front());
+            auto [reply, due] = std::move(pending_.front());
             pending_.pop_front();
             if (on_reply_delivered) on_reply_delivered();
-            if (byte_by_byte) DeliverByteByByte(reply);
-            else Deliver(reply);
+            // At the line's pace: a byte every byte time from when it is due,
+            // so bytes a reply carries past its length come right behind it.
+            double at = std::max(now, due);
+            if (byte_by_byte) {
+                for (std::uint8_t b : reply) DeliverAt(at += kByteTime, {b});
+            } else {
+                DeliverAt(at + static_cast<double>(reply.size()) * kByteTime, reply);
+            }
             ++n;
         }
         return n;
@@ -87,7 +108,7 @@ class FakePort : public SerialPort {
    private:
     bool open_ = false;
     Bytes in_;
-    std::deque<Bytes> pending_;
+    std::deque<std::pair<Bytes, double>> pending_;  // replies, and when each may start
 };
 
 }  // namespace orv::test

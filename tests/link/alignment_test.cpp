@@ -1,0 +1,117 @@
+// Replies stay in step with their requests whatever the line does: a byte too
+// many or too few is never decoded, and the link starts again on a quiet line.
+#include <gtest/gtest.h>
+
+#include "tests/support/console_fixture.h"
+
+using namespace orv;
+using orv::test::Console;
+using B = Bytes;
+
+namespace {
+
+const B kRead10{0x8A, 0x01, 0x03};
+
+B Cat(B a, const B& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// A console polling COM 1 with the probe answered: one live read awaited.
+struct Aligned : Console {
+    Aligned() {
+        StartUp(1);
+        port.Deliver(LiveReply(0x12));
+        port.ClearWrites();
+    }
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) page.Timer1_Timer();
+    }
+    // The console's last request went out this long ago.
+    void DeliverSoon(const B& bytes) { port.DeliverAt(port.now + 0.0002, bytes); }
+};
+
+}  // namespace
+
+TEST(Alignment, StrayOrMissingBytesAreNeverDecodedAndPollingResumes) {
+    const B reply = Console::LiveReply(0x30);  // rpm 4.8 when decoded in step
+    struct Case {
+        std::string what;
+        std::function<void(Aligned&)> line;
+        const char* rpm;  // what the read-out shows after it
+        std::size_t asked;  // requests sent until the line fell quiet
+    };
+    std::vector<Case> cases = {
+        {"stray before, in one piece", [&](Aligned& c) { c.port.Deliver(Cat({0x55}, reply)); }, "1.8", 1},
+        {"stray after, in one piece", [&](Aligned& c) { c.port.Deliver(Cat(reply, {0x55})); }, "1.8", 1},
+        // Whole and in step, so decoded; the stray then looks like the start
+        // of the next reply until the line falls quiet.
+        {"stray after, byte by byte", [&](Aligned& c) { c.port.DeliverByteByByte(Cat(reply, {0x55})); }, "4.8", 2},
+    };
+    for (std::size_t cut = 1; cut < reply.size(); ++cut)
+        cases.push_back({"cut short to " + std::to_string(cut),
+                         [&, cut](Aligned& c) { c.port.DeliverByteByByte(B(reply.begin(), reply.begin() + cut)); },
+                         "1.8", 1});
+    for (const Case& k : cases) {
+        Aligned c;
+        k.line(c);
+        c.Ticks(3);  // the line falls quiet
+        EXPECT_EQ(c.page.form.rpm.Text, k.rpm) << k.what;
+        EXPECT_EQ(c.page.link.resyncs, 1u) << k.what;
+        // Asked again, once: the next reply is read in step.
+        EXPECT_EQ(c.port.writes, std::vector<B>(k.asked, kRead10)) << k.what;
+        c.port.DeliverByteByByte(Console::LiveReply(0x40));
+        EXPECT_EQ(c.page.form.rpm.Text, "6.4") << k.what;
+        EXPECT_EQ(c.port.writes, std::vector<B>(k.asked + 1, kRead10)) << k.what;
+        EXPECT_EQ(c.port.InBufferCount(), 0u) << k.what;
+    }
+}
+
+TEST(Alignment, AByteTooSoonAfterARequestIsTheTailOfTheLastReply) {
+    Aligned c;
+    c.port.DeliverByteByByte(Console::LiveReply(0x30));
+    ASSERT_EQ(c.page.form.rpm.Text, "4.8");
+    c.DeliverSoon({0x55});  // the stray following that reply, before the next could start
+    c.port.DeliverByteByByte(Console::LiveReply(0x40));
+    EXPECT_EQ(c.page.form.rpm.Text, "6.4");
+    EXPECT_EQ(c.page.link.resyncs, 0u);
+    EXPECT_EQ(c.page.link.discarded, 1u);
+    EXPECT_EQ(c.port.writes, (std::vector<B>{kRead10, kRead10}));
+    // A line without pacing may bring a whole reply that soon: it is taken.
+    c.DeliverSoon(Console::LiveReply(0x50));
+    EXPECT_EQ(c.page.form.rpm.Text, "8.0");
+}
+
+TEST(Alignment, ConnectWaitsForTheReplyInFlightToEnd) {
+    Aligned c;
+    c.page.form.Connect.UserClick();  // a live read is on the line
+    EXPECT_EQ(c.port.open_count, 2);
+    EXPECT_TRUE(c.port.writes.empty());
+    // Its reply arrives after the reopen, in pieces: dropped, never taken for the next one.
+    c.port.DeliverByteByByte(B{0x30, 0x34, 0x00});
+    c.Ticks(1);
+    c.port.DeliverByteByByte(B{0x14, 0x46, 0x28, 0x2D, 0x4B, 0x78, 0x21});
+    c.Ticks(1);
+    EXPECT_TRUE(c.port.writes.empty());
+    EXPECT_EQ(c.page.form.rpm.Text, "1.8");
+    c.Ticks(1);  // a whole tick without a byte
+    EXPECT_EQ(c.port.writes, std::vector<B>{kRead10});
+    EXPECT_EQ(c.page.form.Text3.Text, "Connected ");
+    c.port.DeliverByteByByte(Console::LiveReply(0x40));
+    EXPECT_EQ(c.page.form.rpm.Text, "6.4");
+    EXPECT_EQ(c.port.writes.size(), 2u);
+}
+
+TEST(Alignment, ABabblingLineIsDroppedAsItArrives) {
+    Aligned c;
+    c.port.Deliver(Cat(Console::LiveReply(), {0x55}));  // out of step: wait for quiet
+    for (int i = 0; i < 20000; ++i) {
+        c.port.Deliver({static_cast<std::uint8_t>(i)});
+        EXPECT_LE(c.port.InBufferCount(), 10u);
+        if (i % 1000 == 0) c.page.Timer1_Timer();
+    }
+    EXPECT_TRUE(c.port.writes.empty());  // never quiet: nothing asked
+    EXPECT_GE(c.page.link.discarded, 20000u);
+    c.Ticks(2);
+    EXPECT_EQ(c.port.writes, std::vector<B>{kRead10});
+}
