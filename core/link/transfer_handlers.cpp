@@ -11,13 +11,17 @@ namespace {
 constexpr const char* kUploading = "Uploading - Please Wait!!";
 constexpr const char* kDownloading = "Downloading - Please Wait!!";
 
+bool ShowsTransferMessage(const std::string& text) { return text == kUploading || text == kDownloading; }
+
 // Both buttons start the same way: the transfer takes over at the reply to
 // the request in flight (which it ignores), or at once when the link is idle.
 void StartTransfer(Main_Page& page, Cmd cmd, const char* message, void (Main_Page::*handler)()) {
     page.SetBank1Mem();
     page.xfer.xfer_pos = 0;
     if (cmd == kCmdDownload) page.xfer.dl_step = 0;
-    page.xfer.saved_mapname = page.form.mapfile.Text;
+    // Pressed again while a transfer runs, the box shows its message, not the
+    // map name: the name saved then is kept so the end can put it back.
+    if (!ShowsTransferMessage(page.form.mapfile.Text)) page.xfer.saved_mapname = page.form.mapfile.Text;
     page.form.mapfile.Text = message;
     page.link.next_cmd = cmd;
     if (page.link.cur_cmd != kCmdNone) {

@@ -127,6 +127,18 @@ TEST(Transfer, LastDownloadBlockPadsWithByte1835) {
     EXPECT_EQ(c.port.writes[2 + 114], last);
 }
 
+TEST(Transfer, PressedAgainRestartsAtTheNextReplyAndKeepsTheMapName) {
+    Transfer c(false);
+    c.page.form.download.UserClick();
+    c.Run(40);
+    const std::size_t from = c.port.writes.size();
+    c.page.form.download.UserClick();
+    EXPECT_EQ(c.port.writes.size(), from);  // waits for the reply in flight
+    c.Run();
+    EXPECT_EQ(c.SentSince(from), DownloadFrames(Sent(c.image)));
+    EXPECT_EQ(c.page.form.mapfile.Text, "/maps/a.map");
+}
+
 TEST(Transfer, ConnectAbandonsEitherTransferAndRestoresTheMapName) {
     for (bool up : {true, false}) {
         SCOPED_TRACE(up ? "upload" : "download");
