@@ -31,11 +31,15 @@ void StartTransfer(Main_Page& page, Cmd cmd, const char* message, void (Main_Pag
     (page.*handler)();
 }
 
-// The request just built goes out with the receive path's re-send, except on
-// the first call, made by the button with the link idle: nothing else would
-// send it then.
+// The request just built goes out with the receive path's re-send, except
+// where that send does not happen: on the first call, made by the button with
+// the link idle, and on the reply that ends a connect's probe (the receive
+// path holds its re-send back for it, meant for the live handler, which the
+// transfer has replaced). Left to wait, the transfer would stall there.
 void Post(Main_Page& page, Cmd cmd) {
-    if (page.link.next_cmd == cmd && page.link.cur_cmd == kCmdNone) page.Send_Frame();
+    const bool first_from_button = page.link.next_cmd == cmd && page.link.cur_cmd == kCmdNone;
+    const bool probe_reply = page.link.cur_cmd != kCmdNone && page.link.probe;
+    if (first_from_button || probe_reply) page.Send_Frame();
     else page.link.tx_frame = page.link.tx_buf;
 }
 

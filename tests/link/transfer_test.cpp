@@ -139,6 +139,18 @@ TEST(Transfer, PressedAgainRestartsAtTheNextReplyAndKeepsTheMapName) {
     EXPECT_EQ(c.page.form.mapfile.Text, "/maps/a.map");
 }
 
+TEST(Transfer, StartsBehindTheFirstLiveReplyAfterAConnect) {
+    for (bool up : {true, false}) {
+        SCOPED_TRACE(up ? "upload" : "download");
+        Transfer c(false);
+        c.page.form.Connect.UserClick();  // the next live reply decides the block length
+        const std::size_t from = c.port.writes.size();
+        (up ? c.page.form.upload : c.page.form.download).UserClick();
+        c.Run();
+        EXPECT_EQ(c.SentSince(from), up ? UploadFrames() : DownloadFrames(Sent(c.image)));
+    }
+}
+
 TEST(Transfer, ConnectAbandonsEitherTransferAndRestoresTheMapName) {
     for (bool up : {true, false}) {
         SCOPED_TRACE(up ? "upload" : "download");
