@@ -17,6 +17,10 @@ bool ShowsTransferMessage(const std::string& text) { return text == kUploading |
 // the request in flight (which it ignores), or at once when the link is idle.
 void StartTransfer(Main_Page& page, Cmd cmd, const char* message, void (Main_Page::*handler)()) {
     page.SetBank1Mem();
+    // The view bits now read "Bank 1" everywhere; the view buttons follow, or
+    // a grid left on "Bank 2" or "Ignition" would send its edits to bank 1
+    // (after a download, and after an upload cut short by Connect).
+    page.form.bank1mem.SetValue(true);
     page.xfer.xfer_pos = 0;
     if (cmd == kCmdDownload) page.xfer.dl_step = 0;
     // Pressed again while a transfer runs, the box shows its message, not the

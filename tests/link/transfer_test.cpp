@@ -172,6 +172,27 @@ TEST(Transfer, ConnectAbandonsEitherTransferAndRestoresTheMapName) {
     }
 }
 
+TEST(Transfer, ViewButtonsFollowTheClearedViewBits) {
+    // A finished download and an abandoned upload both leave the view bits
+    // cleared; a view button left on "Ignition" would send edits to bank 1.
+    for (bool up : {true, false}) {
+        SCOPED_TRACE(up ? "upload" : "download");
+        Transfer c(false);
+        c.page.cal.mem_image[157] = 0;
+        c.page.form.edit.UserClick();
+        c.page.form.IgnMem.UserClick();
+        (up ? c.page.form.upload : c.page.form.download).UserClick();
+        c.Run(up ? 3 : 1000);
+        if (up) c.page.form.Connect.UserClick();
+        c.page.Timer1_Timer();
+        c.page.form.Text1[0].UserType("8.8");
+        EXPECT_TRUE(c.page.form.bank1mem.Value());
+        EXPECT_FALSE(c.page.form.IgnMem.Value());
+        EXPECT_EQ(c.page.form.datatable[0].Cell(0, 1), "TINJ");
+        EXPECT_EQ(c.page.cal.mem_image[0], 88);  // bank 1 of slot 0, first entry
+    }
+}
+
 TEST(Transfer, UploadShowsTheSlotSettingsAndTablesItBrings) {
     struct Case {
         std::uint8_t slot, flags;
