@@ -53,24 +53,28 @@ Frames DownloadFrames(const Image& image) {
     return f;
 }
 
-// A polling console with a map file named, its live read in flight or, when
-// `idle`, with the link idle as a finished transfer leaves it.
+// How the link stands when a transfer is pressed: idle (as a finished
+// transfer leaves it), polling with a live read in flight, or with the live
+// read in flight that answers a connect's probe.
+enum class Link { kIdle, kPolling, kProbing };
+
+// A console with a map file named, its image, and the controller's.
 struct Transfer : Console {
-    explicit Transfer(bool idle) {
+    explicit Transfer(Link link = Link::kPolling) {
         StartUp(1);
         port.Deliver(LiveReply());
-        if (idle) page.link.cur_cmd = kCmdNone;
+        if (link == Link::kIdle) page.link.cur_cmd = kCmdNone;
+        if (link == Link::kProbing) page.form.Connect.UserClick();
         page.form.mapfile.Text = "/maps/a.map";
         page.cal.mem_image = image;
-        for (int i = 0; i < 1836; ++i) area[i] = controller[i];
     }
-    // The controller: live block, blocks of `area` (0xEE past its end), write acknowledgements.
+    // The controller: live block, its calibration (0xEE past its end), write acknowledgements.
     B ReplyTo(const B& request) const {
         if (request[0] == 0x8A) return LiveReply(0x40);
         if (request[0] != 0xC0) return {0x01, 0x45};
         B block(64, 0xEE);
         const int at = (request[1] << 8 | request[2]) - 0xE000;
-        for (int i = 0; i < 64 && at + i < 1836; ++i) block[i] = area[at + i];
+        for (int i = 0; i < 64 && at + i < 1836; ++i) block[i] = controller[at + i];
         return block;
     }
     // Answers the last request, `max` times or until a reply draws none.
@@ -84,17 +88,16 @@ struct Transfer : Console {
     Frames SentSince(std::size_t from) const { return Frames(port.writes.begin() + from, port.writes.end()); }
 
     Image image = RandomImage(7), controller = Plausible(8);
-    std::array<std::uint8_t, 1836> area{};
     int peak = 0;
 };
 
 }  // namespace
 
-TEST(Transfer, WholeSequencesFromIdleAndBehindALiveRead) {
-    for (bool idle : {true, false}) {
+TEST(Transfer, WholeSequencesHoweverTheLinkStands) {
+    for (Link link : {Link::kIdle, Link::kPolling, Link::kProbing}) {
         for (bool up : {true, false}) {
-            SCOPED_TRACE(std::string(idle ? "idle " : "in flight ") + (up ? "upload" : "download"));
-            Transfer c(idle);
+            SCOPED_TRACE(std::to_string(static_cast<int>(link)) + (up ? " upload" : " download"));
+            Transfer c(link);
             const std::size_t from = c.port.writes.size();
             (up ? c.page.form.upload : c.page.form.download).UserClick();
             EXPECT_EQ(c.page.form.mapfile.Text, up ? "Uploading - Please Wait!!" : "Downloading - Please Wait!!");
@@ -110,25 +113,19 @@ TEST(Transfer, WholeSequencesFromIdleAndBehindALiveRead) {
             Image expected = up ? c.controller : Sent(c.image);
             expected[1836] = c.image[1836];  // never crosses the link
             EXPECT_EQ(c.page.cal.mem_image, expected);
+            if (up || sent.size() != 117) continue;
+            // The last block: its window, then bytes 1792..1835 and 20 more copies of 1835.
+            EXPECT_EQ(sent[113], (B{0x07, 0x00, 0xA1, 0xE7, 0x00, 0xE7, 0x3F}));
+            B last{0x43, 0x00, 0x4C};
+            for (int i = 1792; i < 1836; ++i) last.push_back(c.image[i]);
+            for (int i = 0; i < 20; ++i) last.push_back(c.image[1835]);
+            EXPECT_EQ(sent[114], last);
         }
     }
 }
 
-TEST(Transfer, LastDownloadBlockPadsWithByte1835) {
-    Transfer c(true);
-    c.page.cal.mem_image[1835] = 0x5A;
-    c.page.form.download.UserClick();
-    c.Run();
-    ASSERT_EQ(c.port.writes.size(), 2u + 117u);
-    EXPECT_EQ(c.port.writes[2 + 113], (B{0x07, 0x00, 0xA1, 0xE7, 0x00, 0xE7, 0x3F}));
-    B last{0x43, 0x00, 0x4C};
-    last.insert(last.end(), c.image.begin() + 1792, c.image.begin() + 1835);
-    last.insert(last.end(), 21, 0x5A);
-    EXPECT_EQ(c.port.writes[2 + 114], last);
-}
-
 TEST(Transfer, PressedAgainRestartsAtTheNextReplyAndKeepsTheMapName) {
-    Transfer c(false);
+    Transfer c;
     c.page.form.download.UserClick();
     c.Run(40);
     const std::size_t from = c.port.writes.size();
@@ -139,22 +136,10 @@ TEST(Transfer, PressedAgainRestartsAtTheNextReplyAndKeepsTheMapName) {
     EXPECT_EQ(c.page.form.mapfile.Text, "/maps/a.map");
 }
 
-TEST(Transfer, StartsBehindTheFirstLiveReplyAfterAConnect) {
-    for (bool up : {true, false}) {
-        SCOPED_TRACE(up ? "upload" : "download");
-        Transfer c(false);
-        c.page.form.Connect.UserClick();  // the next live reply decides the block length
-        const std::size_t from = c.port.writes.size();
-        (up ? c.page.form.upload : c.page.form.download).UserClick();
-        c.Run();
-        EXPECT_EQ(c.SentSince(from), up ? UploadFrames() : DownloadFrames(Sent(c.image)));
-    }
-}
-
 TEST(Transfer, ConnectAbandonsEitherTransferAndRestoresTheMapName) {
     for (bool up : {true, false}) {
         SCOPED_TRACE(up ? "upload" : "download");
-        Transfer c(false);
+        Transfer c;
         (up ? c.page.form.upload : c.page.form.download).UserClick();
         c.Run(6);
         const std::size_t from = c.port.writes.size();
@@ -177,7 +162,7 @@ TEST(Transfer, ViewButtonsFollowTheClearedViewBits) {
     // cleared; a view button left on "Ignition" would send edits to bank 1.
     for (bool up : {true, false}) {
         SCOPED_TRACE(up ? "upload" : "download");
-        Transfer c(false);
+        Transfer c;
         c.page.cal.mem_image[157] = 0;
         c.page.form.edit.UserClick();
         c.page.form.IgnMem.UserClick();
@@ -207,7 +192,7 @@ TEST(Transfer, UploadShowsTheSlotSettingsAndTablesItBrings) {
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.slot);
-        Transfer c(true);
+        Transfer c(Link::kIdle);
         c.page.form.IgnMem.UserClick();
         const int base = k.slot * 459;
         c.controller[157] = k.slot;
@@ -215,7 +200,6 @@ TEST(Transfer, UploadShowsTheSlotSettingsAndTablesItBrings) {
         c.controller[base + 156] = 140;  // limiter 14.0
         c.controller[k.set] = 123;       // 12.3 ms
         c.controller[k.set + 32] = 100;  // +10 %
-        std::copy(c.controller.begin(), c.controller.begin() + 1836, c.area.begin());
         c.page.form.upload.UserClick();
         c.Run();
         const form::Form& f = c.page.form;
