@@ -1,13 +1,100 @@
 // Whole-image transfers: upload reads the controller's calibration into the
-// image, download programs the image into the controller. Until they are
-// built, their replies leave the link as it is.
+// image, download programs the image into the controller. Both run on the
+// lock-step link, one request per reply, and hold the link until they finish.
+#include "core/link/transfer.h"
 #include "core/shell/main_page.h"
 
 namespace orv {
 
-void Main_Page::upload_Click() {}
-void Main_Page::download_Click() {}
-void Main_Page::Handle_Upload() {}
-void Main_Page::Handle_Download() {}
+namespace {
+
+constexpr const char* kUploading = "Uploading - Please Wait!!";
+constexpr const char* kDownloading = "Downloading - Please Wait!!";
+
+bool ShowsTransferMessage(const std::string& text) { return text == kUploading || text == kDownloading; }
+
+// Both buttons start the same way: the transfer takes over at the reply to
+// the request in flight (which it ignores), or at once when the link is idle.
+void StartTransfer(Main_Page& page, Cmd cmd, const char* message, void (Main_Page::*handler)()) {
+    page.SetBank1Mem();
+    // The view bits now read "Bank 1" everywhere; the view buttons follow, or
+    // a grid left on "Bank 2" or "Ignition" would send its edits to bank 1
+    // (after a download, and after an upload cut short by Connect).
+    page.form.bank1mem.SetValue(true);
+    page.xfer.xfer_pos = 0;
+    if (cmd == kCmdDownload) page.xfer.dl_step = 0;
+    // Pressed again while a transfer runs, the box shows its message, not the
+    // map name: the name saved then is kept so the end can put it back.
+    if (!ShowsTransferMessage(page.form.mapfile.Text)) page.xfer.saved_mapname = page.form.mapfile.Text;
+    page.form.mapfile.Text = message;
+    page.link.next_cmd = cmd;
+    if (page.link.cur_cmd != kCmdNone) {
+        page.link.cur_cmd = kCmdNone;
+        return;
+    }
+    (page.*handler)();
+}
+
+// The request just built goes out with the receive path's re-send, except
+// where that send does not happen: on the first call, made by the button with
+// the link idle, and on the reply that ends a connect's probe (the receive
+// path holds its re-send back for it, meant for the live handler, which the
+// transfer has replaced). Left to wait, the transfer would stall there.
+void Post(Main_Page& page, Cmd cmd) {
+    const bool first_from_button = page.link.next_cmd == cmd && page.link.cur_cmd == kCmdNone;
+    const bool probe_reply = page.link.cur_cmd != kCmdNone && page.link.probe;
+    if (first_from_button || probe_reply) page.Send_Frame();
+    else page.link.tx_frame = page.link.tx_buf;
+}
+
+}  // namespace
+
+void Main_Page::upload_Click() { StartTransfer(*this, kCmdUpload, kUploading, &Main_Page::Handle_Upload); }
+
+void Main_Page::download_Click() { StartTransfer(*this, kCmdDownload, kDownloading, &Main_Page::Handle_Download); }
+
+void Main_Page::Handle_Upload() {
+    form::Form& f = form;
+    if (xfer.xfer_pos != 0) {
+        if (!transfer::UploadDone(xfer.xfer_pos)) {
+            if (auto last = transfer::StoreBlock(cal.mem_image, xfer.xfer_pos, link.rx_data))
+                f.ProgressBar1.Value = *last;
+        } else {
+            link.next_cmd = kCmdNone;
+            link.cur_cmd = kCmdNone;
+            // The whole display follows the new image: slot, settings, grids.
+            Show_Mem_Slot();
+            Show_Settings();
+            load_data_table(0, "TINJ", 1, 0.0, 0.5);
+            load_data_table(1, "GAIN", 1, -1.0, 0.1);
+            load_data_table(2, "GAIN", 1, 0.0, 5.0);
+            load_data_table(3, "GAIN", 1, -20.0, 10.0);
+            load_data_table(4, "GAIN", 1, -20.0, 10.0);
+            f.ProgressBar1.Value = 0;
+            f.mapfile.Text = xfer.saved_mapname;
+            if (!f.bank2sel.Value()) f.bank1mem.SetValue(true);
+        }
+    }
+    if (link.cur_cmd != kCmdNone || link.next_cmd == kCmdUpload) {
+        link.reply_len = transfer::kReadReplyLength;
+        link.tx_buf = transfer::NextRead(xfer.xfer_pos);
+        Post(*this, kCmdUpload);
+    }
+}
+
+void Main_Page::Handle_Download() {
+    link.reply_len = transfer::kWriteReplyLength;
+    if (const auto write = transfer::NextWrite(cal.mem_image, xfer.xfer_pos, xfer.dl_step)) {
+        link.tx_buf = write->frame;
+        if (write->progress) form.ProgressBar1.Value = *write->progress;
+    } else {
+        // The reply to the last write: nothing more is sent.
+        link.cur_cmd = kCmdNone;
+        link.next_cmd = kCmdNone;
+        form.ProgressBar1.Value = 0;
+        form.mapfile.Text = xfer.saved_mapname;
+    }
+    Post(*this, kCmdDownload);
+}
 
 }  // namespace orv

@@ -1,0 +1,63 @@
+#include "core/link/transfer.h"
+
+#include <array>
+
+#include "core/link/frames.h"
+
+namespace orv::transfer {
+
+namespace {
+std::uint16_t AreaAddress(int pos) { return static_cast<std::uint16_t>(frames::kCalibrationArea + pos); }
+}  // namespace
+
+Bytes NextRead(std::int16_t& xfer_pos) {
+    Bytes frame = frames::BlockRead(AreaAddress(xfer_pos));
+    xfer_pos = static_cast<std::int16_t>(xfer_pos + kBlockSize);
+    return frame;
+}
+
+std::optional<int> StoreBlock(Image& image, std::int16_t xfer_pos, std::span<const std::uint8_t> reply) {
+    std::optional<int> last;
+    const int first = xfer_pos - kBlockSize;
+    // A reply shorter than a block (never one of ours) stores what it holds.
+    for (int i = 0; i < kBlockSize && i < static_cast<int>(reply.size()); ++i) {
+        const int q = first + i;
+        if (q >= kEndOfArea) break;
+        if (q < 0) continue;
+        image[q] = reply[i];
+        last = q;
+    }
+    return last;
+}
+
+std::optional<DownloadWrite> NextWrite(const Image& image, std::int16_t& xfer_pos, std::int16_t& dl_step) {
+    DownloadWrite w;
+    switch (dl_step) {
+        case kStepOpen: w.frame = frames::ModeWrite(frames::kModeOpenBlock); break;
+        case kStepWindow: w.frame = frames::ProgramWindowWrite(AreaAddress(xfer_pos)); break;
+        case kStepBuffer: {
+            // The last block runs past the area: its tail repeats the area's last byte.
+            std::array<std::uint8_t, frames::kBlockSize> data{};
+            for (std::uint8_t& b : data) {
+                if (xfer_pos >= kEndOfArea) xfer_pos = kLastAreaByte;
+                b = image[xfer_pos];
+                ++xfer_pos;
+            }
+            w.frame = frames::ProgramBufferWrite(data);
+            w.progress = xfer_pos;
+            break;
+        }
+        case kStepProgram:
+            w.frame = frames::ModeWrite(frames::kModeProgramBlock);
+            // Back to the open step while blocks remain.
+            if (xfer_pos < kEndOfArea) dl_step = static_cast<std::int16_t>(dl_step - 4);
+            break;
+        case kStepEnd: w.frame = frames::ModeWrite(frames::kModeEndProgramming); break;
+        default: break;
+    }
+    dl_step = static_cast<std::int16_t>(dl_step + 1);
+    if (w.frame.empty()) return std::nullopt;
+    return w;
+}
+
+}  // namespace orv::transfer

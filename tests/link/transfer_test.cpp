@@ -1,0 +1,251 @@
+// Upload and download: the requests on the wire, the image, and the window.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "sim/controller.h"
+#include "tests/support/console_fixture.h"
+#include "tests/support/random_image.h"
+
+using namespace orv;
+using orv::test::Console;
+using orv::test::RandomImage;
+using B = Bytes;
+using Frames = std::vector<B>;
+
+namespace {
+
+std::uint8_t Hi(int a) { return static_cast<std::uint8_t>(a >> 8); }
+std::uint8_t Lo(int a) { return static_cast<std::uint8_t>(a & 0xFF); }
+
+// What goes out is the image with the view bits of the four slot blocks cleared.
+Image Sent(Image image) {
+    for (int at : {158, 617, 1076, 1535}) image[at] &= 0xFC;
+    return image;
+}
+
+// An image as the console writes it: a slot number in byte 157, view bits
+// cleared; showing it after an upload changes none of its bytes.
+Image Plausible(unsigned seed) {
+    Image image = Sent(RandomImage(seed));
+    image[157] = static_cast<std::uint8_t>(seed % 4);
+    return image;
+}
+
+Frames UploadFrames() {
+    Frames f;
+    for (int k = 0; k < 30; ++k) f.push_back({0xC0, Hi(0xE000 + 64 * k), Lo(0xE000 + 64 * k)});
+    return f;
+}
+
+Frames DownloadFrames(const Image& image) {
+    Frames f;
+    for (int k = 0; k < 29; ++k) {
+        const int start = 0xE000 + 64 * k;
+        B data{0x43, 0x00, 0x4C};
+        for (int i = 0; i < 64; ++i) data.push_back(image[std::min(64 * k + i, 1835)]);
+        f.push_back({0x04, 0x01, 0x45, 0x04});
+        f.push_back({0x07, 0x00, 0xA1, Hi(start), Lo(start), Hi(start + 63), Lo(start + 63)});
+        f.push_back(data);
+        f.push_back({0x04, 0x01, 0x45, 0x06});
+    }
+    f.push_back({0x04, 0x01, 0x45, 0x10});
+    return f;
+}
+
+// How the link stands when a transfer is pressed: idle (as a finished
+// transfer leaves it), polling with a live read in flight, or with the live
+// read in flight that answers a connect's probe.
+enum class Link { kIdle, kPolling, kProbing };
+
+// A console with a map file named, its image, and the controller's.
+struct Transfer : Console {
+    explicit Transfer(Link link = Link::kPolling) {
+        StartUp(1);
+        port.Deliver(LiveReply());
+        if (link == Link::kIdle) page.link.cur_cmd = kCmdNone;
+        if (link == Link::kProbing) page.form.Connect.UserClick();
+        page.form.mapfile.Text = "/maps/a.map";
+        page.cal.mem_image = image;
+    }
+    // The controller: live block, its calibration (0xEE past its end), write acknowledgements.
+    B ReplyTo(const B& request) const {
+        if (request[0] == 0x8A) return LiveReply(0x40);
+        if (request[0] != 0xC0) return {0x01, 0x45};
+        B block(64, 0xEE);
+        const int at = (request[1] << 8 | request[2]) - 0xE000;
+        for (int i = 0; i < 64 && at + i < 1836; ++i) block[i] = controller[at + i];
+        return block;
+    }
+    // Answers the last request, `max` times or until a reply draws none.
+    void Run(int max = 1000) {
+        for (std::size_t n = 0; max-- > 0 && n != port.writes.size();) {
+            n = port.writes.size();
+            port.Deliver(ReplyTo(port.writes.back()));
+            peak = std::max(peak, page.form.ProgressBar1.Value);
+        }
+    }
+    Frames SentSince(std::size_t from) const { return Frames(port.writes.begin() + from, port.writes.end()); }
+
+    Image image = RandomImage(7), controller = Plausible(8);
+    int peak = 0;
+};
+
+}  // namespace
+
+TEST(Transfer, WholeSequencesHoweverTheLinkStands) {
+    for (Link link : {Link::kIdle, Link::kPolling, Link::kProbing}) {
+        for (bool up : {true, false}) {
+            SCOPED_TRACE(std::to_string(static_cast<int>(link)) + (up ? " upload" : " download"));
+            Transfer c(link);
+            const std::size_t from = c.port.writes.size();
+            (up ? c.page.form.upload : c.page.form.download).UserClick();
+            EXPECT_EQ(c.page.form.mapfile.Text, up ? "Uploading - Please Wait!!" : "Downloading - Please Wait!!");
+            c.Run();
+            const Frames sent = c.SentSince(from);
+            EXPECT_EQ(sent, up ? UploadFrames() : DownloadFrames(Sent(c.image)));
+            EXPECT_EQ(c.page.form.rpm.Text, "1.8");  // the live reply in flight was not decoded
+            EXPECT_EQ(c.peak, up ? 1835 : 1836);
+            EXPECT_EQ(c.page.form.ProgressBar1.Value, 0);
+            EXPECT_EQ(c.page.form.mapfile.Text, "/maps/a.map");
+            EXPECT_EQ(c.page.link.cur_cmd, kCmdNone);
+            EXPECT_EQ(c.page.link.next_cmd, kCmdNone);
+            Image expected = up ? c.controller : Sent(c.image);
+            expected[1836] = c.image[1836];  // never crosses the link
+            EXPECT_EQ(c.page.cal.mem_image, expected);
+            if (up || sent.size() != 117) continue;
+            // The last block: its window, then bytes 1792..1835 and 20 more copies of 1835.
+            EXPECT_EQ(sent[113], (B{0x07, 0x00, 0xA1, 0xE7, 0x00, 0xE7, 0x3F}));
+            B last{0x43, 0x00, 0x4C};
+            for (int i = 1792; i < 1836; ++i) last.push_back(c.image[i]);
+            for (int i = 0; i < 20; ++i) last.push_back(c.image[1835]);
+            EXPECT_EQ(sent[114], last);
+        }
+    }
+}
+
+TEST(Transfer, PressedAgainRestartsAtTheNextReplyAndKeepsTheMapName) {
+    Transfer c;
+    c.page.form.download.UserClick();
+    c.Run(40);
+    const std::size_t from = c.port.writes.size();
+    c.page.form.download.UserClick();
+    EXPECT_EQ(c.port.writes.size(), from);  // waits for the reply in flight
+    c.Run();
+    EXPECT_EQ(c.SentSince(from), DownloadFrames(Sent(c.image)));
+    EXPECT_EQ(c.page.form.mapfile.Text, "/maps/a.map");
+}
+
+TEST(Transfer, ConnectAbandonsEitherTransferAndRestoresTheMapName) {
+    for (bool up : {true, false}) {
+        SCOPED_TRACE(up ? "upload" : "download");
+        Transfer c;
+        (up ? c.page.form.upload : c.page.form.download).UserClick();
+        c.Run(6);
+        const std::size_t from = c.port.writes.size();
+        c.page.form.Connect.UserClick();
+        EXPECT_EQ(c.SentSince(from), Frames{B({0x8A, 0x01, 0x03})});
+        EXPECT_EQ(c.page.form.mapfile.Text, "/maps/a.map");
+        c.port.Deliver(Console::LiveReply(0x20));
+        EXPECT_EQ(c.page.form.rpm.Text, "3.2");  // polling again
+        if (up) {
+            // Five blocks arrived; the rest of the image is as it was, and no grid was refilled.
+            EXPECT_TRUE(std::equal(c.controller.begin(), c.controller.begin() + 320, c.page.cal.mem_image.begin()));
+            const Image before = Sent(c.image);
+            EXPECT_TRUE(std::equal(before.begin() + 320, before.end(), c.page.cal.mem_image.begin() + 320));
+        }
+    }
+}
+
+TEST(Transfer, ViewButtonsFollowTheClearedViewBits) {
+    // A finished download and an abandoned upload both leave the view bits
+    // cleared; a view button left on "Ignition" would send edits to bank 1.
+    for (bool up : {true, false}) {
+        SCOPED_TRACE(up ? "upload" : "download");
+        Transfer c;
+        c.page.cal.mem_image[157] = 0;
+        c.page.form.edit.UserClick();
+        c.page.form.IgnMem.UserClick();
+        (up ? c.page.form.upload : c.page.form.download).UserClick();
+        c.Run(up ? 3 : 1000);
+        if (up) c.page.form.Connect.UserClick();
+        c.page.Timer1_Timer();
+        c.page.form.Text1[0].UserType("8.8");
+        EXPECT_TRUE(c.page.form.bank1mem.Value());
+        EXPECT_FALSE(c.page.form.IgnMem.Value());
+        EXPECT_EQ(c.page.form.datatable[0].Cell(0, 1), "TINJ");
+        EXPECT_EQ(c.page.cal.mem_image[0], 88);  // bank 1 of slot 0, first entry
+    }
+}
+
+TEST(Transfer, UploadShowsTheSlotSettingsAndTablesItBrings) {
+    struct Case {
+        std::uint8_t slot, flags;
+        form::OptionButton form::Form::*slot_option;
+        form::OptionButton form::Form::*view;
+        int set;  // start of the table set the grids show
+    };
+    const Case cases[] = {
+        {2, 0x08, &form::Form::mem3, &form::Form::bank1mem, 918},        // bank 2 off
+        {1, 0x01, &form::Form::mem2, &form::Form::bank2mem, 459 + 159},  // bank 2 on, viewed
+        {0, 0x00, &form::Form::mem1, &form::Form::bank1mem, 0},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.slot);
+        Transfer c(Link::kIdle);
+        c.page.form.IgnMem.UserClick();
+        const int base = k.slot * 459;
+        c.controller[157] = k.slot;
+        c.controller[base + 158] = k.flags;
+        c.controller[base + 156] = 140;  // limiter 14.0
+        c.controller[k.set] = 123;       // 12.3 ms
+        c.controller[k.set + 32] = 100;  // +10 %
+        c.page.form.upload.UserClick();
+        c.Run();
+        const form::Form& f = c.page.form;
+        EXPECT_TRUE((f.*k.slot_option).Value());
+        EXPECT_TRUE((f.*k.view).Value());
+        EXPECT_FALSE(f.IgnMem.Value());
+        EXPECT_EQ(f.TLimiter.Text, "14.0");
+        EXPECT_EQ(f.datatable[0].Cell(1, 1), "12.3");
+        EXPECT_EQ(f.datatable[1].Cell(1, 1), "10");
+    }
+}
+
+// --- against the simulated controller, replies arriving byte by byte ---
+
+namespace {
+
+struct WithSimulator : Console {
+    WithSimulator() {
+        port.responder = [this](const B& request) { return sim.Receive(request, 0.0); };
+        port.on_reply_delivered = [this] { sim.ReplySent(); };
+        StartUp(1);
+        port.Pump(1, true);  // the first live reply: polling
+    }
+    void RunToEnd() { port.Pump(1000, true); }
+    orvsim::Controller sim;
+};
+
+}  // namespace
+
+TEST(TransferSim, DownloadLandsInTheControllerAndUploadBringsItBack) {
+    WithSimulator c;
+    const Image image = Plausible(11);
+    c.page.cal.mem_image = image;
+    c.page.form.download.UserClick();
+    c.RunToEnd();
+    const orvsim::CalibrationImage programmed = c.sim.calibration();
+    EXPECT_TRUE(std::equal(programmed.begin(), programmed.end(), Sent(image).begin()));
+    EXPECT_EQ(c.sim.programmed_sequences(), 1u);
+
+    c.page.cal.mem_image = RandomImage(12);
+    c.page.form.upload.UserClick();  // the link is idle after the download
+    c.RunToEnd();
+    Image back = image;
+    back[1836] = RandomImage(12)[1836];
+    EXPECT_EQ(c.page.cal.mem_image, back);
+    EXPECT_EQ(c.sim.stats().violations, 0u);
+    EXPECT_EQ(c.sim.stats().malformed, 0u);
+    EXPECT_EQ(c.page.form.ProgressBar1.Value, 0);
+}
