@@ -63,8 +63,11 @@ struct Transfer : Console {
     explicit Transfer(Link link = Link::kPolling) {
         StartUp(1);
         port.Deliver(LiveReply());
-        if (link == Link::kIdle) page.link.cur_cmd = kCmdNone;
-        if (link == Link::kProbing) page.form.Connect.UserClick();
+        if (link == Link::kIdle) page.link.cur_cmd = kCmdNone, page.link.awaiting = false;
+        if (link == Link::kProbing) {
+            page.form.Connect.UserClick();
+            QuietLine();
+        }
         page.form.mapfile.Text = "/maps/a.map";
         page.cal.mem_image = image;
     }
@@ -84,6 +87,11 @@ struct Transfer : Console {
             port.Deliver(ReplyTo(port.writes.back()));
             peak = std::max(peak, page.form.ProgressBar1.Value);
         }
+    }
+    // A reopen sends its request once a whole tick has passed without a byte.
+    void QuietLine() {
+        page.Timer1_Timer();
+        page.Timer1_Timer();
     }
     Frames SentSince(std::size_t from) const { return Frames(port.writes.begin() + from, port.writes.end()); }
 
@@ -144,6 +152,7 @@ TEST(Transfer, ConnectAbandonsEitherTransferAndRestoresTheMapName) {
         c.Run(6);
         const std::size_t from = c.port.writes.size();
         c.page.form.Connect.UserClick();
+        c.QuietLine();
         EXPECT_EQ(c.SentSince(from), Frames{B({0x8A, 0x01, 0x03})});
         EXPECT_EQ(c.page.form.mapfile.Text, "/maps/a.map");
         c.port.Deliver(Console::LiveReply(0x20));
