@@ -158,6 +158,9 @@ class Main_Page {
     void WireHandlers();
     void Dispatch(std::uint8_t cmd);
     void BuildLiveRead();
+    // A live block just received into the live values, read-outs and duty
+    // cycles; a write acknowledgement is left alone.
+    void DecodeLive();
     void SuperviseLink();
     void ShowLiveTexts();
     void SelectMemSlot(int slot);
