@@ -33,6 +33,10 @@ struct LinkState {
     std::uint8_t live_len = kLiveBlockLong;
     bool probe = true;
     std::uint8_t idle_ticks = 0;
+    // Host mode is on or on its way: set by Host, cleared by remote. Host
+    // tests it rather than cur_cmd, which the host cycle leaves at 0 while
+    // its request is out.
+    bool host_mode = false;
 };
 
 // Whole-image transfers between the console and the controller.
