@@ -204,6 +204,22 @@ TEST(Host, NoSecondRequestWhileOneIsOut) {
     EXPECT_EQ(c.Reply(kLive), Frames{kHostWrite});
 }
 
+// Mended: Connect restarts polling; the enter-host write queued while the
+// port was closed still goes out before the first host write.
+TEST(Host, HostChosenWithThePortClosedThenConnect) {
+    Polling c;
+    c.page.cal.mem_image = HostImage();
+    SetPositions(c.page.form);
+    c.page.StopCom();
+    c.page.form.Host.UserClick();
+    EXPECT_TRUE(c.port.writes.empty());
+    c.page.form.Connect.UserClick();
+    EXPECT_EQ(c.port.writes, Frames{kRead});
+    EXPECT_EQ(c.Reply(kLive), Frames{kHostOn});
+    EXPECT_EQ(c.Reply(kAck), Frames{kRead});
+    EXPECT_EQ(c.Reply(kLive), Frames{kHostWrite});
+}
+
 TEST(HostSim, ControllerRunsOnTheConsolesOutputs) {
     Console c;
     orvsim::Controller sim;
