@@ -49,15 +49,23 @@ void SetPositions(form::Form& f) {
     f.RPMAcc.SetValue(30);
 }
 
-// Slot 0 with every gain at 0 % and every advance correction at 0, but for
-// the entries kLive reads: bank 1 base 40..50 then +10 % and +5 %, bank 2 base
+// Slot 0 with the same entry all through each base table, every fuel gain at
+// 0 % and every advance correction at 0 degrees.
+Image FlatImage(std::uint8_t tinj1, std::uint8_t tinj2, std::uint8_t advance) {
+    Image im{};
+    const std::pair<int, std::uint8_t> sets[] = {
+        {slot::kBank1Set, tinj1}, {slot::kBank2Set, tinj2}, {slot::kIgnitionSet, advance}};
+    for (auto [set, base] : sets)
+        for (int t = 0; t < kTableCount; ++t)
+            for (int i = 0; i < kTableBytes[t]; ++i)
+                im[set + kTableOffset[t] + i] = t == 0 ? base : set == slot::kIgnitionSet ? 45 : 90;
+    return im;
+}
+
+// The entries kLive reads: bank 1 base 40..50 then +10 % and +5 %, bank 2 base
 // 50..40 then -10 %, ignition base 60..70 then +5 and -5 degrees.
 Image HostImage() {
-    Image im{};
-    for (int set : {slot::kBank1Set, slot::kBank2Set, slot::kIgnitionSet})
-        for (int t = 1; t < kTableCount; ++t)
-            for (int i = 0; i < kTableBytes[t]; ++i)
-                im[set + kTableOffset[t] + i] = set == slot::kIgnitionSet ? 45 : 90;
+    Image im = FlatImage(0, 0, 0);
     auto at = [&](int set, int t, int i) -> std::uint8_t& { return im[set + kTableOffset[t] + i]; };
     at(slot::kBank1Set, 0, 6) = 40, at(slot::kBank1Set, 0, 7) = 50;  // 46
     at(slot::kBank1Set, 1, 52) = 100, at(slot::kBank1Set, 2, 0) = 95;  // 50.6 -> 51, 53.55 -> 54
@@ -234,16 +242,8 @@ TEST(HostSim, ControllerRunsOnTheConsolesOutputs) {
     };
     c.StartUp(1);
     run(1.0);
-    // Flat tables: 3.7 ms, 5.8 ms and 15 degrees wherever the engine runs.
-    Image im{};
-    for (int i = 0; i < kTableBytes[0]; ++i) im[slot::kBank1Set + i] = 37, im[slot::kBank2Set + i] = 58;
-    for (int i = 0; i < kTableBytes[0]; ++i) im[slot::kIgnitionSet + i] = 60;
-    for (int t = 1; t < kTableCount; ++t)
-        for (int i = 0; i < kTableBytes[t]; ++i) {
-            im[slot::kBank1Set + kTableOffset[t] + i] = im[slot::kBank2Set + kTableOffset[t] + i] = 90;
-            im[slot::kIgnitionSet + kTableOffset[t] + i] = 45;
-        }
-    c.page.cal.mem_image = im;
+    // 3.7 ms, 5.8 ms and 15 degrees wherever the engine runs.
+    c.page.cal.mem_image = FlatImage(37, 58, 60);
     SetPositions(c.page.form);
     EXPECT_NE(c.page.live.live_tinj1, 37);
     c.port.ClearWrites();
