@@ -35,7 +35,9 @@ void Main_Page::StartCom() {
         form.Text3.Text = kOffLine;
         return;
     }
-    link.cur_cmd = kCmdLive;
+    // A queued enter-host write takes this read's reply, so that a restart
+    // never starts the host cycle without it.
+    link.cur_cmd = link.next_cmd == kCmdHostOn ? kCmdNone : kCmdLive;
     link.reply_len = link.live_len;
     BuildLiveRead();
     link.tx_frame = link.tx_buf;

@@ -46,6 +46,10 @@ struct LinkState {
     bool heard = false;         // bytes arrived since the last tick
     unsigned long discarded = 0;   // bytes that could not belong to a reply
     unsigned long resyncs = 0;     // times the link started again on a quiet line
+    // Host mode is on or on its way: set by Host, cleared by remote. Host
+    // tests it rather than cur_cmd, which the host cycle leaves at 0 while
+    // its request is out.
+    bool host_mode = false;
 };
 
 // One byte on the line at 19,200 baud, 8N1: ten bits.

@@ -10,21 +10,24 @@ namespace {
 constexpr std::uint8_t kLongestAck = 4;
 }  // namespace
 
-void Main_Page::Handle_Live() {
-    if (link.reply_len > kLongestAck && link.rx_data.size() >= kLiveBlockShort && !rec.playing &&
-        !rec.rec_review) {
-        DecodeLiveBlock(link.rx_data, link.live_len, live);
-        // Before the read-outs: without ignition the advance reads 0.
-        Detect_Ignition();
-        ShowLiveTexts();
-        // Battery and version come only in a long block.
-        if (link.live_len == kLiveBlockLong && link.rx_data.size() >= kLiveBlockLong) {
-            const LiveTexts t = FormatLive(live);
-            form.batt.Text = t.batt;
-            form.version.Text = t.version;
-        }
-        Calc_Duty_Cycle();
+void Main_Page::DecodeLive() {
+    if (link.reply_len <= kLongestAck || link.rx_data.size() < kLiveBlockShort) return;
+    DecodeLiveBlock(link.rx_data, link.live_len, live);
+    // Before the read-outs: without ignition the advance reads 0.
+    Detect_Ignition();
+    ShowLiveTexts();
+    // Battery and version come only in a long block.
+    if (link.live_len == kLiveBlockLong && link.rx_data.size() >= kLiveBlockLong) {
+        const LiveTexts t = FormatLive(live);
+        form.batt.Text = t.batt;
+        form.version.Text = t.version;
     }
+    Calc_Duty_Cycle();
+}
+
+void Main_Page::Handle_Live() {
+    // A recording on show keeps the display.
+    if (!rec.playing && !rec.rec_review) DecodeLive();
     link.reply_len = link.live_len;
     BuildLiveRead();
     link.tx_frame = link.tx_buf;

@@ -164,6 +164,9 @@ class Main_Page {
     void Settle();
     void Resync(bool line_quiet);
     void WatchLine();
+    // A live block just received into the live values, read-outs and duty
+    // cycles; a write acknowledgement is left alone.
+    void DecodeLive();
     void SuperviseLink();
     void ShowLiveTexts();
     void SelectMemSlot(int slot);
