@@ -60,6 +60,7 @@ void Main_Page::Host_Click() {
 
 void Main_Page::remote_Click() {
     Apply(form, RemoteModeControls(form.edit.Value(), form.Advancer.Visible));
+    if (link.host_mode) link.host_off_owed = true;
     link.host_mode = false;
     // The leave-host write goes out at the next reply; with none in flight,
     // nothing is sent now.
@@ -69,7 +70,10 @@ void Main_Page::remote_Click() {
 
 void Main_Page::Send_Host_On() { SendHostWrite(*this, frames::ModeWrite(frames::kModeHostOn)); }
 
-void Main_Page::Send_Host_Off() { SendHostWrite(*this, frames::ModeWrite(frames::kModeHostOff)); }
+void Main_Page::Send_Host_Off() {
+    link.host_off_owed = false;
+    SendHostWrite(*this, frames::ModeWrite(frames::kModeHostOff));
+}
 
 void Main_Page::Handle_Host_Cycle() {
     // The engine runs on what this reply gives, so a recording on show does

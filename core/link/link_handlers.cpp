@@ -35,9 +35,12 @@ void Main_Page::StartCom() {
         form.Text3.Text = kOffLine;
         return;
     }
-    // A queued enter-host write takes this read's reply, so that a restart
-    // never starts the host cycle without it.
-    link.cur_cmd = link.next_cmd == kCmdHostOn ? kCmdNone : kCmdLive;
+    // A queued mode write takes this read's reply, so that a restart never
+    // starts the host cycle without the enter-host write, nor leaves the
+    // controller in host mode after the link was lost there.
+    const bool mode_write_queued =
+        link.next_cmd == kCmdHostOn || (link.next_cmd == kCmdHostOff && link.host_off_owed);
+    link.cur_cmd = mode_write_queued ? kCmdNone : kCmdLive;
     link.reply_len = link.live_len;
     BuildLiveRead();
     link.tx_frame = link.tx_buf;
@@ -129,7 +132,13 @@ void Main_Page::Connect_Click() {
         BuildLiveRead();
         Send_Frame();
     }
-    if (link.next_cmd == kCmdUpload || link.next_cmd == kCmdDownload) form.mapfile.Text = xfer.saved_mapname;
+    if (link.next_cmd == kCmdUpload || link.next_cmd == kCmdDownload) {
+        form.mapfile.Text = xfer.saved_mapname;
+        // The transfer is abandoned for good: a later Connect or Monitor must
+        // not put this name back over one loaded since, nor leave its progress.
+        link.next_cmd = kCmdNone;
+        form.ProgressBar1.Value = 0;
+    }
 }
 
 void Main_Page::MSComm1_OnComm(CommEvent event) {

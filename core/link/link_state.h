@@ -50,6 +50,9 @@ struct LinkState {
     // tests it rather than cur_cmd, which the host cycle leaves at 0 while
     // its request is out.
     bool host_mode = false;
+    // Host mode was left but the controller has not had its leave-host write:
+    // until it does, it runs on the last injection times the console sent.
+    bool host_off_owed = false;
 };
 
 // One byte on the line at 19,200 baud, 8N1: ten bits.

@@ -198,6 +198,26 @@ TEST(Host, LinkLostSelectsRemoteAndTheLateReplyLeavesHostMode) {
     EXPECT_EQ(c.Reply(kLive), Frames{kHostOff});
 }
 
+// Mended: with the link lost in host mode and no late reply, Connect would
+// start plain polling and leave the controller running on the last host values.
+TEST(Host, ConnectAfterTheLinkWasLostInHostModeLeavesHostModeFirst) {
+    Hosting c;
+    for (int i = 0; i < 6; ++i) c.page.Timer1_Timer();
+    ASSERT_TRUE(c.page.form.remote.Value());
+    c.page.form.Connect.UserClick();
+    c.page.Timer1_Timer();  // the unanswered request: wait for a quiet line
+    c.page.Timer1_Timer();
+    EXPECT_EQ(c.port.writes, Frames{kRead});
+    EXPECT_EQ(c.Reply(kLive), Frames{kHostOff});
+    EXPECT_EQ(c.Reply(kAck), Frames{kRead});
+    EXPECT_EQ(c.Reply(kLive), Frames{kRead});  // plain polling, and no more mode writes
+    c.port.ClearWrites();
+    c.page.form.Connect.UserClick();
+    c.page.Timer1_Timer();
+    c.page.Timer1_Timer();
+    EXPECT_EQ(c.Reply(kLive), Frames{kRead});
+}
+
 // Mended: a second enter-host write would go out with the cycle's request
 // unanswered, and so would Host chosen again before the leave-host write.
 TEST(Host, NoSecondRequestWhileOneIsOut) {

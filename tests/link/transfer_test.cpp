@@ -155,8 +155,14 @@ TEST(Transfer, ConnectAbandonsEitherTransferAndRestoresTheMapName) {
         c.QuietLine();
         EXPECT_EQ(c.SentSince(from), Frames{B({0x8A, 0x01, 0x03})});
         EXPECT_EQ(c.page.form.mapfile.Text, "/maps/a.map");
+        EXPECT_EQ(c.page.form.ProgressBar1.Value, 0);
         c.port.Deliver(Console::LiveReply(0x20));
         EXPECT_EQ(c.page.form.rpm.Text, "3.2");  // polling again
+        // Abandoned for good: a name put in the box since stays there.
+        c.page.form.mapfile.Text = "/maps/b.map";
+        c.page.form.Connect.UserClick();
+        c.page.form.monitor.UserClick();
+        EXPECT_EQ(c.page.form.mapfile.Text, "/maps/b.map");
         if (up) {
             // Five blocks arrived; the rest of the image is as it was, and no grid was refilled.
             EXPECT_TRUE(std::equal(c.controller.begin(), c.controller.begin() + 320, c.page.cal.mem_image.begin()));
