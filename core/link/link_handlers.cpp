@@ -168,6 +168,7 @@ void Main_Page::MSComm1_OnComm(CommEvent event) {
     }
     link.rx_data = MSComm1.Input();
     link.awaiting = false;
+    ++link.replies;
     if (IsCommand(link.cur_cmd)) {
         Dispatch(link.cur_cmd);
     } else {

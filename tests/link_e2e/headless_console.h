@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,10 @@ class HeadlessConsole {
     // Runs the event loop until `done` or `seconds` have passed; false on the deadline.
     bool RunUntil(const std::function<bool()>& done, double seconds);
     void RunFor(double seconds);
-    // Stops the simulator; its counts.
-    orvtest::SimStats StopSim();
+    // Stops the simulator; its counts, if it printed them.
+    std::optional<orvtest::SimStats> StopSim();
+    // Why the console did not start, when it did not.
+    const std::string& error() const { return error_; }
 
     // Live blocks decoded with bytes out of place: the controller reports
     // version 2.1 and a battery near 13.8 V, so anything else is misread.
@@ -37,6 +40,8 @@ class HeadlessConsole {
     bool started = false;
 
    private:
+    unsigned long replies_seen_ = 0;
+    std::string error_;
     QTemporaryDir dir_;
     orvtest::SimProcess sim_;
     std::unique_ptr<serial::QtSerialPort> port_;
