@@ -166,7 +166,9 @@ TEST(LinkE2E, ALineThatNeverStopsSendingLeavesMemoryFlat) {
     const long before = e2e::ResidentKb();
     babble(2000);  // 8 MB more
     const long grown = e2e::ResidentKb() - before;
+#ifndef __SANITIZE_ADDRESS__  // its quarantine keeps freed memory resident on purpose
     EXPECT_LT(grown, 2048) << "kB";
+#endif
     EXPECT_LE(port.InBufferCount(), 64u + noise.size());
     EXPECT_GT(page.link.discarded, 1'000'000u);
     close(master);
