@@ -46,6 +46,15 @@ void Main_Page::load_data_table(int i, const std::string& nam, int col, double m
     if (col != 0) bar.ShowStored(cal.mem_image[cal.mem_addr]);
 }
 
+// The data column of the five grids as start-up fills it (the bank 1 view).
+void Main_Page::LoadDataColumns() {
+    load_data_table(0, "TINJ", 1, 0.0, 0.5);
+    load_data_table(1, "GAIN", 1, -1.0, 0.1);
+    load_data_table(2, "GAIN", 1, 0.0, 5.0);
+    load_data_table(3, "GAIN", 1, -20.0, 10.0);
+    load_data_table(4, "GAIN", 1, -20.0, 10.0);
+}
+
 void Main_Page::Load_Memory_Map() {
     if (form.IgnMem.Value()) {
         for (int i = 0; i < kTableCount; ++i) load_data_table(i, "ADV", 1, 0, 0);

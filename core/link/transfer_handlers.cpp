@@ -65,11 +65,7 @@ void Main_Page::Handle_Upload() {
             // The whole display follows the new image: slot, settings, grids.
             Show_Mem_Slot();
             Show_Settings();
-            load_data_table(0, "TINJ", 1, 0.0, 0.5);
-            load_data_table(1, "GAIN", 1, -1.0, 0.1);
-            load_data_table(2, "GAIN", 1, 0.0, 5.0);
-            load_data_table(3, "GAIN", 1, -20.0, 10.0);
-            load_data_table(4, "GAIN", 1, -20.0, 10.0);
+            LoadDataColumns();
             f.ProgressBar1.Value = 0;
             f.mapfile.Text = xfer.saved_mapname;
             if (!f.bank2sel.Value()) f.bank1mem.SetValue(true);

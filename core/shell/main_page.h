@@ -170,6 +170,7 @@ class Main_Page {
     void SuperviseLink();
     void ShowLiveTexts();
     void SelectMemSlot(int slot);
+    void LoadDataColumns();
     void RecorderStep();
     // The view the grids show, from the "Bank 1" / "Ignition" options.
     TableView Viewed() const;

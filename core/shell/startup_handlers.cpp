@@ -48,11 +48,7 @@ void Main_Page::Form_Load() {
     load_data_table(2, "TPS", 0, 0.0, 5.0);
     load_data_table(3, "AIR", 0, -20.0, 10.0);
     load_data_table(4, "WAT", 0, -20.0, 10.0);
-    load_data_table(0, "TINJ", 1, 0.0, 0.5);
-    load_data_table(1, "GAIN", 1, -1.0, 0.1);
-    load_data_table(2, "GAIN", 1, 0.0, 5.0);
-    load_data_table(3, "GAIN", 1, -20.0, 10.0);
-    load_data_table(4, "GAIN", 1, -20.0, 10.0);
+    LoadDataColumns();
 
     f.chrono.Text = Format(rec.rec_index / 10.0, "#0.0");
     f.COM.items.clear();
