@@ -5,8 +5,7 @@
 #include <utility>
 
 #include "core/link/host.h"
-#include "sim/controller.h"
-#include "tests/support/console_fixture.h"
+#include "tests/support/sim_console.h"
 
 using namespace orv;
 using orv::test::Console;
@@ -252,17 +251,9 @@ TEST(Host, HostChosenWithThePortClosedThenConnect) {
 }
 
 TEST(HostSim, ControllerRunsOnTheConsolesOutputs) {
-    Console c;
-    orvsim::Controller sim;
-    double now = 0;
-    c.port.responder = [&](const B& request) { return sim.Receive(request, now); };
-    c.port.on_reply_delivered = [&] { sim.ReplySent(); };
-    auto run = [&](double seconds) {
-        for (double end = now + seconds; now < end; now += 0.1) {
-            c.port.Pump(10, true);
-            c.page.Timer1_Timer();
-        }
-    };
+    test::SimConsole c;
+    auto& sim = c.sim;
+    auto run = [&](double seconds) { c.Run(seconds, 10, true); };
     c.StartUp(1);
     run(1.0);
     // 3.7 ms, 5.8 ms and 15 degrees wherever the engine runs.

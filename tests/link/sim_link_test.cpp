@@ -1,8 +1,7 @@
 // The console against the simulated controller through the in-memory port.
 #include <gtest/gtest.h>
 
-#include "sim/controller.h"
-#include "tests/support/console_fixture.h"
+#include "tests/support/sim_console.h"
 
 using namespace orv;
 using orv::test::Console;
@@ -10,27 +9,17 @@ using B = Bytes;
 
 namespace {
 
-struct WithSimulator : Console {
+// The live values the controller reports never show a block read out of step.
+struct WithSimulator : test::SimConsole {
     explicit WithSimulator(orvsim::Options options = {})
-        : sim(options), version((options.firmware >> 4) * 10 + (options.firmware & 0x0F)) {
-        port.responder = [this](const B& request) { return sim.Receive(request, now); };
-        port.on_reply_delivered = [this] { sim.ReplySent(); };
-    }
-    // Runs the link for `seconds` of simulated time: replies as they come,
-    // one tick every 100 ms.
-    void Run(double seconds, int replies_per_tick = 10, bool byte_by_byte = false) {
-        for (double end = now + seconds; now < end; now += 0.1) {
-            port.Pump(replies_per_tick, byte_by_byte);
-            page.Timer1_Timer();
-            // A block read out of step would show another firmware version.
+        : SimConsole(options), version((options.firmware >> 4) * 10 + (options.firmware & 0x0F)) {
+        on_tick = [this] {
             if (page.live.live_version != 0) {
                 EXPECT_EQ(page.live.live_version, version) << "at " << now;
             }
-        }
+        };
     }
-    orvsim::Controller sim;
     int version;  // as the controller reports it, x 10
-    double now = 0;
 };
 
 }  // namespace

@@ -3,8 +3,7 @@
 
 #include <algorithm>
 
-#include "sim/controller.h"
-#include "tests/support/console_fixture.h"
+#include "tests/support/sim_console.h"
 #include "tests/support/random_image.h"
 
 using namespace orv;
@@ -231,15 +230,11 @@ TEST(Transfer, UploadShowsTheSlotSettingsAndTablesItBrings) {
 
 namespace {
 
-struct WithSimulator : Console {
+struct WithSimulator : test::SimConsole {
     WithSimulator() {
-        port.responder = [this](const B& request) { return sim.Receive(request, 0.0); };
-        port.on_reply_delivered = [this] { sim.ReplySent(); };
         StartUp(1);
         port.Pump(1, true);  // the first live reply: polling
     }
-    void RunToEnd() { port.Pump(1000, true); }
-    orvsim::Controller sim;
 };
 
 }  // namespace

@@ -1,0 +1,30 @@
+#pragma once
+// A console wired to the simulated controller through the in-memory port:
+// each request is answered by orvsim::Controller, and Run lets simulated time
+// pass, replies as they come and one tick every 100 ms.
+#include "sim/controller.h"
+#include "tests/support/console_fixture.h"
+
+namespace orv::test {
+
+struct SimConsole : Console {
+    explicit SimConsole(orvsim::Options options = {}) : sim(options) {
+        port.responder = [this](const Bytes& request) { return sim.Receive(request, now); };
+        port.on_reply_delivered = [this] { sim.ReplySent(); };
+    }
+    void Run(double seconds, int replies_per_tick = 10, bool byte_by_byte = false) {
+        for (double end = now + seconds; now < end; now += 0.1) {
+            port.Pump(replies_per_tick, byte_by_byte);
+            page.Timer1_Timer();
+            if (on_tick) on_tick();
+        }
+    }
+    // Every reply there is, byte by byte, without ticks.
+    void RunToEnd() { port.Pump(1000000, true); }
+
+    orvsim::Controller sim;
+    double now = 0;
+    std::function<void()> on_tick;
+};
+
+}  // namespace orv::test
