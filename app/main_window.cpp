@@ -20,6 +20,7 @@
 #include "app/bar_face.h"
 #include "app/dial_face.h"
 #include "app/line_edit.h"
+#include "app/qt_file_dialog.h"
 #include "core/monitor/gauge_geometry.h"
 #include "core/shell/main_page.h"
 
@@ -87,11 +88,14 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
 
     // Whatever the event, the window follows the model once it is over.
     listener_ = console_.AddListener([this] { binding_->Refresh(); });
+    file_dialog_ = std::make_unique<QtFileDialog>(this);
+    console_.file_dialog = file_dialog_.get();
 }
 
 MainWindow::~MainWindow() {
     timer_.stop();
     console_.RemoveListener(listener_);
+    console_.file_dialog = nullptr;
     // Widgets going away move the focus about; none of that is the user's.
     binding_->Close();
     delete takeCentralWidget();

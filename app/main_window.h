@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/binding.h"
+#include "core/files/file_dialog.h"
 
 namespace orv {
 class Main_Page;
@@ -53,6 +54,7 @@ class MainWindow : public QMainWindow {
     std::map<std::string, QWidget*> widgets_;
     QTimer timer_;
     int listener_ = 0;
+    std::unique_ptr<FileDialog> file_dialog_;
 };
 
 }  // namespace orv::app

@@ -5,5 +5,12 @@
 namespace orv {
 
 void Main_Page::RecorderStep() {}
+void Main_Page::record_Click() {}
+void Main_Page::play_Click() {}
+void Main_Page::timeadj_Click() {}
+void Main_Page::Stop_Click() {}
+void Main_Page::timesel_Scroll() {}
+void Main_Page::save_Click() {}
+void Main_Page::load_Click() {}
 
 }  // namespace orv

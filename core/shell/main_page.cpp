@@ -68,6 +68,15 @@ void Main_Page::WireHandlers() {
     f.mem2.on_click = on(&Main_Page::mem2_Click);
     f.mem3.on_click = on(&Main_Page::mem3_Click);
     f.mem4.on_click = on(&Main_Page::mem4_Click);
+    f.loadmem.on_click = on(&Main_Page::loadmem_Click);
+    f.savemem.on_click = on(&Main_Page::savemem_Click);
+    f.record.on_click = on(&Main_Page::record_Click);
+    f.play.on_click = on(&Main_Page::play_Click);
+    f.timeadj.on_click = on(&Main_Page::timeadj_Click);
+    f.Stop.on_click = on(&Main_Page::Stop_Click);
+    f.save.on_click = on(&Main_Page::save_Click);
+    f.load.on_click = on(&Main_Page::load_Click);
+    f.timesel.on_user_move = on(&Main_Page::timesel_Scroll);
 
     // The settings bars run one handler for Change and Scroll alike, so the
     // value follows the thumb while it is dragged.

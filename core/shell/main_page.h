@@ -12,6 +12,7 @@
 
 #include "core/calibration/calibration_state.h"
 #include "core/calibration/table_coding.h"
+#include "core/files/file_dialog.h"
 #include "core/form/form.h"
 #include "core/link/link_state.h"
 #include "core/link/live_values.h"
@@ -132,12 +133,27 @@ class Main_Page {
     void Show_Ign_Mode();
     void Show_Bank_Sel();
 
-    // --- memory slots (files/) ---
+    // --- map files, memory slots, the report (files/) ---
+    void loadmem_Click();
+    void savemem_Click();
     void mem1_Click();
     void mem2_Click();
     void mem3_Click();
     void mem4_Click();
     void Show_Mem_Slot();
+
+    // --- event recorder (recorder/) ---
+    void record_Click();
+    void play_Click();
+    void timeadj_Click();
+    void Stop_Click();
+    void timesel_Scroll();
+    void save_Click();
+    void load_Click();
+
+    // The common file dialog the map and recording buttons open (memfile,
+    // recorderfile); none set answers every question with Cancel.
+    FileDialog* file_dialog = nullptr;
 
    private:
     // Counts nested entries into the console, so that an event that runs a
