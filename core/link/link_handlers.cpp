@@ -35,6 +35,10 @@ void Main_Page::StartCom() {
         form.Text3.Text = kOffLine;
         return;
     }
+    // A fresh start has its six ticks to hear the controller: a link found
+    // silent before must not be given up (and host mode ended) while the
+    // first request still waits for a quiet line.
+    link.idle_ticks = 0;
     // A queued mode write takes this read's reply, so that a restart never
     // starts the host cycle without the enter-host write, nor leaves the
     // controller in host mode after the link was lost there.

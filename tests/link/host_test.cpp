@@ -217,6 +217,21 @@ TEST(Host, ConnectAfterTheLinkWasLostInHostModeLeavesHostModeFirst) {
     EXPECT_EQ(c.Reply(kLive), Frames{kRead});
 }
 
+// Mended: the supervision, still counting the silence before, ended host mode
+// again while the restarted link waited for a quiet line.
+TEST(Host, ConnectFromOffLineKeepsHostChosenMeanwhile) {
+    Hosting c;
+    for (int i = 0; i < 6; ++i) c.page.Timer1_Timer();
+    ASSERT_EQ(c.page.form.Text3.Text, "OffLine");
+    c.page.form.Host.UserClick();  // queued: the last request is still unanswered
+    c.page.form.Connect.UserClick();
+    c.page.Timer1_Timer();
+    c.page.Timer1_Timer();
+    EXPECT_TRUE(c.page.form.Host.Value());
+    EXPECT_EQ(c.port.writes, Frames{kRead});
+    EXPECT_EQ(c.Reply(kLive), Frames{kHostOn});
+}
+
 // Mended: a second enter-host write would go out with the cycle's request
 // unanswered, and so would Host chosen again before the leave-host write.
 TEST(Host, NoSecondRequestWhileOneIsOut) {
