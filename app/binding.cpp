@@ -114,6 +114,16 @@ class TextBinder : public Binder {
             QSignalBlocker block(w_);
             w_->setText(Q(m_.Text));
         }
+        if (m_.ForeColor != colour_) {
+            // The window's style sheet sets the text colour, so a palette
+            // would not show: the box's own sheet overrides it.
+            colour_ = m_.ForeColor;
+            w_->setStyleSheet(colour_ ? QStringLiteral("QLineEdit { color: rgb(%1, %2, %3); }")
+                                            .arg(colour_->r)
+                                            .arg(colour_->g)
+                                            .arg(colour_->b)
+                                      : QString());
+        }
     }
 
    private:
@@ -121,6 +131,7 @@ class TextBinder : public Binder {
     LineEdit* w_;
     CaptionCache text_;
     ControlState state_;
+    std::optional<form::Rgb> colour_;
 };
 
 class ButtonBinder : public Binder {

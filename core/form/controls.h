@@ -5,6 +5,7 @@
 // does with the control; the Qt layer calls them, and so do tests.
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,16 @@ struct Label : Control {
 
 struct PictureBox : Control {};
 
+// A colour by its red, green and blue components, 0..255.
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
 struct TextBox : Control {
     std::string Text;
+    // None: the window's own text colour.
+    std::optional<Rgb> ForeColor;
     Handler on_click, on_lost_focus;
     std::function<void(int)> on_key_press;
 

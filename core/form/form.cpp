@@ -109,6 +109,9 @@ Form::Form() {
     text(chrono, "chrono", "", "recorder");
     text(RecStatus, "RecStatus", "STOPPED", "recorder");
     text(recfile, "recfile", "Rec File", "recorder");
+    RecStatus.ForeColor = Rgb{1, 255, 1};
+    button(savecsv, "savecsv", "CSV", "recorder");
+    label(recnote, "recnote", "", "recorder");
 
     // Settings (the link)
     frame(Settings, "Settings", "Settings", "");

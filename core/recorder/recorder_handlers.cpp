@@ -1,16 +1,163 @@
-// The event recorder's step of the tick: capture or playback of one sample.
-// Until the recorder is built, the step does nothing.
+// The event recorder: capture and playback on the tick, the buttons that
+// change its state, the slider's seek, and recording files.
+#include <filesystem>
+
+#include "core/common/numbers.h"
+#include "core/files/atomic_file.h"
+#include "core/recorder/recording.h"
 #include "core/shell/main_page.h"
 
 namespace orv {
 
-void Main_Page::RecorderStep() {}
-void Main_Page::record_Click() {}
-void Main_Page::play_Click() {}
-void Main_Page::timeadj_Click() {}
-void Main_Page::Stop_Click() {}
-void Main_Page::timesel_Scroll() {}
-void Main_Page::save_Click() {}
-void Main_Page::load_Click() {}
+namespace {
+
+void ShowState(form::TextBox& box, const char* word, form::Rgb colour) {
+    box.Text = word;
+    box.ForeColor = colour;
+}
+
+FileDialogRequest RecorderFileRequest(const char* title, const char* pattern) {
+    FileDialogRequest r;
+    r.init_dir = std::filesystem::current_path().string();
+    r.title = title;
+    r.filter = pattern;
+    r.file_name = pattern;
+    return r;
+}
+
+}  // namespace
+
+// The sample at rec_index into the live values and the read-outs, as the
+// live display shows them; no ignition detection on recorded data.
+void Main_Page::ShowRecordedSample() {
+    rec.rec_offset = rec.rec_index * kRecSampleSize;
+    LoadSample(std::span(rec.rec_buffer).subspan(rec.rec_offset).first<kRecSampleSize>(), live);
+    const LiveTexts t = FormatLive(live);
+    form::Form& f = form;
+    f.rpm.Text = t.rpm;
+    f.pressure.Text = t.pressure;
+    f.tps.Text = t.tps;
+    f.water.Text = t.water;
+    f.air.Text = t.air;
+    f.bank1.Text = t.bank1;
+    if (f.bank2sel.Value()) f.bank2.Text = t.bank2;
+    f.advance.Text = t.advance;
+    f.batt.Text = t.batt;
+    Calc_Duty_Cycle();
+}
+
+void Main_Page::RecorderStep() {
+    if (!rec.recording && !rec.playing) return;
+    form.chrono.Text = Format(rec.rec_index / 10.0, "#0.0");
+    form.timesel.SetValue(rec.rec_index);
+    if (rec.rec_index >= PlayableEnd(rec.rec_count)) {
+        Stop_Click();
+        return;
+    }
+    rec.rec_offset = rec.rec_index * kRecSampleSize;
+    if (rec.recording) {
+        StoreSample(live, std::span(rec.rec_buffer).subspan(rec.rec_offset).first<kRecSampleSize>());
+        ++rec.rec_index;
+    }
+    if (rec.playing) {
+        ShowRecordedSample();
+        ++rec.rec_index;
+    }
+}
+
+void Main_Page::record_Click() {
+    if (rec.playing) return;
+    rec.recording = true;
+    // A capture records the engine: a reviewed instant must not keep live
+    // decoding held, or every sample would be that instant again.
+    rec.rec_review = false;
+    rec.rec_index = 0;
+    rec.rec_offset = 0;
+    rec.rec_count = kRecMaxSamples;
+    ShowState(form.RecStatus, "RECORD", {255, 0, 0});
+}
+
+void Main_Page::play_Click() {
+    if (rec.recording) return;
+    rec.playing = true;
+    ShowState(form.RecStatus, "PLAY", {255, 255, 255});
+}
+
+void Main_Page::timeadj_Click() {
+    if (!rec.playing) return;
+    rec.recording = rec.playing = rec.rec_review = false;
+    ShowState(form.RecStatus, "PAUSE", {127, 255, 255});
+}
+
+void Main_Page::Stop_Click() {
+    if (rec.recording) rec.rec_count = rec.rec_index;
+    rec.rec_index = 0;
+    rec.recording = rec.playing = rec.rec_review = false;
+    ShowState(form.RecStatus, "STOPPED", {1, 255, 1});
+}
+
+void Main_Page::timesel_Scroll() {
+    // Seeking into a capture would hold the display and record one instant
+    // over and over; the next tick puts the slider back.
+    if (rec.recording) return;
+    rec.rec_review = true;
+    rec.rec_index = form.timesel.Value();
+    form.chrono.Text = Format(rec.rec_index / 10.0, "#0.0");
+    if (rec.rec_index >= PlayableEnd(rec.rec_count)) return;
+    ShowRecordedSample();
+}
+
+// File operations run with the link closed; whatever their outcome, the link
+// is started again, and a failure is said in recnote with the file's name.
+void Main_Page::save_Click() {
+    StopCom();
+    std::optional<std::string> path;
+    if (file_dialog) path = file_dialog->ShowSave(RecorderFileRequest("Save", "*.rec"));
+    if (path) {
+        if (WriteFileAtomically(*path, FormatRecording(rec.rec_buffer, rec.rec_count))) {
+            form.recfile.Text = *path;
+            form.recnote.Caption.clear();
+            config.cfg_rec_file = *path;
+            Write_Config();
+        } else {
+            form.recnote.Caption = "Recording not saved to " + *path + ": the file cannot be written";
+        }
+    }
+    StartCom();
+}
+
+void Main_Page::load_Click() {
+    StopCom();
+    std::optional<std::string> path;
+    if (file_dialog) path = file_dialog->ShowOpen(RecorderFileRequest("Load", "*.rec"));
+    if (path) {
+        if (std::string error = LoadRecording(*path, rec); error.empty()) {
+            form.recfile.Text = *path;
+            form.recnote.Caption.clear();
+            config.cfg_rec_file = *path;
+            Write_Config();
+        } else {
+            form.recnote.Caption = "Recording not loaded from " + *path + ": " + error;
+        }
+    }
+    StartCom();
+}
+
+void Main_Page::savecsv_Click() {
+    StopCom();
+    std::optional<std::string> path;
+    FileDialogRequest request = RecorderFileRequest("Export CSV", "*.csv");
+    request.default_ext = "csv";
+    if (file_dialog) path = file_dialog->ShowSave(request);
+    if (path) {
+        // During a capture only what has been captured so far.
+        const int samples = rec.recording ? rec.rec_index : WholeSamples(rec.rec_count);
+        if (WriteFileAtomically(*path, FormatRecordingCsv(rec.rec_buffer, samples)))
+            form.recnote.Caption.clear();
+        else
+            form.recnote.Caption = "Recording not exported to " + *path + ": the file cannot be written";
+    }
+    StartCom();
+}
 
 }  // namespace orv

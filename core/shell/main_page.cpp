@@ -76,6 +76,7 @@ void Main_Page::WireHandlers() {
     f.Stop.on_click = on(&Main_Page::Stop_Click);
     f.save.on_click = on(&Main_Page::save_Click);
     f.load.on_click = on(&Main_Page::load_Click);
+    f.savecsv.on_click = on(&Main_Page::savecsv_Click);
     f.timesel.on_user_move = on(&Main_Page::timesel_Scroll);
 
     // The settings bars run one handler for Change and Scroll alike, so the

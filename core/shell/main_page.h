@@ -150,6 +150,8 @@ class Main_Page {
     void timesel_Scroll();
     void save_Click();
     void load_Click();
+    // Not in the original: the recording as a CSV table.
+    void savecsv_Click();
 
     // The common file dialog the map and recording buttons open (memfile,
     // recorderfile); none set answers every question with Cancel.
@@ -188,6 +190,7 @@ class Main_Page {
     void SelectMemSlot(int slot);
     void LoadDataColumns();
     void RecorderStep();
+    void ShowRecordedSample();
     // The view the grids show, from the "Bank 1" / "Ignition" options.
     TableView Viewed() const;
     std::uint8_t& SlotByte(int rel) { return cal.mem_image[cal.slot_base + rel]; }

@@ -2,6 +2,7 @@
 // its initial state, the grids laid out, and finally the remembered port.
 #include "core/common/numbers.h"
 #include "core/files/value_list.h"
+#include "core/recorder/recording.h"
 #include "core/shell/main_page.h"
 
 namespace orv {
@@ -17,13 +18,7 @@ void Main_Page::Form_Load() {
 
     // A file that does not read cleanly is left out whole: the console starts
     // with an empty recording or an empty image rather than half of one.
-    if (!config.cfg_rec_file.empty()) {
-        ValueList recording = ReadValueFile(config.cfg_rec_file, kRecBufferSize);
-        if (recording.error.empty()) {
-            std::copy(recording.values.begin(), recording.values.end(), rec.rec_buffer.begin());
-            rec.rec_count = static_cast<double>(recording.values.size()) / kRecSampleSize;
-        }
-    }
+    if (!config.cfg_rec_file.empty()) LoadRecording(config.cfg_rec_file, rec);
     if (!config.cfg_map_file.empty()) {
         ValueList map = ReadValueFile(config.cfg_map_file, kImageSize);
         if (map.error.empty()) std::copy(map.values.begin(), map.values.end(), cal.mem_image.begin());
