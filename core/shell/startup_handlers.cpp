@@ -24,9 +24,10 @@ void Main_Page::Form_Load() {
             rec.rec_count = static_cast<double>(recording.values.size()) / kRecSampleSize;
         }
     }
+    // The map file the same way the Load button reads it: whole or not at all.
     if (!config.cfg_map_file.empty()) {
-        ValueList map = ReadValueFile(config.cfg_map_file, kImageSize);
-        if (map.error.empty()) std::copy(map.values.begin(), map.values.end(), cal.mem_image.begin());
+        if (const std::string error = Read_Map_File(config.cfg_map_file); !error.empty())
+            f.Notice = "Map file \"" + config.cfg_map_file + "\" not loaded: " + error;
     }
 
     f.remote.SetValue(true);
@@ -56,6 +57,7 @@ void Main_Page::Form_Load() {
     // Selecting the entry runs COM_Click, which rewrites config.dat and opens the link.
     f.COM.SetListIndex(config.cfg_port - 1);
     f.ignnormal.Enabled = f.igninv.Enabled = f.bank2sel.Enabled = f.ignsel.Enabled = true;
+    MarkCalibrationKept();
 }
 
 }  // namespace orv
