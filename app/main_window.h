@@ -50,10 +50,10 @@ class MainWindow : public QMainWindow {
     // window stays open if that does not save), Discard, or Cancel. Tests
     // answer in its place; left empty, the window closes without asking.
     std::function<QMessageBox::StandardButton()> ask_save_on_close;
+    QTimer& timer() { return timer_; }
 
    protected:
     void closeEvent(QCloseEvent* event) override;
-    QTimer& timer() { return timer_; }
 
    private:
     void CreateControls();

@@ -28,7 +28,10 @@ int CreateTemporary(const std::filesystem::path& path, std::filesystem::path& tm
         tmp = path;
         tmp += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
         int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0) return fd;
+        if (fd >= 0) {
+            err = 0;
+            return fd;
+        }
         err = errno;
         if (err != EEXIST) return -1;
     }

@@ -35,7 +35,7 @@ TEST_F(MapWindowTest, SavesAMapWithItsReportAndLoadsItBack) {
     dialog.answers.push_back(Path("car.map"));
     Click("loadmem");
     EXPECT_EQ(console.cal.mem_image[0], 41);
-    EXPECT_EQ(Widget<QTableWidget>("datatable(0)")->item(1, 1)->text(), "4.1");
+    EXPECT_EQ(Widget<QTableWidget>("datatable(0)")->item(0, 1)->text(), "4.1");
     EXPECT_EQ(Status(), "");
 
     dialog.answers.push_back(Path("gone.map"));

@@ -22,10 +22,10 @@ TEST(MapFile, WrittenAsOneDecimalLinePerByteWithCrLf) {
     image[1836] = 100;
     const std::string text = FormatMapFile(image);
     EXPECT_EQ(text.substr(0, 11), "0\r\n255\r\n7\r\n");
-    EXPECT_EQ(text.substr(text.size() - 8), "\r\n100\r\n");
+    EXPECT_EQ(text.substr(text.size() - 8), "0\r\n100\r\n");
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1837);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 1837);
-    EXPECT_EQ(text.size(), 1834 * 3 + 10u);  // 1,834 lines "0\r\n", then 255, 7 and 100
+    EXPECT_EQ(text.size(), 1834 * 3 + 13u);  // 1,834 lines "0\r\n", then 255, 7 and 100
 }
 
 TEST(MapFile, ReadingTakesCommasBlanksBareLineFeedsAndShortFiles) {
