@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -485,6 +486,21 @@ class CaptionBinder : public Binder {
     CaptionCache caption_;
 };
 
+class StatusBinder : public Binder {
+   public:
+    StatusBinder(const std::string& m, QStatusBar* w) : m_(m), w_(w) {}
+    void Refresh() override {
+        if (!text_.Changed(m_)) return;
+        if (m_.empty()) w_->clearMessage();
+        else w_->showMessage(Q(m_));
+    }
+
+   private:
+    const std::string& m_;
+    QStatusBar* w_;
+    CaptionCache text_;
+};
+
 }  // namespace
 
 void Binding::Bind(form::Frame& c, QGroupBox* w) { Add<FrameBinder>(c, w); }
@@ -503,6 +519,8 @@ void Binding::Bind(form::Line& c, DialFace* face, int part) { Add<LineBinder>(c,
 void Binding::Bind(form::Shape& c, BarFace* face) { Add<ShapeBinder>(c, face); }
 void Binding::Bind(form::Timer& c, QTimer* t) { Add<TimerBinder>(c, t); }
 void Binding::BindCaption(const std::string& caption, QWidget* window) { Add<CaptionBinder>(caption, window); }
+
+void Binding::BindStatus(const std::string& text, QStatusBar* bar) { Add<StatusBinder>(text, bar); }
 
 void Binding::ArmTimer(QTimer* t) { t->setProperty(TimerBinder::kArmed, true); }
 

@@ -27,6 +27,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QSlider;
+class QStatusBar;
 class QTableWidget;
 class QTimer;
 class QWidget;
@@ -73,6 +74,8 @@ class Binding {
     void Bind(form::Timer& c, QTimer* t);
     static void ArmTimer(QTimer* t);
     void BindCaption(const std::string& caption, QWidget* window);
+    // A text the window shows in its status bar until it changes.
+    void BindStatus(const std::string& text, QStatusBar* bar);
 
     // A user action on a control: run it on the model as one event.
     void User(const std::function<void()>& action);

@@ -21,11 +21,13 @@ extern "C" void OnQuitSignal(int) {
 
 // SIGTERM and SIGINT close the window as the user would, so the port is
 // released and everything ends in order.
-void QuitOnSignals(QApplication& app) {
+void QuitOnSignals(QApplication& app, orv::app::MainWindow& window) {
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_quit_fds) != 0) return;
     auto* notifier = new QSocketNotifier(g_quit_fds[1], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [notifier] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [notifier, &window] {
         notifier->setEnabled(false);
+        // Nobody is there to answer the question about unsaved changes.
+        window.ask_save_on_close = nullptr;
         QApplication::closeAllWindows();
         QApplication::quit();
     });
@@ -46,7 +48,6 @@ int main(int argc, char** argv) {
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     QApplication::setFont(font);
-    QuitOnSignals(app);
 
     // config.dat and the comN links live in the folder the console starts in.
     std::error_code ec;
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
     console.Form_Load();
 
     orv::app::MainWindow window(console);
+    QuitOnSignals(app, window);
     window.Refresh();
     window.show();
     window.StartTimer();

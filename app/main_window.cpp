@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -12,6 +13,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <stdexcept>
@@ -82,6 +84,16 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
     LayOut();
 
     binding_->BindCaption(console_.form.Caption, this);
+    auto* status = new QStatusBar(this);
+    status->setObjectName("Notice");
+    setStatusBar(status);
+    binding_->BindStatus(console_.form.Notice, status);
+    ask_save_on_close = [this] {
+        return QMessageBox::question(this, windowTitle(),
+                                     QStringLiteral("The calibration has changes that were not saved to a map file "
+                                                    "or downloaded. Save them first?"),
+                                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    };
     binding_->Bind(console_.form.Timer1, &timer_);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { console_.Timer1_Timer(); });
@@ -102,6 +114,19 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::Refresh() { binding_->Refresh(); }
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (console_.CalibrationUnsaved() && ask_save_on_close) {
+        const QMessageBox::StandardButton answer = ask_save_on_close();
+        if (answer == QMessageBox::Save) binding_->User([this] { console_.savemem_Click(); });
+        // A cancelled or failed save keeps the window, and the changes, open.
+        if (answer != QMessageBox::Discard && console_.CalibrationUnsaved()) {
+            event->ignore();
+            return;
+        }
+    }
+    QMainWindow::closeEvent(event);
+}
 
 void MainWindow::StartTimer() {
     Binding::ArmTimer(&timer_);

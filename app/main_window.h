@@ -8,7 +8,9 @@
 // of Timer1; after each the console tells its listeners, and the window,
 // one of them, refreshes.
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -42,7 +44,16 @@ class MainWindow : public QMainWindow {
         return dynamic_cast<T*>(Control(name));
     }
     Binding& binding() { return *binding_; }
+
+    // Closing with calibration changes neither saved to a map file nor sent
+    // to the controller asks this first: Save (the map file dialog; the
+    // window stays open if that does not save), Discard, or Cancel. Tests
+    // answer in its place; left empty, the window closes without asking.
+    std::function<QMessageBox::StandardButton()> ask_save_on_close;
     QTimer& timer() { return timer_; }
+
+   protected:
+    void closeEvent(QCloseEvent* event) override;
 
    private:
     void CreateControls();

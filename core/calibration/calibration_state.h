@@ -13,6 +13,19 @@ struct CalibrationState {
     std::int16_t table_addr = 0;   // last Get_Table_Addr
     bool full_sel = false;         // "Full" as the settings last read or set it
     bool reload_tables = false;    // the grids are refilled on the next tick
+    // The image as last saved, loaded or transferred.
+    Image kept_image{};
 };
+
+// Whether the image holds a change since `kept`. The view bits only say which
+// table set the grids show, so they do not count.
+inline bool ImageChanged(const Image& image, const Image& kept) {
+    for (int i = 0; i < kImageSize; ++i) {
+        const bool view_byte = i % kSlotSize == slot::kModeFlags && i < kSlotCount * kSlotSize;
+        const std::uint8_t mask = view_byte ? static_cast<std::uint8_t>(~kViewSelMask) : 0xFF;
+        if ((image[i] & mask) != (kept[i] & mask)) return true;
+    }
+    return false;
+}
 
 }  // namespace orv

@@ -1,23 +1,68 @@
 #include "core/files/atomic_file.h"
 
-#include <cstdio>
-#include <string>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <system_error>
 
 namespace orv {
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content) {
-    std::filesystem::path tmp = path;
-    tmp += ".tmp";
-    std::FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    std::error_code ec;
-    if (ok) std::filesystem::rename(tmp, path, ec);
-    if (!ok || ec) {
-        std::filesystem::remove(tmp, ec);
-        return false;
+namespace {
+
+std::string Reason(int err) { return std::generic_category().message(err); }
+
+bool Fail(std::string* error, const std::string& reason) {
+    if (error) *error = reason;
+    return false;
+}
+
+// The temporary is created new (O_EXCL, no link followed): a name planted in
+// the folder beforehand, a link to some other file above all, is never
+// written through; another name is tried instead.
+int CreateTemporary(const std::filesystem::path& path, std::filesystem::path& tmp, int& err) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tmp = path;
+        tmp += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            err = 0;
+            return fd;
+        }
+        err = errno;
+        if (err != EEXIST) return -1;
+    }
+    return -1;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content, std::string* error) {
+    std::filesystem::path tmp;
+    int err = 0;
+    const int fd = CreateTemporary(path, tmp, err);
+    if (fd < 0) return Fail(error, Reason(err));
+
+    // A file being replaced keeps its permissions.
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) (void)::fchmod(fd, old.st_mode & 07777);
+
+    std::size_t done = 0;
+    while (done < content.size() && err == 0) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno != EINTR) err = errno;
+        else if (n > 0) done += static_cast<std::size_t>(n);
+    }
+    // On disk before the rename, or a crash could leave an empty file under the old name.
+    if (err == 0 && ::fsync(fd) != 0) err = errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && ::rename(tmp.c_str(), path.c_str()) != 0) err = errno;
+    if (err != 0) {
+        ::unlink(tmp.c_str());
+        return Fail(error, Reason(err));
     }
     return true;
 }

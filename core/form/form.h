@@ -18,6 +18,9 @@ struct Form {
     Form& operator=(const Form&) = delete;
 
     std::string Caption = "ORV Engine Controller's Console - Version 2.1";
+    // Why the last file operation failed, shown in the window's status bar;
+    // empty once one succeeds.
+    std::string Notice;
     Timer Timer1;
 
     // Frame "Inputs"

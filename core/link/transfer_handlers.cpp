@@ -69,6 +69,7 @@ void Main_Page::Handle_Upload() {
             f.ProgressBar1.Value = 0;
             f.mapfile.Text = xfer.saved_mapname;
             if (!f.bank2sel.Value()) f.bank1mem.SetValue(true);
+            MarkCalibrationKept();
         }
     }
     if (link.cur_cmd != kCmdNone || link.next_cmd == kCmdUpload) {
@@ -89,6 +90,8 @@ void Main_Page::Handle_Download() {
         link.next_cmd = kCmdNone;
         form.ProgressBar1.Value = 0;
         form.mapfile.Text = xfer.saved_mapname;
+        // The controller holds the calibration now.
+        MarkCalibrationKept();
     }
     Post(*this, kCmdDownload);
 }

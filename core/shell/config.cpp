@@ -14,23 +14,29 @@ namespace {
 
 // Splits the first line into list-input fields: leading blanks skipped, a
 // quoted field keeps its commas, an unquoted one ends at a comma or blank.
-std::vector<std::string> ListFields(std::string_view content) {
+struct Field {
+    std::string text;
+    bool quoted = false;
+};
+
+std::vector<Field> ListFields(std::string_view content) {
     std::size_t end = content.find_first_of("\r\n");
     std::string_view line = content.substr(0, end);
-    std::vector<std::string> fields;
+    std::vector<Field> fields;
     std::size_t i = 0;
     while (i <= line.size() && fields.size() < 3) {
         while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        std::string field;
+        Field field;
         if (i < line.size() && line[i] == '"') {
+            field.quoted = true;
             std::size_t close = line.find('"', i + 1);
             if (close == std::string_view::npos) close = line.size();
-            field = std::string(line.substr(i + 1, close - i - 1));
+            field.text = std::string(line.substr(i + 1, close - i - 1));
             i = close + 1;
         } else {
             std::size_t stop = line.find_first_of(", \t", i);
             if (stop == std::string_view::npos) stop = line.size();
-            field = std::string(line.substr(i, stop - i));
+            field.text = std::string(line.substr(i, stop - i));
             i = stop;
         }
         while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
@@ -45,19 +51,31 @@ std::vector<std::string> ListFields(std::string_view content) {
 
 ConfigValues ParseConfig(std::string_view content) {
     ConfigValues v;
-    std::vector<std::string> f = ListFields(content);
+    std::vector<Field> f = ListFields(content);
     if (!f.empty()) {
-        std::optional<double> n = ParseNumber(f[0]);
+        std::optional<double> n = ParseNumber(f[0].text);
         if (n && *n >= 1 && *n <= 7 && *n == static_cast<int>(*n)) v.cfg_port = static_cast<int>(*n);
     }
-    if (f.size() > 1) v.cfg_map_file = f[1];
-    if (f.size() > 2) v.cfg_rec_file = f[2];
+    if (f.size() > 1) {
+        v.cfg_map_file = f[1].text;
+        v.map_file_quoted = f[1].quoted;
+    }
+    if (f.size() > 2) {
+        v.cfg_rec_file = f[2].text;
+        v.rec_file_quoted = f[2].quoted;
+    }
     return v;
 }
 
+namespace {
+std::string Quoted(const std::string& s, bool quoted_when_empty) {
+    return (s.empty() && !quoted_when_empty) ? std::string() : "\"" + s + "\"";
+}
+}  // namespace
+
 std::string FormatConfig(const ConfigValues& v) {
     std::string line = v.cfg_port > 0 ? std::to_string(v.cfg_port) : std::string();
-    line += ",\"" + v.cfg_map_file + "\",\"" + v.cfg_rec_file + "\"\r\n";
+    line += "," + Quoted(v.cfg_map_file, v.map_file_quoted) + "," + Quoted(v.cfg_rec_file, v.rec_file_quoted) + "\r\n";
     return line;
 }
 
@@ -73,8 +91,8 @@ ConfigValues ReadConfigFile(const std::filesystem::path& dir) {
     return ParseConfig(content);
 }
 
-bool WriteConfigFile(const std::filesystem::path& dir, const ConfigValues& values) {
-    return WriteFileAtomically(dir / "config.dat", FormatConfig(values));
+bool WriteConfigFile(const std::filesystem::path& dir, const ConfigValues& values, std::string* error) {
+    return WriteFileAtomically(dir / "config.dat", FormatConfig(values), error);
 }
 
 }  // namespace orv

@@ -11,6 +11,10 @@ struct ConfigValues {
     int cfg_port = 0;  // 1..7; 0 = no port chosen
     std::string cfg_map_file;
     std::string cfg_rec_file;
+    // An empty path is written as nothing between its commas, except where
+    // the file read held "" for it: that line is rewritten as it was.
+    bool map_file_quoted = false;
+    bool rec_file_quoted = false;
 };
 
 // Never fails: a field that cannot be read leaves its default, and a port
@@ -21,6 +25,6 @@ std::string FormatConfig(const ConfigValues& values);
 // config.dat in the folder `dir`: a missing or unreadable file reads as no
 // port and empty paths; the write is atomic and false when it failed.
 ConfigValues ReadConfigFile(const std::filesystem::path& dir);
-bool WriteConfigFile(const std::filesystem::path& dir, const ConfigValues& values);
+bool WriteConfigFile(const std::filesystem::path& dir, const ConfigValues& values, std::string* error = nullptr);
 
 }  // namespace orv

@@ -107,6 +107,10 @@ void Main_Page::WireHandlers() {
 
 void Main_Page::Read_Config() { config = ReadConfigFile(app_dir); }
 
-void Main_Page::Write_Config() { WriteConfigFile(app_dir, config); }
+void Main_Page::Write_Config() {
+    std::string error;
+    if (!WriteConfigFile(app_dir, config, &error))
+        form.Notice = "Configuration not saved: \"" + (app_dir / "config.dat").string() + "\": " + error;
+}
 
 }  // namespace orv

@@ -7,6 +7,8 @@
 // shell/; only those files include this header.
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -141,6 +143,12 @@ class Main_Page {
     void mem3_Click();
     void mem4_Click();
     void Show_Mem_Slot();
+    // The report beside the map file just saved at map_path.
+    void Write_Map_Report(const std::string& map_path);
+    // Whether the calibration changed since it was last saved to or loaded
+    // from a map file, or sent to or read from the controller.
+    bool CalibrationUnsaved() const;
+    void MarkCalibrationKept();
 
     // --- event recorder (recorder/) ---
     void record_Click();
@@ -188,6 +196,10 @@ class Main_Page {
     void SuperviseLink();
     void ShowLiveTexts();
     void SelectMemSlot(int slot);
+    // Reads and checks the whole map file, then copies it into the image;
+    // a file that fails leaves the image as it was. Empty, or the reason.
+    std::string Read_Map_File(const std::string& path);
+    std::optional<std::string> AskMapFile(bool save);
     void LoadDataColumns();
     void RecorderStep();
     void ShowRecordedSample();

@@ -19,9 +19,10 @@ void Main_Page::Form_Load() {
     // A file that does not read cleanly is left out whole: the console starts
     // with an empty recording or an empty image rather than half of one.
     if (!config.cfg_rec_file.empty()) LoadRecording(config.cfg_rec_file, rec);
+    // The map file the same way the Load button reads it: whole or not at all.
     if (!config.cfg_map_file.empty()) {
-        ValueList map = ReadValueFile(config.cfg_map_file, kImageSize);
-        if (map.error.empty()) std::copy(map.values.begin(), map.values.end(), cal.mem_image.begin());
+        if (const std::string error = Read_Map_File(config.cfg_map_file); !error.empty())
+            f.Notice = "Map file \"" + config.cfg_map_file + "\" not loaded: " + error;
     }
 
     f.remote.SetValue(true);
@@ -51,6 +52,7 @@ void Main_Page::Form_Load() {
     // Selecting the entry runs COM_Click, which rewrites config.dat and opens the link.
     f.COM.SetListIndex(config.cfg_port - 1);
     f.ignnormal.Enabled = f.igninv.Enabled = f.bank2sel.Enabled = f.ignsel.Enabled = true;
+    MarkCalibrationKept();
 }
 
 }  // namespace orv

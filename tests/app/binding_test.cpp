@@ -96,7 +96,7 @@ TEST_F(WindowTest, PickingAPortRunsThePortSelectionOnce) {
     EXPECT_EQ(*runs, 1);
     EXPECT_EQ(console.form.COM.ListIndex(), 6);
     EXPECT_EQ(port.opened_port, 7);
-    EXPECT_EQ(ReadFile(dir / "config.dat"), "7,\"\",\"\"\r\n");
+    EXPECT_EQ(ReadFile(dir / "config.dat"), "7,,\r\n");
     ASSERT_FALSE(port.writes.empty());
     EXPECT_EQ(port.writes.front(), (Bytes{0x8A, 0x01, 0x03}));
 }

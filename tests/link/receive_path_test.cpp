@@ -24,7 +24,7 @@ TEST(ReceivePath, StartUpSelectsPortWritesConfigThenSendsTheLiveRead) {
     c.dir.WriteFile("config.dat", "  3 ,\"/m.map\"\n");  // hand-edited: rewritten in full by the port choice
     bool config_written_before_request = false;
     c.port.responder = [&](const B&) {
-        config_written_before_request = c.dir.ReadFile("config.dat") == "3,\"/m.map\",\"\"\r\n";
+        config_written_before_request = c.dir.ReadFile("config.dat") == "3,\"/m.map\",\r\n";
         return B{};
     };
     c.page.Form_Load();

@@ -9,8 +9,8 @@ using orv::test::ScratchDir;
 
 TEST(Config, WrittenAsOneListOutputLine) {
     EXPECT_EQ(FormatConfig({3, "C:\\maps\\a.map", "C:\\rec\\b.rec"}), "3,\"C:\\maps\\a.map\",\"C:\\rec\\b.rec\"\r\n");
-    EXPECT_EQ(FormatConfig({1, "", ""}), "1,\"\",\"\"\r\n");
-    EXPECT_EQ(FormatConfig({0, "/m.map", ""}), ",\"/m.map\",\"\"\r\n");
+    EXPECT_EQ(FormatConfig({1, "", ""}), "1,,\r\n");  // empty values are nothing between commas
+    EXPECT_EQ(FormatConfig({0, "/m.map", ""}), ",\"/m.map\",\r\n");
 }
 
 TEST(Config, ReadsListInputFields) {
@@ -53,6 +53,9 @@ TEST(Config, RoundTripGivesTheIdenticalLine) {
         EXPECT_EQ(back.cfg_rec_file, v.cfg_rec_file);
         EXPECT_EQ(FormatConfig(back), line);
     }
+    // A file that held "" for an empty value gets it back; one that held nothing, nothing.
+    for (const char* line : {"1,\"\",\"\"\r\n", "1,,\r\n", "2,\"/m.map\",\r\n", "2,,\"\"\r\n", ",\"\",\r\n"})
+        EXPECT_EQ(FormatConfig(ParseConfig(line)), line);
 }
 
 TEST(Config, MissingFileStartsWithNothingAndIsCreatedAtFirstWrite) {
@@ -63,7 +66,7 @@ TEST(Config, MissingFileStartsWithNothingAndIsCreatedAtFirstWrite) {
     EXPECT_FALSE(std::filesystem::exists(c.dir.path() / "config.dat"));
     c.page.config.cfg_port = 2;
     c.page.Write_Config();
-    EXPECT_EQ(c.dir.ReadFile("config.dat"), "2,\"\",\"\"\r\n");
+    EXPECT_EQ(c.dir.ReadFile("config.dat"), "2,,\r\n");
 }
 
 TEST(Config, HugeOrBinaryFileNeverFails) {

@@ -1,0 +1,73 @@
+// Map files through the real window: Save and Load with a scripted dialog,
+// a failure in the status bar, and the question when closing with changes.
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTableWidget>
+
+#include "core/files/map_file.h"
+#include "tests/support/scripted_file_dialog.h"
+#include "window_fixture.h"
+
+namespace orv::app::test {
+namespace {
+
+class MapWindowTest : public WindowTest {
+   protected:
+    MapWindowTest() {
+        console.file_dialog = &dialog;
+        EnterEditMode();
+    }
+    std::string Path(const std::string& name) const { return (dir / name).string(); }
+    std::string Status() { return window->statusBar()->currentMessage().toStdString(); }
+    orv::test::ScriptedFileDialog dialog;
+};
+
+TEST_F(MapWindowTest, SavesAMapWithItsReportAndLoadsItBack) {
+    console.cal.mem_image[0] = 41;
+    dialog.answers.push_back(Path("car.map"));
+    Click("savemem");
+    ASSERT_TRUE(std::filesystem::exists(dir / "car.map"));
+    EXPECT_EQ(ReadMapFile(dir / "car.map").values.at(0), 41);
+    ASSERT_TRUE(std::filesystem::exists(dir / "car.txt"));
+    EXPECT_EQ(Widget<QLineEdit>("mapfile")->text().toStdString(), Path("car.map"));
+
+    console.cal.mem_image[0] = 7;
+    dialog.answers.push_back(Path("car.map"));
+    Click("loadmem");
+    EXPECT_EQ(console.cal.mem_image[0], 41);
+    EXPECT_EQ(Widget<QTableWidget>("datatable(0)")->item(0, 1)->text(), "4.1");
+    EXPECT_EQ(Status(), "");
+
+    dialog.answers.push_back(Path("gone.map"));
+    Click("loadmem");
+    EXPECT_EQ(Status(), "Map file \"" + Path("gone.map") + "\" not loaded: cannot be opened");
+}
+
+TEST_F(MapWindowTest, ClosingWithUnsavedChangesAsksFirst) {
+    int asked = 0;
+    QMessageBox::StandardButton answer = QMessageBox::Cancel;
+    window->ask_save_on_close = [&] {
+        ++asked;
+        return answer;
+    };
+    EXPECT_TRUE(window->close());  // nothing changed: no question
+    EXPECT_EQ(asked, 0);
+    window->show();
+
+    console.cal.mem_image[5] = 99;
+    EXPECT_FALSE(window->close());  // Cancel
+    answer = QMessageBox::Save;     // the save dialog is cancelled: still open
+    EXPECT_FALSE(window->close());
+    dialog.answers.push_back(Path("kept.map"));
+    EXPECT_TRUE(window->close());  // saved, then closed
+    EXPECT_EQ(ReadMapFile(dir / "kept.map").values.at(5), 99);
+    EXPECT_EQ(asked, 3);
+
+    window->show();
+    console.cal.mem_image[5] = 98;
+    answer = QMessageBox::Discard;
+    EXPECT_TRUE(window->close());
+}
+
+}  // namespace
+}  // namespace orv::app::test
