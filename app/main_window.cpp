@@ -348,9 +348,6 @@ void MainWindow::LayOut() {
         g->addWidget(W("save"), 3, 2);
         g->addWidget(W("load"), 3, 3);
         g->addWidget(W("savecsv"), 4, 3);
-        auto* note = static_cast<QLabel*>(W("recnote"));
-        note->setWordWrap(true);
-        g->addWidget(note, 4, 0, 1, 3);
         for (const char* name : {"record", "play", "timeadj", "Stop", "save", "load", "savecsv"})
             W(name)->setMinimumWidth(44);
     }

@@ -111,7 +111,6 @@ Form::Form() {
     text(recfile, "recfile", "Rec File", "recorder");
     RecStatus.ForeColor = Rgb{1, 255, 1};
     button(savecsv, "savecsv", "CSV", "recorder");
-    label(recnote, "recnote", "", "recorder");
 
     // Settings (the link)
     frame(Settings, "Settings", "Settings", "");

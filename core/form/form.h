@@ -45,10 +45,8 @@ struct Form {
     CommandButton record, play, timeadj, Stop, save, load;
     Slider timesel;
     TextBox chrono, RecStatus, recfile;
-    // Exports the recording as a CSV table; recnote says why a recording file
-    // was not loaded, saved or exported.
+    // Exports the recording as a CSV table.
     CommandButton savecsv;
-    Label recnote;
 
     // Frame "Settings" (the link)
     Frame Settings;

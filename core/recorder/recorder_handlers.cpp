@@ -108,19 +108,21 @@ void Main_Page::timesel_Scroll() {
 }
 
 // File operations run with the link closed; whatever their outcome, the link
-// is started again, and a failure is said in recnote with the file's name.
+// is started again, and a failure is told in the window's notice with the
+// file's name and the reason.
 void Main_Page::save_Click() {
     StopCom();
     std::optional<std::string> path;
     if (file_dialog) path = file_dialog->ShowSave(RecorderFileRequest("Save", "*.rec"));
     if (path) {
-        if (WriteFileAtomically(*path, FormatRecording(rec.rec_buffer, rec.rec_count))) {
+        std::string error;
+        form.Notice.clear();
+        if (WriteFileAtomically(*path, FormatRecording(rec.rec_buffer, rec.rec_count), &error)) {
             form.recfile.Text = *path;
-            form.recnote.Caption.clear();
             config.cfg_rec_file = *path;
             Write_Config();
         } else {
-            form.recnote.Caption = "Recording not saved to " + *path + ": the file cannot be written";
+            form.Notice = "Recording not saved to " + *path + ": " + error;
         }
     }
     StartCom();
@@ -131,13 +133,13 @@ void Main_Page::load_Click() {
     std::optional<std::string> path;
     if (file_dialog) path = file_dialog->ShowOpen(RecorderFileRequest("Load", "*.rec"));
     if (path) {
+        form.Notice.clear();
         if (std::string error = LoadRecording(*path, rec); error.empty()) {
             form.recfile.Text = *path;
-            form.recnote.Caption.clear();
             config.cfg_rec_file = *path;
             Write_Config();
         } else {
-            form.recnote.Caption = "Recording not loaded from " + *path + ": " + error;
+            form.Notice = "Recording not loaded from " + *path + ": " + error;
         }
     }
     StartCom();
@@ -152,10 +154,10 @@ void Main_Page::savecsv_Click() {
     if (path) {
         // During a capture only what has been captured so far.
         const int samples = rec.recording ? rec.rec_index : WholeSamples(rec.rec_count);
-        if (WriteFileAtomically(*path, FormatRecordingCsv(rec.rec_buffer, samples)))
-            form.recnote.Caption.clear();
-        else
-            form.recnote.Caption = "Recording not exported to " + *path + ": the file cannot be written";
+        std::string error;
+        form.Notice.clear();
+        if (!WriteFileAtomically(*path, FormatRecordingCsv(rec.rec_buffer, samples), &error))
+            form.Notice = "Recording not exported to " + *path + ": " + error;
     }
     StartCom();
 }

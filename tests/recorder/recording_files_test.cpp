@@ -73,7 +73,7 @@ TEST(RecFiles, AFailedLoadOrSaveChangesNothingSaysWhyAndRestartsTheLink) {
                           Case{"t.rec", Lines(10, "1") + "1.5\r\n", true, "not a byte value"},
                           Case{"l.rec", Lines(5402, "1"), true, "more than 5401 values"},
                           Case{"missing.rec", "", true, "no such file"},
-                          Case{"no/such/dir.rec", "", false, "cannot be written"}}) {
+                          Case{"no/such/dir.rec", "", false, "No such file or directory"}}) {
         Recorder c;
         c.Recorded(2);
         c.page.form.recfile.Text = "old.rec";
@@ -86,8 +86,8 @@ TEST(RecFiles, AFailedLoadOrSaveChangesNothingSaysWhyAndRestartsTheLink) {
         EXPECT_DOUBLE_EQ(c.page.rec.rec_count, 2);
         EXPECT_EQ(c.page.form.recfile.Text, "old.rec");
         EXPECT_EQ(c.dir.ReadFile("config.dat"), config);
-        EXPECT_NE(c.page.form.recnote.Caption.find(c.Path(k.file)), std::string::npos) << k.file;
-        EXPECT_NE(c.page.form.recnote.Caption.find(k.reason), std::string::npos) << c.page.form.recnote.Caption;
+        EXPECT_NE(c.page.form.Notice.find(c.Path(k.file)), std::string::npos) << k.file;
+        EXPECT_NE(c.page.form.Notice.find(k.reason), std::string::npos) << c.page.form.Notice;
         EXPECT_TRUE(c.port.IsOpen());
         EXPECT_EQ(c.page.form.Text3.Text, "Connected ");
     }
@@ -101,7 +101,7 @@ TEST(RecFiles, CancellingADialogChangesNothing) {
         (c.page.form.*button).UserClick();
         EXPECT_DOUBLE_EQ(c.page.rec.rec_count, 2);
         EXPECT_EQ(c.page.form.recfile.Text, "");
-        EXPECT_EQ(c.page.form.recnote.Caption, "");
+        EXPECT_EQ(c.page.form.Notice, "");
         EXPECT_EQ(c.dir.ReadFile("config.dat"), config);
         EXPECT_TRUE(c.port.IsOpen());
     }
