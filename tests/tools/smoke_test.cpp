@@ -1,0 +1,16 @@
+// The tool's own command line: help, and a subcommand it does not know.
+#include <gtest/gtest.h>
+
+#include "tests/tools/run_tool.h"
+
+using orv::test::RunTool;
+
+TEST(Orvtool, HelpListsEverySubcommandAndAnUnknownOneFails) {
+    const auto help = RunTool({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* sub : {"report", "calc", "diff", "rec2csv", "upload", "download", "monitor", "lint"})
+        EXPECT_NE(help.out.find(sub), std::string::npos) << sub;
+    const auto bad = RunTool({"frobnicate"});
+    EXPECT_NE(bad.status, 0);
+    EXPECT_TRUE(bad.out.empty());
+}
