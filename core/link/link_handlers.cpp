@@ -19,9 +19,14 @@ void Main_Page::Send_Frame() {
 
 // Every request goes out through here, so the link knows one is on the line.
 bool Main_Page::WriteRequest() {
+    // The clock before the write: no byte of it leaves sooner, while a reading
+    // after it may come late (the process held up) and make a reply that came
+    // in good time look too soon.
+    const double now = MSComm1.Now();
     if (!MSComm1.Write(link.tx_frame)) return false;
     link.awaiting = true;
-    link.sent_at = MSComm1.Now();
+    link.dropped = false;
+    link.sent_at = now;
     link.sent_len = link.tx_frame.size();
     return true;
 }
@@ -92,8 +97,9 @@ void Main_Page::WatchLine() {
         } else {
             link.quiet_from_tick = true;
         }
-    } else if (link.awaiting && !link.heard && MSComm1.InBufferCount() > 0) {
-        // Part of a reply, then a whole tick of silence: the rest is not coming.
+    } else if (link.awaiting && !link.heard && (MSComm1.InBufferCount() > 0 || link.dropped)) {
+        // Part of a reply, or bytes dropped as too soon, then a whole tick of
+        // silence: nothing more is coming for this request.
         Resync(true);
     }
     link.heard = false;
@@ -163,7 +169,10 @@ void Main_Page::MSComm1_OnComm(CommEvent event) {
         // gone out: bytes that come sooner are the tail of something earlier
         // (a stray byte after the last reply). A line without pacing (a
         // pseudo-terminal) may bring a whole reply that soon, never a part.
-        if (MSComm1.Now() < link.sent_at + static_cast<double>(link.sent_len) * kByteSeconds) DiscardInput();
+        if (MSComm1.Now() < link.sent_at + static_cast<double>(link.sent_len) * kByteSeconds) {
+            DiscardInput();
+            link.dropped = true;
+        }
         return;
     }
     if (waiting > link.reply_len) {

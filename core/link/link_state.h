@@ -44,6 +44,7 @@ struct LinkState {
     bool settle_connects = false;  // and then it is the first request of a connect
     bool quiet_from_tick = false;  // a tick has passed since settling began
     bool heard = false;         // bytes arrived since the last tick
+    bool dropped = false;       // bytes were dropped as too soon since the request went out
     unsigned long replies = 0;     // replies taken, whole and in step
     unsigned long discarded = 0;   // bytes that could not belong to a reply
     unsigned long resyncs = 0;     // times the link started again on a quiet line

@@ -22,6 +22,15 @@ namespace {
 
 const std::string kSampleMap = ORV_SAMPLE_MAP;
 
+std::string Described(const Main_Page& p) {
+    const auto& l = p.link;
+    return "cur_cmd " + std::to_string(l.cur_cmd) + ", next_cmd " + std::to_string(l.next_cmd) + ", awaiting " +
+           std::to_string(l.awaiting) + ", settling " + std::to_string(l.settling) + ", replies " +
+           std::to_string(l.replies) + ", resyncs " + std::to_string(l.resyncs) + ", discarded " +
+           std::to_string(l.discarded) + ", xfer_pos " + std::to_string(p.xfer.xfer_pos) + ", dl_step " +
+           std::to_string(p.xfer.dl_step) + ", status " + p.form.Text3.Text;
+}
+
 bool TransferRunning(Main_Page& p) {
     const std::string& t = p.form.mapfile.Text;
     return t == "Uploading - Please Wait!!" || t == "Downloading - Please Wait!!";
@@ -51,7 +60,7 @@ TEST(LinkE2E, DownloadLandsInTheControllerAndUploadBringsItBack) {
     p.form.edit.UserClick();
     p.form.download.UserClick();
     ClearViewBits(image);  // a transfer starts on the bank 1 view
-    ASSERT_TRUE(c.RunUntil([&] { return !TransferRunning(p); }, 15));
+    ASSERT_TRUE(c.RunUntil([&] { return !TransferRunning(p); }, 15)) << Described(p);
     ASSERT_TRUE(c.RunUntil([&] { return std::filesystem::exists(eeprom); }, 2));
     const auto programmed = Values(eeprom, 1836);
     const auto first_diff = std::mismatch(programmed.begin(), programmed.end(), image.begin()).first;
