@@ -46,7 +46,7 @@ void LintSlot(std::ostringstream& out, const Image& image, int held, int k) {
     const int view = image[base + slot::kModeFlags] & kViewSelMask;
     if (view != 0)
         out << name << "view" << At(base + slot::kModeFlags) << "view bits " << (view >> 1) << (view & 1)
-            << " set, the console loads every slot on bank 1\n";
+            << " set, a saved map carries 00\n";
     for (const SetPart& set : kSetParts) {
         for (int t = 0; t < kTableCount; ++t) {
             const ByteRange range = BarRange(set.view, t);
