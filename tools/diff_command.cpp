@@ -73,7 +73,9 @@ void AddDiff(CLI::App& app) {
             for (int rel = slot::kCylMode; rel <= slot::kModeFlags; ++rel) {
                 const int addr = base + rel;
                 if (a[addr] == b[addr]) continue;
-                g.Line(SettingName(rel) + ": " + Change(SettingText(rel, a[addr]), SettingText(rel, b[addr]), a[addr], b[addr]));
+                // Only slot block 0's active-slot byte names a slot; elsewhere it is a plain byte.
+                auto text = [&](std::uint8_t v) { return k > 0 && rel == slot::kActiveSlot ? std::to_string(v) : SettingText(rel, v); };
+                g.Line(SettingName(rel) + ": " + Change(text(a[addr]), text(b[addr]), a[addr], b[addr]));
             }
             any = any || g.started();
         }

@@ -88,7 +88,7 @@ TEST(OfflineCommands, CalcIsTheConsolesOutputAtTheLivePoint) {
             std::uniform_int_distribution<int> in(0, point == 5 ? 255 : 90);
             LiveValues& live = c.page.live;
             live.live_rpm = static_cast<std::uint8_t>(in(gen));
-            live.live_pressure = static_cast<std::uint8_t>(in(gen) % 62);
+            live.live_pressure = static_cast<std::uint8_t>(in(gen));
             live.live_tps = static_cast<std::uint8_t>(in(gen));
             live.live_air = static_cast<std::uint8_t>(in(gen));
             live.live_water = static_cast<std::uint8_t>(in(gen));
