@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
     using namespace orv::tool;
     CLI::App app{"orvtool: the ORV console's work from the command line"};
     app.require_subcommand(1);
+    // A bad command line is one line, like every other failure.
+    app.failure_message([](const CLI::App*, const CLI::Error& e) { return std::string("orvtool: ") + e.what() + "\n"; });
     AddReport(app);
     AddCalc(app);
     AddDiff(app);

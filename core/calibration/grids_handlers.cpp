@@ -28,8 +28,7 @@ void Main_Page::load_data_table(int i, const std::string& nam, int col, double m
     } else {
         for (int k = 0; k <= grid.Rows() - 2; ++k) {
             grid.Row = k + 1;
-            const double v = k * st + min;
-            grid.SetText(nam == "RPM" || nam == "PRES" ? Format(v, "#0.0") : Str(RoundHalfAway(v)));
+            grid.SetText(AxisText(nam, min, st, k));
         }
     }
     grid.TopRow = 1;

@@ -36,4 +36,14 @@ ByteRange BarRange(TableView v, int t) {
     return t == 0 ? ByteRange{0, 255} : ByteRange{0, 180};
 }
 
+std::string AxisText(std::string_view name, double start, double step, int k) {
+    const double v = k * step + start;
+    return name == "RPM" || name == "PRES" ? Format(v, "#0.0") : Str(RoundHalfAway(v));
+}
+
+std::string AxisText(int t, int k) {
+    const Axis& a = kAxes[(t >= 0 && t < kTableCount) ? t : 0];
+    return AxisText(a.name, a.start, a.step, k);
+}
+
 }  // namespace orv

@@ -3,11 +3,13 @@
 // cell's text, the values a user may type and the byte each becomes, and the
 // range of the table's scroll bar. The grids, the editing, the report and the
 // command-line tool all read it here.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "core/calibration/image.h"
 #include "core/common/units.h"
 
 namespace orv {
@@ -43,5 +45,25 @@ std::string TypedCellText(TableView v, int t, std::string_view typed_text, doubl
 
 // Range of grid t's scroll bar; each typed range maps exactly onto it.
 ByteRange BarRange(TableView v, int t);
+
+// The axis column of grid t: its heading, the value of row 1 and the step
+// from row to row.
+struct Axis {
+    const char* name;
+    double start, step;
+};
+constexpr std::array<Axis, kTableCount> kAxes{{
+    {"RPM", 0.0, 0.5},     // 1,000 rpm
+    {"PRES", -1.0, 0.1},   // bar
+    {"TPS", 0.0, 5.0},     // percent
+    {"AIR", -20.0, 10.0},  // degrees Celsius
+    {"WAT", -20.0, 10.0},
+}};
+
+// Text of axis row k (0: the first entry): engine speed and pressure in
+// "#0.0", the others whole.
+std::string AxisText(std::string_view name, double start, double step, int k);
+// The same for grid t's own axis.
+std::string AxisText(int t, int k);
 
 }  // namespace orv

@@ -2,6 +2,7 @@
 
 #include "core/calibration/image.h"
 #include "core/monitor/gauge_geometry.h"
+#include "core/settings/settings_coding.h"
 
 namespace orv::form {
 
@@ -126,7 +127,7 @@ Form::Form() {
     option(ignsel, "ignsel", "Off", "Bnk2");
     option(bank2sel, "bank2sel", "On", "Bnk2");
     frame(Access, "Access", "Accessories", "programming");
-    bar(WaterAcc, "WaterAcc", 30, "Access");
+    bar(WaterAcc, "WaterAcc", kWaterSwitchMax, "Access");
     text(TWaterAcc, "TWaterAcc", "", "Access");
     label(Label2, "Label2", "Water Switch", "Access");
     frame(editing, "editing", "Editing", "programming");
@@ -139,7 +140,7 @@ Form::Form() {
     button(loadmem, "loadmem", "Load", "editing");
     button(savemem, "savemem", "Save", "editing");
     frame(common, "common", "Common", "programming");
-    bar(cylinsel, "cylinsel", 5, "common");
+    bar(cylinsel, "cylinsel", kCylinderCodeMax, "common");
     text(ncylinder, "ncylinder", "", "common");
     label(cylinder, "cylinder", "Cylinders", "common");
     FullSel.Caption = "Full";
@@ -149,9 +150,9 @@ Form::Form() {
     option(mem3, "mem3", "Mem 3", "common");
     option(mem4, "mem4", "Mem 4", "common");
     frame(ignition, "ignition", "Ignition", "programming");
-    bar(Limiter, "Limiter", 150, "ignition");
-    bar(loadtimesel, "loadtimesel", 70, "ignition");
-    bar(windowsel, "windowsel", 90, "ignition");
+    bar(Limiter, "Limiter", kLimiterMax, "ignition");
+    bar(loadtimesel, "loadtimesel", kLoadTimeMax, "ignition");
+    bar(windowsel, "windowsel", kWindowSizeMax, "ignition");
     text(TLimiter, "TLimiter", "", "ignition");
     text(loadtime, "loadtime", "", "ignition");
     text(windowsize, "windowsize", "", "ignition");
@@ -161,8 +162,8 @@ Form::Form() {
     option(ignnormal, "ignnormal", "Norm", "ignition");
     option(igninv, "igninv", "Inv", "ignition");
     frame(injection, "injection", "Injection", "programming");
-    bar(RPMAcc, "RPMAcc", 150, "injection");
-    bar(deltasel, "deltasel", 99, "injection");
+    bar(RPMAcc, "RPMAcc", kRpmSwitchMax, "injection");
+    bar(deltasel, "deltasel", kDeltaTpsMax, "injection");
     text(TRPMAcc, "TRPMAcc", "", "injection");
     text(pdeltatps, "pdeltatps", "", "injection");
     label(rpmsw, "rpmsw", "RPM Switch", "injection");

@@ -39,11 +39,7 @@ void Main_Page::Form_Load() {
     Show_Mem_Slot();
     Show_Settings();
 
-    load_data_table(0, "RPM", 0, 0.0, 0.5);
-    load_data_table(1, "PRES", 0, -1.0, 0.1);
-    load_data_table(2, "TPS", 0, 0.0, 5.0);
-    load_data_table(3, "AIR", 0, -20.0, 10.0);
-    load_data_table(4, "WAT", 0, -20.0, 10.0);
+    for (int t = 0; t < kTableCount; ++t) load_data_table(t, kAxes[t].name, 0, kAxes[t].start, kAxes[t].step);
     LoadDataColumns();
 
     f.chrono.Text = Format(rec.rec_index / 10.0, "#0.0");

@@ -1,0 +1,263 @@
+// The offline subcommands against the console itself: the report a save
+// writes, the calculated output and duty cycles at a live point, the CSV
+// export; diff and lint on prepared maps; and every failure one line with
+// nothing written.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "core/files/map_file.h"
+#include "core/recorder/recording.h"
+#include "tests/support/console_fixture.h"
+#include "tests/support/random_image.h"
+#include "tests/support/scripted_file_dialog.h"
+#include "tests/tools/run_tool.h"
+
+using namespace orv;
+using orv::test::Console;
+using orv::test::RandomImage;
+using orv::test::RunTool;
+using orv::test::ScriptedFileDialog;
+
+namespace {
+
+struct ToolConsole : Console {
+    ScriptedFileDialog dialog;
+    explicit ToolConsole(const Image& image) {
+        page.file_dialog = &dialog;
+        StartUp(1);
+        page.cal.mem_image = image;
+        page.Show_Mem_Slot();
+        page.Show_Settings();
+    }
+    std::string Path(const std::string& name) const { return (dir.path() / name).string(); }
+};
+
+Image SampleImage() {
+    const ValueList v = ReadMapFile(ORV_SAMPLE_MAP);
+    EXPECT_EQ(v.error, "");
+    Image image{};
+    ApplyMapValues(image, v.values);
+    return image;
+}
+
+}  // namespace
+
+TEST(OfflineCommands, ReportIsWhatASaveWritesBesideTheMap) {
+    for (unsigned seed : {1u, 2u, 3u, 4u}) {
+        for (bool ignition : {true, false}) {
+            ToolConsole c(RandomImage(seed));
+            c.page.form.Advancer.Visible = ignition;
+            c.dialog.answers.push_back(c.Path("car.map"));
+            c.page.savemem_Click();
+            const std::string expected = c.dir.ReadFile("car.txt");
+            ASSERT_FALSE(expected.empty());
+
+            std::vector<std::string> args{"report", c.Path("car.map")};
+            if (!ignition) args.push_back("--no-ignition");
+            const auto run = RunTool(args);
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(run.out, expected) << "seed " << seed << " ignition " << ignition;
+
+            args.insert(args.end(), {"-o", c.Path("out.txt")});
+            const auto to_file = RunTool(args);
+            EXPECT_EQ(to_file.status, 0);
+            EXPECT_EQ(to_file.out, "");
+            EXPECT_EQ(c.dir.ReadFile("out.txt"), expected);
+        }
+    }
+}
+
+TEST(OfflineCommands, CalcIsTheConsolesOutputAtTheLivePoint) {
+    struct Case {
+        unsigned seed;
+        int cyl_mode;  // of the active slot; -1 keeps the random byte
+        int active;    // image byte 157
+    };
+    const Case cases[] = {{11, -1, 0}, {12, 0x02, 0}, {13, 0x82, 1}, {14, 0x85, 2},
+                          {15, 0x80, 3}, {16, 0x84, 7}, {17, 0x9F, 0}, {18, 0x03, 2}};
+    for (const Case& k : cases) {
+        Image image = RandomImage(k.seed);
+        image[kActiveSlotByte] = static_cast<std::uint8_t>(k.active);
+        if (k.cyl_mode >= 0) image[SlotStart(image[kActiveSlotByte]) + slot::kCylMode] = static_cast<std::uint8_t>(k.cyl_mode);
+        ToolConsole c(image);
+        ASSERT_EQ(WriteMapFile(c.Path("m.map"), image), "");
+        std::mt19937 gen(k.seed);
+        for (int point = 0; point < 6; ++point) {
+            // Mostly inside the tables, now and then past their ends.
+            std::uniform_int_distribution<int> in(0, point == 5 ? 255 : 90);
+            LiveValues& live = c.page.live;
+            live.live_rpm = static_cast<std::uint8_t>(in(gen));
+            live.live_pressure = static_cast<std::uint8_t>(in(gen));
+            live.live_tps = static_cast<std::uint8_t>(in(gen));
+            live.live_air = static_cast<std::uint8_t>(in(gen));
+            live.live_water = static_cast<std::uint8_t>(in(gen));
+            c.page.Calc_Map_Output(-1);
+            live.live_tinj1 = c.page.calc.op_tinj1;
+            live.live_tinj2 = c.page.calc.op_tinj2;
+            c.page.Calc_Duty_Cycle();
+            const std::string expected = "tinj1=" + std::to_string(c.page.calc.op_tinj1) +
+                                         " tinj2=" + std::to_string(c.page.calc.op_tinj2) +
+                                         " advance=" + std::to_string(c.page.calc.op_advance) +
+                                         " duty1=" + c.page.form.duty1.Text + " duty2=" + c.page.form.duty2.Text + "\n";
+            const auto run = RunTool({"calc", c.Path("m.map"), "--rpm", std::to_string(live.live_rpm), "--pressure",
+                                      std::to_string(live.live_pressure), "--tps", std::to_string(live.live_tps), "--air",
+                                      std::to_string(live.live_air), "--water", std::to_string(live.live_water)});
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(run.out, expected) << "seed " << k.seed << " point " << point;
+        }
+    }
+}
+
+TEST(OfflineCommands, CalcBreakdownShowsRowsValuesAndResults) {
+    // Bank 1: rpm 33 reads rows 7-8 (40, 50): 46; pressure byte 100 (+10 %)
+    // makes 50.6 -> 51; the other gains neutral.
+    Image image{};
+    for (const int set : {slot::kBank1Set, slot::kBank2Set})
+        for (int t = 1; t < kTableCount; ++t)
+            for (int r = 0; r < kTableBytes[t]; ++r) image[set + kTableOffset[t] + r] = 90;
+    for (int t = 0; t < kTableCount; ++t)
+        for (int r = 0; r < kTableBytes[t]; ++r) image[slot::kIgnitionSet + kTableOffset[t] + r] = 45;
+    image[6] = 40;
+    image[7] = 50;
+    image[kTableOffset[1] + 20] = 100;
+    ToolConsole c(image);
+    ASSERT_EQ(WriteMapFile(c.Path("b.map"), image), "");
+    const auto run = RunTool({"calc", c.Path("b.map"), "--rpm", "33", "--pressure", "20", "--tps", "0", "--air", "0",
+                              "--water", "0", "--breakdown"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.substr(0, run.out.find("bank 2\n")),
+              "tinj1=51 tinj2=0 advance=45 duty1=14 duty2=0\n"
+              "bank 1\n"
+              "  RPM  rows 7-8 (3.0 + 3/5)     byte  46 = 4.6 ms    -> 46 = 4.6 ms\n"
+              "  PRES row 21 (1.0)             byte 100 = 10 %      -> 51 = 5.1 ms\n"
+              "  TPS  row 1 (0)                byte  90 = 0 %       -> 51 = 5.1 ms\n"
+              "  AIR  row 1 (-20)              byte  90 = 0 %       -> 51 = 5.1 ms\n"
+              "  WAT  row 1 (-20)              byte  90 = 0 %       -> 51 = 5.1 ms\n");
+    EXPECT_NE(run.out.find("\nignition\n  RPM  rows 7-8 (3.0 + 3/5)     byte  45 = 0 deg     -> 45 = 0 deg\n"),
+              std::string::npos);
+}
+
+TEST(OfflineCommands, DiffNamesEachDifferenceInTheConsolesUnits) {
+    const Image a = SampleImage();
+    Image b = a;
+    b[3] = static_cast<std::uint8_t>(a[3] + 5);                     // slot 1 bank 1 RPM row 4
+    b[kSlotSize + slot::kCylMode] = 0x83;                           // slot 2: 5 cylinders, Full
+    b[3 * kSlotSize + slot::kIgnitionSet + kTableOffset[1] + 51] = 7;  // past the pressure grid
+    b[kImageSize - 1] = 9;
+    ToolConsole c(a);
+    ASSERT_EQ(WriteMapFile(c.Path("a.map"), a), "");
+    ASSERT_EQ(WriteMapFile(c.Path("b.map"), b), "");
+
+    const auto same = RunTool({"diff", c.Path("a.map"), c.Path("a.map")});
+    EXPECT_EQ(same.status, 0);
+    EXPECT_EQ(same.out, "");
+    const auto run = RunTool({"diff", c.Path("a.map"), c.Path("b.map")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out,
+              "slot 1, bank 1, RPM table\n"
+              "  row 4 (1.5): 2.7 -> 3.2\n"
+              "slot 2, settings\n"
+              "  cylinders: 4 -> 5 Full\n"
+              "slot 4, ignition, PRES table\n"
+              "  row 52 (4.1): " + std::to_string(a[3 * kSlotSize + slot::kIgnitionSet + 32 + 51] - 45) +
+                  " -> -38 [not shown]\n"
+              "trailing byte\n"
+              "  byte 1836: " + std::to_string(a[kImageSize - 1]) + " -> 9\n");
+}
+
+TEST(OfflineCommands, LintFindsWhatTheConsoleWouldShowDifferently) {
+    struct Case {
+        int addr, value;  // -1: one value appended to the file
+        const char* expected;
+    };
+    const Case cases[] = {
+        {0, -1, ""},
+        {150, 77, "slot 1 cylinders (byte 150): code 77 outside 0..5, shown as 1\n"},
+        {150, 0x85, ""},
+        {kSlotSize + 156, 200, "slot 2 limiter (byte 615): 200 outside 0..150\n"},
+        {152, 31, "slot 1 water switch (byte 152): 31 outside 0..30\n"},
+        {158, 0x01, "slot 1 view (byte 158): view bits 01 set, a saved map carries 00\n"},
+        {309, 30, "slot 1 ignition RPM row 1 (0.0) (byte 309): 30 outside 40..85\n"},
+        {32 + 50, 181, "slot 1 bank 1 PRES row 51 (4.0) (byte 82): 181 outside 0..180\n"},
+        {32 + 51, 181, ""},  // past the grid: no control shows it
+        {157, 4, "active slot (byte 157): 4 names no slot, read as Mem 1\n"},
+        {-1, 0, "length: 1838 values, a map holds 1837\n"},
+    };
+    ToolConsole c(SampleImage());
+    for (const Case& k : cases) {
+        Image image = SampleImage();
+        std::string text;
+        if (k.addr >= 0) {
+            if (k.value >= 0) image[k.addr] = static_cast<std::uint8_t>(k.value);
+            text = FormatMapFile(image);
+        } else {
+            text = FormatMapFile(image) + "0\r\n";
+        }
+        c.dir.WriteFile("l.map", text);
+        const auto run = RunTool({"lint", c.Path("l.map")});
+        EXPECT_EQ(run.out, k.expected) << k.addr;
+        EXPECT_EQ(run.status, *k.expected ? 1 : 0) << k.addr;
+    }
+    c.dir.WriteFile("short.map", "1\r\n2\r\n");
+    EXPECT_EQ(RunTool({"lint", c.Path("short.map")}).out, "length: 2 values, a map holds 1837\n");
+}
+
+TEST(OfflineCommands, Rec2CsvIsTheConsolesExport) {
+    ToolConsole c(SampleImage());
+    std::mt19937 gen(5);
+    std::array<std::uint8_t, kRecBufferSize> buffer{};
+    for (auto& b : buffer) b = static_cast<std::uint8_t>(gen() & 0xFF);
+    c.dir.WriteFile("r.rec", FormatRecording(buffer, 37));
+    const auto run = RunTool({"rec2csv", c.Path("r.rec"), "-o", c.Path("r.csv")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(c.dir.ReadFile("r.csv"), FormatRecordingCsv(buffer, 37));
+}
+
+TEST(OfflineCommands, FailuresAreOneLineAndWriteNothing) {
+    ToolConsole c(SampleImage());
+    ASSERT_EQ(WriteMapFile(c.Path("ok.map"), SampleImage()), "");
+    c.dir.WriteFile("bad.map", "1\r\n300\r\n");
+    c.dir.WriteFile("out.txt", "old");
+    const std::string ok = c.Path("ok.map"), bad = c.Path("bad.map"), none = c.Path("none.map"), out = c.Path("out.txt");
+    const std::vector<std::string> point{"--pressure", "1", "--tps", "2", "--air", "3", "--water", "4"};
+    auto calc = [&](const std::string& map, const std::string& rpm) {
+        std::vector<std::string> a{"calc", map, "--rpm", rpm};
+        a.insert(a.end(), point.begin(), point.end());
+        return a;
+    };
+    struct Case {
+        std::vector<std::string> args;
+        std::string error;  // part of the one line
+    };
+    const Case cases[] = {
+        {{"report", none, "-o", out}, none + ": cannot be opened"},
+        {{"report", bad, "-o", out}, bad + ": not a byte value: \"300\""},
+        {{"report", ok, "--frob", "-o", out}, "--frob"},
+        {{"report"}, "MAP is required"},
+        {{"rec2csv", none, "-o", out}, none + ": "},
+        {{"rec2csv", bad, "-o", out}, bad + ": "},
+        {calc(ok, "256"), "--rpm: Value 256 not in range 0 to 255"},
+        {calc(ok, "12x"), "--rpm"},
+        {calc(bad, "12"), bad + ": not a byte value"},
+        {{"calc", ok, "--rpm", "1"}, "--pressure is required"},
+        {{"diff", ok, none}, none + ": cannot be opened"},
+        {{"lint", bad}, bad + ": not a byte value"},
+        {{"lint", c.dir.path().string()}, "is a folder"},
+    };
+    for (const Case& k : cases) {
+        const auto run = RunTool(k.args);
+        EXPECT_NE(run.status, 0) << k.error;
+        EXPECT_NE(run.status, 1) << k.error;  // 1 is diff's and lint's "found something"
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err.rfind("orvtool: ", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find(k.error), std::string::npos) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_EQ(c.dir.ReadFile("out.txt"), "old");
+    }
+    for (const char* sub : {"report", "calc", "diff", "rec2csv", "lint"}) {
+        const auto help = RunTool({sub, "--help"});
+        EXPECT_EQ(help.status, 0) << sub;
+        EXPECT_NE(help.out.find(sub), std::string::npos) << sub;
+    }
+}
