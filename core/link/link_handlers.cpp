@@ -19,14 +19,13 @@ void Main_Page::Send_Frame() {
 
 // Every request goes out through here, so the link knows one is on the line.
 bool Main_Page::WriteRequest() {
-    // The clock before the write: no byte of it leaves sooner, while a reading
-    // after it may come late (the process held up) and make a reply that came
-    // in good time look too soon.
-    const double now = MSComm1.Now();
     if (!MSComm1.Write(link.tx_frame)) return false;
     link.awaiting = true;
     link.dropped = false;
-    link.sent_at = now;
+    // The clock after the write, which errs towards "too soon": a process held
+    // up after the write may drop a reply that came in good time, and then asks
+    // again on a quiet line; a stray byte read late would be decoded.
+    link.sent_at = MSComm1.Now();
     link.sent_len = link.tx_frame.size();
     return true;
 }
