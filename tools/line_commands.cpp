@@ -27,9 +27,12 @@ namespace orv::tool {
 namespace {
 
 // Upload 2,616 bytes, download 2,010 at 19,200 baud take under 2 s each; a
-// slow line or a retry or two stay far inside this.
-constexpr double kTransferSeconds = 60;
+// slow line stays far inside this.
+constexpr double kTransferSeconds = 120;
 constexpr double kAnswerSeconds = 5;
+// A transfer waits for each reply with no end of its own (the window's user
+// presses Connect); a controller silent this long has stopped answering.
+constexpr qint64 kSilentMs = 3000;
 
 struct LineOptions {
     std::string port;
@@ -84,8 +87,17 @@ class Line {
         button.UserClick();
         const bool bar = ::isatty(STDOUT_FILENO);
         int shown = -1;
+        unsigned long replies = p.link.replies;
+        QElapsedTimer since_reply;
+        since_reply.start();
+        bool silent = false;
         const bool done = console_->RunUntil(
             [&] {
+                if (p.link.replies != replies) {
+                    replies = p.link.replies;
+                    since_reply.restart();
+                }
+                silent = since_reply.elapsed() > kSilentMs;
                 const bool running = serial::TransferRunning(p);
                 const int percent = running ? std::clamp(p.form.ProgressBar1.Value * 100 / p.form.ProgressBar1.Max, 0, 100) : 100;
                 if (bar && percent != shown) {
@@ -95,11 +107,11 @@ class Line {
                                 std::string(30 - filled, ' ').c_str(), percent);
                     std::fflush(stdout);
                 }
-                return !running;
+                return !running || silent;
             },
             kTransferSeconds);
         if (bar) std::printf("\n");
-        if (!done) throw Failure(std::string(what) + " did not finish: the controller stopped answering");
+        if (!done || silent) throw Failure(std::string(what) + " did not finish: the controller stopped answering");
     }
 
    private:
