@@ -19,14 +19,9 @@ void Main_Page::Send_Frame() {
 
 // Every request goes out through here, so the link knows one is on the line.
 bool Main_Page::WriteRequest() {
-    // The clock before the write: the reply cannot start sooner than the
-    // request takes from here. Read after it, a write that returns late (the
-    // process descheduled) would make the reply look early and drop it whole,
-    // and the link would wait for ever for a reply already taken.
-    const double start = MSComm1.Now();
     if (!MSComm1.Write(link.tx_frame)) return false;
     link.awaiting = true;
-    link.sent_at = start;
+    link.sent_at = MSComm1.Now();
     link.sent_len = link.tx_frame.size();
     return true;
 }
