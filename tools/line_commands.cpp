@@ -30,9 +30,10 @@ namespace {
 // slow line stays far inside this.
 constexpr double kTransferSeconds = 120;
 constexpr double kAnswerSeconds = 5;
-// A transfer waits for each reply with no end of its own (the window's user
-// presses Connect); a controller silent this long has stopped answering.
-constexpr qint64 kSilentMs = 3000;
+// A transfer waits for each reply with no end of its own; a reply takes
+// milliseconds, so a line silent this long has lost one.
+constexpr qint64 kSilentMs = 1000;
+constexpr int kAttempts = 3;
 
 struct LineOptions {
     std::string port;
@@ -80,11 +81,28 @@ class Line {
     serial::HeadlessPage& console() { return *console_; }
 
     // One whole-image transfer, started as the window's button starts it;
-    // a bar on a terminal shows how far it got.
+    // a bar on a terminal shows how far it got. A transfer stuck on a reply
+    // that never came is what the window's user ends with Connect and starts
+    // again; so does the tool, a few times.
     void Transfer(form::CommandButton& button, const char* what) {
         Main_Page& p = page();
         if (!p.form.edit.Value()) p.form.edit.UserClick();
-        button.UserClick();
+        for (int attempt = 0; attempt < kAttempts; ++attempt) {
+            if (attempt > 0) {
+                p.form.Connect.UserClick();
+                const unsigned long before = p.link.replies;
+                console_->RunUntil([&] { return p.link.replies != before; }, kAnswerSeconds);
+            }
+            button.UserClick();
+            if (RunTransfer(what)) return;
+        }
+        throw Failure(std::string(what) + " did not finish: the controller stopped answering");
+    }
+
+   private:
+    // True when the transfer ended, false when the controller went silent.
+    bool RunTransfer(const char* what) {
+        Main_Page& p = page();
         const bool bar = ::isatty(STDOUT_FILENO);
         int shown = -1;
         unsigned long replies = p.link.replies;
@@ -99,7 +117,8 @@ class Line {
                 }
                 silent = since_reply.elapsed() > kSilentMs;
                 const bool running = serial::TransferRunning(p);
-                const int percent = running ? std::clamp(p.form.ProgressBar1.Value * 100 / p.form.ProgressBar1.Max, 0, 100) : 100;
+                const int percent =
+                    running ? std::clamp(p.form.ProgressBar1.Value * 100 / p.form.ProgressBar1.Max, 0, 100) : 100;
                 if (bar && percent != shown) {
                     shown = percent;
                     const int filled = percent * 30 / 100;
@@ -111,10 +130,9 @@ class Line {
             },
             kTransferSeconds);
         if (bar) std::printf("\n");
-        if (!done || silent) throw Failure(std::string(what) + " did not finish: the controller stopped answering");
+        return done && !silent;
     }
 
-   private:
     std::unique_ptr<QCoreApplication> app_;
     QTemporaryDir dir_;
     std::unique_ptr<serial::HeadlessPage> console_;
