@@ -256,16 +256,16 @@ void AddMonitor(CLI::App& app) {
         auto readout = [&] {
             const LiveTexts t = FormatLive(p.live);
             std::ostringstream s;
-            s << "rpm " << t.rpm << "k  bar " << t.pressure << "  tps " << t.tps << "%  air " << t.air << "C  water "
-              << t.water << "C  inj " << t.bank1 << "/" << t.bank2 << "ms  adv " << t.advance << "  batt " << t.batt
-              << "V";
+            // Under 80 columns, or a terminal wraps it and \r no longer rewrites it.
+            s << "rpm " << t.rpm << "k bar " << t.pressure << " tps " << t.tps << "% air " << t.air << "C water "
+              << t.water << "C inj " << t.bank1 << "/" << t.bank2 << "ms adv " << t.advance << " " << t.batt << "V";
             return s.str();
         };
         line.console().RunUntil(
             [&] {
                 if (o->csv.empty() && shown.elapsed() >= 100) {
                     shown.restart();
-                    if (tty) std::printf("\r%-100s", readout().c_str());
+                    if (tty) std::printf("\r%-79s", readout().c_str());
                     else std::printf("%s\n", readout().c_str());
                     std::fflush(stdout);
                 }
