@@ -17,15 +17,11 @@
 
 using namespace orv;
 using orv::e2e::HeadlessConsole;
+using orv::serial::TransferRunning;
 
 namespace {
 
 const std::string kSampleMap = ORV_SAMPLE_MAP;
-
-bool TransferRunning(Main_Page& p) {
-    const std::string& t = p.form.mapfile.Text;
-    return t == "Uploading - Please Wait!!" || t == "Downloading - Please Wait!!";
-}
 
 std::vector<std::uint8_t> Values(const std::string& path, std::size_t n) {
     ValueList v = ReadValueFile(path, n + 1);
