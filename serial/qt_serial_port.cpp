@@ -66,7 +66,7 @@ bool QtSerialPort::Open(int port_number) {
     if (port_.isOpen()) port_.close();
     if (port_number < 1) return false;
     port_.setPortName(QString::fromStdString(DevicePath(start_dir_, port_number).string()));
-    port_.setBaudRate(QSerialPort::Baud19200);
+    port_.setBaudRate(baud_);
     port_.setDataBits(QSerialPort::Data8);
     port_.setParity(QSerialPort::NoParity);
     port_.setStopBits(QSerialPort::OneStop);

@@ -30,6 +30,9 @@ class QtSerialPort : public QObject, public SerialPort {
     // points to, else /dev/ttyS{n-1}.
     static std::filesystem::path DevicePath(const std::filesystem::path& start_dir, int port_number);
 
+    // The line speed the next Open sets; the controller's line runs at 19,200.
+    void SetBaudRate(qint32 baud) { baud_ = baud; }
+
     // Whether the driver took the low-latency request at the last open.
     bool low_latency() const { return low_latency_; }
     std::size_t in_buffer_size() const { return in_buffer_size_; }
@@ -43,6 +46,7 @@ class QtSerialPort : public QObject, public SerialPort {
     bool opening_ = false;
     int in_call_ = 0;  // inside one of the console's calls
     bool low_latency_ = false;
+    qint32 baud_ = QSerialPort::Baud19200;
     std::size_t in_buffer_size_ = 0;
 };
 

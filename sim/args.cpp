@@ -31,6 +31,7 @@ std::string Usage() {
   return "usage: orv-sim [--link PATH] [--model talpa|quil] [--firmware HEX] [--baud N]\n"
          "               [--latency-ms X] [--log FILE] [--eeprom FILE] [--calibration MAPFILE]\n"
          "               [--drop-every N] [--truncate-every N] [--noise-every N]\n"
+         "               [--corrupt-program OFFSET]\n"
          "               [--silent-after S] [--hangup-after S] [--seed N]\n";
 }
 
@@ -111,6 +112,10 @@ ParsedArgs ParseArgs(std::span<const std::string_view> args) {
       ok = seconds(c.controller.faults.silent_after);
     } else if (name == "--hangup-after") {
       ok = seconds(c.controller.faults.hangup_after);
+    } else if (name == "--corrupt-program") {
+      const auto v = ParseUnsigned<unsigned>(value);
+      ok = v && *v < kCalibrationSize;
+      if (ok) c.controller.faults.corrupt_program = static_cast<int>(*v);
     } else if (name == "--seed") {
       const auto v = ParseUnsigned<std::uint32_t>(value);
       ok = v.has_value();

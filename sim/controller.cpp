@@ -182,7 +182,10 @@ void Controller::ProgramBlock() {
   // 0xE72B has nowhere to go.
   for (std::size_t i = 0; i < n; ++i) {
     const auto a = static_cast<std::uint16_t>(start + i);
-    if (InCalibration(a)) memory_[a] = memory_[addr::kProgramBuffer + i];
+    if (!InCalibration(a)) continue;
+    std::uint8_t value = memory_[addr::kProgramBuffer + i];
+    if (options_.faults.corrupt_program == a - kCalibrationBase) value ^= 0xFF;
+    memory_[a] = value;
   }
   ++blocks_programmed_;
 }

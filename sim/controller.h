@@ -51,6 +51,9 @@ enum class Model { talpa, quil };
 struct Faults {
   unsigned drop_every = 0, truncate_every = 0, noise_every = 0;
   double silent_after = -1, hangup_after = -1;
+  // Calibration offset whose byte is programmed inverted (XOR 0xFF), -1 = none:
+  // a controller whose EEPROM takes one byte wrong, for the console's check.
+  int corrupt_program = -1;
 };
 
 struct Options {

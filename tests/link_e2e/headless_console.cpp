@@ -1,7 +1,5 @@
 #include "headless_console.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <fstream>
 
 namespace orv::e2e {
@@ -15,40 +13,28 @@ HeadlessConsole::HeadlessConsole(std::vector<std::string> sim_args) {
         error_ = "orv-sim: " + error;
         return;
     }
-    std::ofstream(d / "config.dat", std::ios::binary) << "1,\"\",\"\"\r\n";
-    port_ = std::make_unique<serial::QtSerialPort>(d);
-    page_ = std::make_unique<Main_Page>(*port_, d);
-    page_->AddListener([this] {
+    console_ = std::make_unique<serial::HeadlessPage>(d);
+    Main_Page* page = &console_->page();
+    page->AddListener([this, page] {
         // One event takes at most one reply; a live block is what it decoded.
-        if (page_->link.replies == replies_seen_) return;
-        replies_seen_ = page_->link.replies;
-        const std::size_t n = page_->link.rx_data.size();
+        if (page->link.replies == replies_seen_) return;
+        replies_seen_ = page->link.replies;
+        const std::size_t n = page->link.rx_data.size();
         if (n != kLiveBlockLong && n != kLiveBlockShort) return;
         ++decoded;
-        const LiveValues& v = page_->live;
+        const LiveValues& v = page->live;
         if (v.live_version != 21 || v.live_batt < 130 || v.live_batt > 146) ++misread;
     });
-    page_->Form_Load();
-    QObject::connect(&tick_, &QTimer::timeout, [this] { page_->Timer1_Timer(); });
-    tick_.start(100);
     started = true;
 }
 
 HeadlessConsole::~HeadlessConsole() {
-    tick_.stop();
-    page_.reset();
-    port_.reset();
+    console_.reset();
     if (sim_.running()) sim_.Stop();
 }
 
 bool HeadlessConsole::RunUntil(const std::function<bool()>& done, double seconds) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > seconds * 1000) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    }
-    return true;
+    return console_->RunUntil(done, seconds);
 }
 
 void HeadlessConsole::RunFor(double seconds) {
@@ -56,7 +42,7 @@ void HeadlessConsole::RunFor(double seconds) {
 }
 
 std::optional<orvtest::SimStats> HeadlessConsole::StopSim() {
-    tick_.stop();
+    if (console_) console_->StopTicks();
     sim_.Stop();
     return orvtest::ParseStatsLine(sim_.last_line());
 }

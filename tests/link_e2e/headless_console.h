@@ -3,7 +3,6 @@
 // every 100 ms by Qt's event loop, against orv-sim on a pseudo-terminal.
 // After every event it checks that no live block was read out of step.
 #include <QTemporaryDir>
-#include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -12,7 +11,7 @@
 #include <vector>
 
 #include "core/shell/main_page.h"
-#include "serial/qt_serial_port.h"
+#include "serial/headless_page.h"
 #include "sim_process.h"
 
 namespace orv::e2e {
@@ -23,7 +22,7 @@ class HeadlessConsole {
     explicit HeadlessConsole(std::vector<std::string> sim_args);
     ~HeadlessConsole();
 
-    Main_Page& page() { return *page_; }
+    Main_Page& page() { return console_->page(); }
     std::filesystem::path dir() const { return dir_.path().toStdString(); }
     // Runs the event loop until `done` or `seconds` have passed; false on the deadline.
     bool RunUntil(const std::function<bool()>& done, double seconds);
@@ -44,9 +43,7 @@ class HeadlessConsole {
     std::string error_;
     QTemporaryDir dir_;
     orvtest::SimProcess sim_;
-    std::unique_ptr<serial::QtSerialPort> port_;
-    std::unique_ptr<Main_Page> page_;
-    QTimer tick_;
+    std::unique_ptr<serial::HeadlessPage> console_;
 };
 
 // The process's resident memory now, in kB.

@@ -17,6 +17,7 @@
 
 using namespace orv;
 using orv::e2e::HeadlessConsole;
+using orv::serial::TransferRunning;
 
 namespace {
 
@@ -29,11 +30,6 @@ std::string Described(const Main_Page& p) {
            std::to_string(l.replies) + ", resyncs " + std::to_string(l.resyncs) + ", discarded " +
            std::to_string(l.discarded) + ", xfer_pos " + std::to_string(p.xfer.xfer_pos) + ", dl_step " +
            std::to_string(p.xfer.dl_step) + ", status " + p.form.Text3.Text;
-}
-
-bool TransferRunning(Main_Page& p) {
-    const std::string& t = p.form.mapfile.Text;
-    return t == "Uploading - Please Wait!!" || t == "Downloading - Please Wait!!";
 }
 
 std::vector<std::uint8_t> Values(const std::string& path, std::size_t n) {

@@ -14,7 +14,8 @@ TEST(Args, EveryOption) {
   const ParsedArgs p =
       Parse({"--link", "/tmp/orv", "--model", "quil", "--firmware", "0x22", "--baud", "19200", "--latency-ms", "2.5",
              "--log", "l.txt", "--eeprom", "e.map", "--calibration", "c.map", "--drop-every", "3",
-             "--truncate-every=4", "--noise-every", "5", "--silent-after", "1.5", "--hangup-after", "0", "--seed", "9"});
+             "--truncate-every=4", "--noise-every", "5", "--silent-after", "1.5", "--hangup-after", "0", "--seed", "9",
+             "--corrupt-program", "1835"});
   ASSERT_EQ(p.status, ParsedArgs::Status::run) << p.error;
   const ServerConfig& c = p.config;
   EXPECT_EQ(c.link, "/tmp/orv");
@@ -31,6 +32,8 @@ TEST(Args, EveryOption) {
   EXPECT_DOUBLE_EQ(c.controller.faults.silent_after, 1.5);
   EXPECT_DOUBLE_EQ(c.controller.faults.hangup_after, 0);
   EXPECT_EQ(c.controller.seed, 9u);
+  EXPECT_EQ(c.controller.faults.corrupt_program, 1835);
+  EXPECT_EQ(Parse({}).config.controller.faults.corrupt_program, -1);
   EXPECT_EQ(Parse({"--firmware", "ff"}).config.controller.firmware, 0xFF);
   EXPECT_EQ(Parse({"--seed", "1", "--help"}).status, ParsedArgs::Status::help);
 }
@@ -46,6 +49,7 @@ TEST(Args, Rejected) {
       {"--silent-after", "nan"}, {"--hangup-after", "-0.5"},
       {"--seed", "4294967296"},  {"--link", ""},
       {"--log="},
+      {"--corrupt-program", "1836"}, {"--corrupt-program", "-1"},
   };
   for (const auto& args : bad) {
     std::string line;

@@ -140,6 +140,15 @@ TEST(Programming, BlocksLandInTheCalibrationAreaOnly) {
   EXPECT_EQ(c.programmed_sequences(), 1u);
 }
 
+TEST(Programming, CorruptProgramFaultInvertsOneByteOnly) {
+  Controller c(FaultOptions({.corrupt_program = 0x45}));
+  c.Receive(ProgramBlockFrames(0xE040, 0x30), 0);
+  for (int i = 0; i < 64; ++i) {
+    const int want = 0xE040 + i == 0xE045 ? (0x30 + i) ^ 0xFF : 0x30 + i;
+    ASSERT_EQ(c.Peek(static_cast<std::uint16_t>(0xE040 + i)), want) << i;
+  }
+}
+
 TEST(Programming, BlockNotOpenedIsNotProgrammed) {
   Controller c;
   const CalibrationImage before = c.calibration();

@@ -1,0 +1,209 @@
+// upload, download and monitor end to end: orvtool against orv-sim on a
+// pseudo-terminal at the line's real pace.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "core/calibration/image.h"
+#include "core/files/map_file.h"
+#include "core/recorder/recording.h"
+#include "sim_process.h"
+#include "tests/support/random_image.h"
+#include "tests/tools/run_tool.h"
+
+using namespace orv;
+using orv::test::RunTool;
+
+namespace {
+
+struct Sim {
+    explicit Sim(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--baud", "19200"});
+        std::string error;
+        started = process.Start(args, &error);
+        EXPECT_TRUE(started) << error;
+    }
+    orvtest::SimProcess process;
+    bool started = false;
+    const std::string& device() const { return process.device(); }
+};
+
+Image ReadImage(const std::string& path) {
+    const ValueList v = ReadMapFile(path);
+    EXPECT_EQ(v.error, "") << path;
+    EXPECT_EQ(v.values.size(), static_cast<std::size_t>(kImageSize)) << path;
+    Image image{};
+    ApplyMapValues(image, v.values);
+    return image;
+}
+
+// A random calibration as a saved map holds one: every view on "Bank 1",
+// slot 1 active.
+Image SavedImage(unsigned seed) {
+    Image image = test::RandomImage(seed);
+    image[kActiveSlotByte] = 0;
+    ClearViewBits(image);
+    return image;
+}
+
+struct TempDir {
+    TempDir() {
+        std::string name = (std::filesystem::temp_directory_path() / "orvtool-line-XXXXXX").string();
+        path = ::mkdtemp(name.data()) ? name : "";
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    std::string path;
+};
+
+std::string Path(const TempDir& dir, const char* name) { return dir.path + "/" + name; }
+
+}  // namespace
+
+TEST(LineCommands, UploadWritesTheControllersCalibrationWithTheLastByteFromBase) {
+    Sim sim({"--calibration", ORV_SAMPLE_MAP});
+    ASSERT_TRUE(sim.started);
+    TempDir dir;
+    Image base = SavedImage(3);
+    base[1836] = 77;
+    ASSERT_EQ(WriteMapFile(Path(dir, "base.map"), base), "");
+    Image sample = ReadImage(ORV_SAMPLE_MAP);
+
+    struct Case {
+        std::vector<std::string> extra;
+        std::uint8_t last;
+    };
+    for (const Case& k : {Case{{}, 0}, Case{{"--base", Path(dir, "base.map")}, 77}}) {
+        std::vector<std::string> args = {"upload", "--port", sim.device(), "-o", Path(dir, "up.map")};
+        args.insert(args.end(), k.extra.begin(), k.extra.end());
+        const auto run = RunTool(args);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, "");  // no bar off a terminal
+        sample[1836] = k.last;
+        EXPECT_EQ(ReadImage(Path(dir, "up.map")), sample) << k.last;
+    }
+}
+
+TEST(LineCommands, DownloadLandsAndVerifiesAndUploadBringsItBack) {
+    TempDir dir;
+    Sim sim({"--eeprom", Path(dir, "eeprom.map")});
+    ASSERT_TRUE(sim.started);
+    Image image = SavedImage(5);
+    image[1836] = 9;
+    ASSERT_EQ(WriteMapFile(Path(dir, "in.map"), image), "");
+
+    const auto down = RunTool({"download", "--port", sim.device(), Path(dir, "in.map"), "--verify"});
+    ASSERT_EQ(down.status, 0) << down.err;
+    EXPECT_EQ(down.err, "");
+    const ValueList eeprom = ReadMapFile(Path(dir, "eeprom.map"));
+    ASSERT_GE(eeprom.values.size(), 1836u);
+    EXPECT_TRUE(std::equal(image.begin(), image.begin() + 1836, eeprom.values.begin()));
+
+    const auto up = RunTool({"upload", "--port", sim.device(), "-o", Path(dir, "out.map"), "--base", Path(dir, "in.map")});
+    ASSERT_EQ(up.status, 0) << up.err;
+    EXPECT_EQ(ReadImage(Path(dir, "out.map")), image);
+}
+
+TEST(LineCommands, VerifyNamesTheFirstByteTheControllerProgrammedWrong) {
+    TempDir dir;
+    ASSERT_EQ(WriteMapFile(Path(dir, "in.map"), SavedImage(7)), "");
+    struct Case {
+        int offset;
+        bool verify;
+        int status;
+        std::string message;
+    };
+    const Case cases[] = {
+        {0, true, 1, "verify failed at 0xE000"},
+        {1000, true, 1, "verify failed at 0xE3E8"},
+        {1835, true, 1, "verify failed at 0xE72B"},
+        {1000, false, 0, ""},  // unnoticed without the check
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.offset);
+        Sim sim({"--corrupt-program", std::to_string(k.offset)});
+        ASSERT_TRUE(sim.started);
+        std::vector<std::string> args = {"download", "--port", sim.device(), Path(dir, "in.map")};
+        if (k.verify) args.push_back("--verify");
+        const auto run = RunTool(args);
+        EXPECT_EQ(run.status, k.status) << run.err;
+        if (k.message.empty()) EXPECT_EQ(run.err, "");
+        else EXPECT_NE(run.err.find(k.message + ":"), std::string::npos) << run.err;
+    }
+}
+
+TEST(LineCommands, MonitorWritesEveryPollAsCsvInEngineeringUnits) {
+    Sim sim({});
+    ASSERT_TRUE(sim.started);
+    TempDir dir;
+    const auto run = RunTool({"monitor", "--port", sim.device(), "--seconds", "1", "--csv", Path(dir, "live.csv")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+
+    std::ifstream in(Path(dir, "live.csv"), std::ios::binary);
+    std::string line;
+    ASSERT_TRUE(std::getline(in, line));
+    const std::string recorder = FormatRecordingCsv({}, 0);
+    EXPECT_EQ(line + "\n", recorder);  // the recorder's header and CR LF
+    int rows = 0;
+    double last_time = 0;
+    while (std::getline(in, line)) {
+        ++rows;
+        ASSERT_EQ(line.back(), '\r');
+        std::vector<double> f;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, ',');) f.push_back(std::stod(cell));
+        ASSERT_EQ(f.size(), 10u) << line;
+        EXPECT_GT(f[0], last_time);
+        EXPECT_LE(f[0], 1.1);
+        last_time = f[0];
+        EXPECT_EQ(static_cast<long>(f[1]) % 100, 0) << line;  // rpm, in steps of 100
+        EXPECT_GE(f[9], 13.0) << line;                         // the battery near 13.8 V
+        EXPECT_LE(f[9], 14.6) << line;
+    }
+    // Back to back polls at 19,200 baud: 147.7/s; a busy test machine gets fewer.
+    EXPECT_GT(rows, 100);
+
+    const auto readout = RunTool({"monitor", "--port", sim.device(), "--seconds", "0.5"});
+    ASSERT_EQ(readout.status, 0) << readout.err;
+    EXPECT_EQ(readout.out.rfind("rpm ", 0), 0u) << readout.out;
+    EXPECT_GE(std::count(readout.out.begin(), readout.out.end(), '\n'), 3);
+}
+
+TEST(LineCommands, BadInputFailsInOneLineAndWritesNothing) {
+    TempDir dir;
+    Sim quiet({"--silent-after", "0"});
+    ASSERT_TRUE(quiet.started);
+    const std::string out = Path(dir, "out.map");
+    const std::string csv = Path(dir, "out.csv");
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"upload", "--port", "/nonexistent/tty", "-o", out}, "orvtool: no such device: /nonexistent/tty"},
+        {{"download", "--port", "/nonexistent/tty", ORV_SAMPLE_MAP}, "no such device"},
+        {{"monitor", "--port", "/nonexistent/tty", "--csv", csv, "--seconds", "1"}, "no such device"},
+        {{"download", "--port", quiet.device(), Path(dir, "missing.map")}, "map file " + Path(dir, "missing.map")},
+        {{"upload", "--port", quiet.device(), "-o", out, "--base", Path(dir, "missing.map")}, "map file"},
+        {{"upload", "--port", quiet.device(), "-o", out}, "no controller answers on " + quiet.device()},
+        {{"monitor", "--port", quiet.device(), "--csv", csv, "--seconds", "x"}, "--seconds: not a number above zero"},
+        {{"monitor", "--port", quiet.device(), "--csv", csv, "--baud", "0"}, "--baud: not a number above zero"},
+        {{"download", "--port", quiet.device(), ORV_SAMPLE_MAP, "--bogus"}, "--bogus"},
+        {{"upload", "--port", quiet.device()}, "--output is required"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.args[0] + " " + k.message);
+        const auto run = RunTool(k.args);
+        EXPECT_NE(run.status, 0);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find(k.message), std::string::npos) << run.err;
+        // Ours are one line; the parser adds its pointer to --help.
+        const auto lines = std::count(run.err.begin(), run.err.end(), '\n');
+        EXPECT_LE(lines, run.err.starts_with("orvtool: ") ? 1 : 2) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(out));
+        EXPECT_FALSE(std::filesystem::exists(csv));
+    }
+}
