@@ -42,8 +42,8 @@ void Main_Page::Handle_Live() {
     }
 }
 
-// The read-outs of the eight readings.
-void Main_Page::ShowLiveTexts() {
+// The read-outs of the eight readings (bank 2's only when asked).
+void Main_Page::ShowLiveTexts(bool bank2) {
     const LiveTexts t = FormatLive(live);
     form::Form& f = form;
     f.rpm.Text = t.rpm;
@@ -52,7 +52,7 @@ void Main_Page::ShowLiveTexts() {
     f.air.Text = t.air;
     f.water.Text = t.water;
     f.bank1.Text = t.bank1;
-    f.bank2.Text = t.bank2;
+    if (bank2) f.bank2.Text = t.bank2;
     f.advance.Text = t.advance;
 }
 

@@ -32,17 +32,9 @@ FileDialogRequest RecorderFileRequest(const char* title, const char* pattern) {
 void Main_Page::ShowRecordedSample() {
     rec.rec_offset = rec.rec_index * kRecSampleSize;
     LoadSample(std::span(rec.rec_buffer).subspan(rec.rec_offset).first<kRecSampleSize>(), live);
-    const LiveTexts t = FormatLive(live);
-    form::Form& f = form;
-    f.rpm.Text = t.rpm;
-    f.pressure.Text = t.pressure;
-    f.tps.Text = t.tps;
-    f.water.Text = t.water;
-    f.air.Text = t.air;
-    f.bank1.Text = t.bank1;
-    if (f.bank2sel.Value()) f.bank2.Text = t.bank2;
-    f.advance.Text = t.advance;
-    f.batt.Text = t.batt;
+    // Bank 2's read-out only while bank 2 is on: with it off the box is hidden.
+    ShowLiveTexts(form.bank2sel.Value());
+    form.batt.Text = FormatLive(live).batt;
     Calc_Duty_Cycle();
 }
 

@@ -194,7 +194,7 @@ class Main_Page {
     // cycles; a write acknowledgement is left alone.
     void DecodeLive();
     void SuperviseLink();
-    void ShowLiveTexts();
+    void ShowLiveTexts(bool bank2 = true);
     void SelectMemSlot(int slot);
     // Reads and checks the whole map file, then copies it into the image;
     // a file that fails leaves the image as it was. Empty, or the reason.
