@@ -13,7 +13,9 @@ constexpr int kTick = 5;
 
 BarFace::BarFace(int full_scale_px, int width, QColor bar, QString title, QWidget* parent)
     : QWidget(parent), full_px_(full_scale_px), colour_(bar), title_(std::move(title)) {
-    setFixedSize(width, full_scale_px + kTopMargin + kBottomMargin);
+    setFixedWidth(width);
+    setMinimumHeight(full_scale_px + kTopMargin + kBottomMargin);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -25,7 +27,8 @@ void BarFace::SetBar(double height_twips, bool visible) {
 
 QRectF BarFace::BarRect() const {
     // A reading beyond full scale fills the face and stops there.
-    const double h = std::clamp(bar_px_, 0.0, static_cast<double>(full_px_));
+    const double full = FullScalePx();
+    const double h = std::clamp(bar_px_ * full / full_px_, 0.0, full);
     if (!bar_visible_ || h <= 0) return {};
     const double bottom = height() - kBottomMargin;
     const double left = kLabelWidth + kTick + 2;
@@ -55,7 +58,7 @@ void BarFace::PaintFace(QPainter& p) const {
     const double bottom = height() - kBottomMargin;
     const double scale_left = kLabelWidth;
     for (int k = 0; k <= 10; ++k) {
-        const double y = bottom - full_px_ * k / 10.0;
+        const double y = bottom - FullScalePx() * k / 10.0;
         const bool major = k % 5 == 0;
         p.setPen(QPen(major ? QColor(245, 245, 240) : QColor(240, 176, 48), major ? 1.4 : 1.0));
         p.drawLine(QPointF(scale_left + (major ? 0 : 2), y), QPointF(scale_left + kTick, y));

@@ -16,18 +16,21 @@ class BarFace : public QWidget {
     static constexpr int kTopMargin = 15;  // the face's title
     static constexpr int kBottomMargin = 5;
 
-    // full_scale_px: the bar's height at 100 %.
+    // full_scale_px: the bar's height at 100 % at the design size, the
+    // smallest; a taller face stretches its scale to fill its height.
     BarFace(int full_scale_px, int width, QColor bar, QString title, QWidget* parent = nullptr);
 
     void SetBar(double height_twips, bool visible);
     double BarHeightPx() const { return bar_px_; }
     bool BarVisible() const { return bar_visible_; }
-    int FullScalePx() const { return full_px_; }
+    // The bar's height at 100 % as drawn now.
+    double FullScalePx() const { return height() - kTopMargin - kBottomMargin; }
     // Where the bar is drawn, in the face's pixels (empty when hidden or zero).
     QRectF BarRect() const;
 
    protected:
     void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override { cache_ = QPixmap(); }
 
    private:
     void PaintFace(class QPainter& p) const;

@@ -4,6 +4,9 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QRadialGradient>
+#include <QResizeEvent>
+#include <QtMath>
+#include <algorithm>
 #include <cmath>
 
 namespace orv::app {
@@ -117,8 +120,38 @@ void PaintZone(QPainter& p, const DialScale& s, QPointF pivot, std::pair<double,
 }  // namespace
 
 DialFace::DialFace(DialScale scale, QSize size, QWidget* parent) : QWidget(parent), scale_(std::move(scale)), size_(size) {
-    setFixedSize(size_);
+    setMinimumSize(size_);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+double DialFace::Scale() const {
+    return std::max(1.0, std::min(double(width()) / size_.width(), double(height()) / size_.height()));
+}
+
+QPointF DialFace::Origin() const {
+    // Centred across, at the top: the face stays under its frame's title.
+    const double s = Scale();
+    return QPointF(std::max(0.0, (width() - size_.width() * s) / 2), 0);
+}
+
+void DialFace::Place(QWidget* child, QRect design) {
+    placed_ = child;
+    placed_rect_ = design;
+    resizeEvent(nullptr);
+}
+
+void DialFace::resizeEvent(QResizeEvent*) {
+    cache_ = QPixmap();
+    if (!placed_) return;
+    // The read-out keeps its place on the face and grows with it; its text
+    // size stays, so only the box around it widens.
+    const double s = Scale();
+    const QPointF o = Origin();
+    const QPointF centre = o + QPointF(placed_rect_.center()) * s;
+    const QSize box(qRound(placed_rect_.width() * std::min(s, 1.5)), placed_rect_.height() + qRound((s - 1) * 4));
+    placed_->setGeometry(qRound(centre.x() - box.width() / 2.0), qRound(o.y() + (placed_rect_.bottom() + 1) * s) - box.height(),
+                         box.width(), box.height());
 }
 
 void DialFace::SetNeedleLine(int part, QLineF twips, bool visible) {
@@ -134,20 +167,26 @@ double DialFace::ScaleAngle(double value) const { return AngleOf(scale_, value);
 
 void DialFace::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    // The face never changes: painted once into a pixmap, the needle on top.
+    // The face changes only with its size: painted once into a pixmap at the
+    // size shown, the needle on top.
     const qreal dpr = devicePixelRatioF();
-    QPixmap cached;
-    if (!cache_.isNull() && cache_.devicePixelRatio() == dpr) {
-        cached = cache_;
-    } else {
-        cached = QPixmap(size_ * dpr);
-        cached.setDevicePixelRatio(dpr);
-        QPainter fp(&cached);
+    const double s = Scale();
+    const QPointF o = Origin();
+    if (cache_.isNull() || cache_.devicePixelRatio() != dpr) {
+        const QSize shown(qCeil(size_.width() * s), qCeil(size_.height() * s));
+        cache_ = QPixmap(shown * dpr);
+        cache_.setDevicePixelRatio(dpr);
+        QPainter fp(&cache_);
+        fp.scale(s, s);
         PaintFace(fp);
-        fp.end();
-        cache_ = cached;
     }
-    p.drawPixmap(0, 0, cached);
+    // Room the face does not fill is the panel's.
+    const QRect face(o.toPoint(), cache_.deviceIndependentSize().toSize());
+    const QRegion around = QRegion(rect()).subtracted(face);
+    for (const QRect& r : around) p.fillRect(r, palette().color(QPalette::Window));
+    p.drawPixmap(o, cache_);
+    p.translate(o);
+    p.scale(s, s);
     PaintNeedle(p);
 }
 

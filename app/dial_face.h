@@ -53,10 +53,19 @@ class DialFace : public QWidget {
     // mark for a read value.
     double ScaleAngle(double value) const;
 
+    // The face keeps its proportions and grows with the room the window
+    // gives it; the design size is its smallest. Everything is drawn in
+    // design pixels, mapped by Scale() and Origin().
     QSize sizeHint() const override { return size_; }
+    QSize minimumSizeHint() const override { return size_; }
+    double Scale() const;
+    QPointF Origin() const;
+    // A child shown at a fixed place of the face (the read-out), in design pixels.
+    void Place(QWidget* child, QRect design);
 
    protected:
     void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
 
    private:
     struct Part {
@@ -70,6 +79,8 @@ class DialFace : public QWidget {
     QSize size_;
     std::array<Part, 3> parts_{};
     QPixmap cache_;
+    QWidget* placed_ = nullptr;
+    QRect placed_rect_;
 };
 
 }  // namespace orv::app

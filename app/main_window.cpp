@@ -16,9 +16,11 @@
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <stdexcept>
 #include <variant>
 
+#include "app/accessibility.h"
 #include "app/bar_face.h"
 #include "app/dial_face.h"
 #include "app/line_edit.h"
@@ -38,6 +40,13 @@ constexpr int kGridColumnWidth = 44;
 constexpr int kGridRowHeight = 17;
 constexpr int kGridHeaderHeight = 19;
 constexpr int kValueBoxWidth = 48;
+// Captions of the calculated table output boxes.
+constexpr const char* kTableOutputCaption = "Table output";
+constexpr const char* kTableDutyCaption = "Duty";
+// The link status colours.
+constexpr const char* kLinkUp = "#3ec46d";
+constexpr const char* kLinkDown = "#f0463c";
+constexpr const char* kLinkWaiting = "#f0b030";
 
 template <typename... F>
 struct Overloaded : F... {
@@ -62,6 +71,16 @@ std::string Indexed(const char* name, int i) {
     s += std::to_string(i);
     s += ')';
     return s;
+}
+
+// The caption a control shows, "" if it has none.
+std::string CaptionOf(const form::Form::Ref& ref) {
+    return std::visit(
+        [](auto* c) -> std::string {
+            if constexpr (requires { c->Caption; }) return c->Caption;
+            else return {};
+        },
+        ref);
 }
 
 int NeedlePart(const std::string& name) {
@@ -99,7 +118,7 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
     connect(&timer_, &QTimer::timeout, this, [this] { console_.Timer1_Timer(); });
 
     // Whatever the event, the window follows the model once it is over.
-    listener_ = console_.AddListener([this] { binding_->Refresh(); });
+    listener_ = console_.AddListener([this] { Refresh(); });
     file_dialog_ = std::make_unique<QtFileDialog>(this);
     console_.file_dialog = file_dialog_.get();
 }
@@ -113,7 +132,10 @@ MainWindow::~MainWindow() {
     delete takeCentralWidget();
 }
 
-void MainWindow::Refresh() { binding_->Refresh(); }
+void MainWindow::Refresh() {
+    binding_->Refresh();
+    FollowLinkState();
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (console_.CalibrationUnsaved() && ask_save_on_close) {
@@ -130,7 +152,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::StartTimer() {
     Binding::ArmTimer(&timer_);
-    binding_->Refresh();
+    Refresh();
 }
 
 QWidget* MainWindow::Control(const std::string& name) const {
@@ -244,7 +266,22 @@ void MainWindow::CreateControls() {
         if (!made) continue;
         made->setObjectName(QString::fromStdString(e.name));
         widgets_[e.name] = made;
+        // Labels read out their caption as it stands; the rest are named once.
+        if (!std::holds_alternative<form::Label*>(e.ref)) MakeAccessible(made, e.name, CaptionOf(e.ref));
     }
+
+    // The link status is the console's to write, never the user's.
+    static_cast<LineEdit*>(Control("Text3"))->setReadOnly(true);
+}
+
+void MainWindow::FollowLinkState() {
+    // Green once the controller answers, red when it is silent, amber while
+    // the first request waits ("Connected " with its blank).
+    const std::string& text = console_.form.Text3.Text;
+    if (text == link_shown_) return;
+    link_shown_ = text;
+    const char* colour = text == "Connected" ? kLinkUp : (text == "OffLine" ? kLinkDown : kLinkWaiting);
+    Control("Text3")->setStyleSheet(QStringLiteral("QLineEdit { color: %1; font-weight: bold; }").arg(colour));
 }
 
 void MainWindow::LayOut() {
@@ -274,16 +311,35 @@ void MainWindow::LayOut() {
         return h;
     };
 
-    // Read-outs sit in the dials, under the pivot.
+    // Every control keeps its place whether shown or not: hiding one (bank 2
+    // switched off, no ignition) never moves another.
+    for (auto& [name, w] : widgets_) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
+    // Labels whose caption changes are as wide as their widest caption, so a
+    // new caption moves nothing beside them either.
+    auto widest = [&](const char* name, std::initializer_list<const char*> captions) {
+        QWidget* w = W(name);
+        int px = 0;
+        for (const char* c : captions) px = std::max(px, w->fontMetrics().horizontalAdvance(QString::fromUtf8(c)));
+        w->setFixedWidth(px + 2);
+    };
+    widest("Label6", {"(ms)", "Off"});
+    widest("tinj", {"(ms)", "Degrees"});
+
+    // Read-outs sit in the dials, under the pivot, and move with the face.
     for (const char* name : {"rpm", "pressure", "air", "water", "advance"}) {
         QWidget* w = W(name);
         w->setProperty("readout", true);
-        w->setGeometry(static_cast<int>(DialFace::kPivotX) - 24, 99, 48, 14);
         static_cast<LineEdit*>(w)->setAlignment(Qt::AlignCenter);
         static_cast<LineEdit*>(w)->setFrame(false);
+        static_cast<DialFace*>(w->parentWidget())->Place(w, QRect(static_cast<int>(DialFace::kPivotX) - 24, 99, 48, 14));
     }
 
-    // Inputs: four half dials, the throttle bar beside them.
+    // Inputs: four half dials, the throttle bar beside them; the dials and
+    // the bar grow with the window.
     {
         QGridLayout* g = grid_in(frame("Inputs"));
         g->addWidget(W("Picture4"), 0, 0);
@@ -292,9 +348,8 @@ void MainWindow::LayOut() {
         g->addWidget(W("Picture7"), 1, 1);
         auto* tps = new QVBoxLayout;
         tps->setSpacing(3);
-        tps->addWidget(W("Picture8"), 0, Qt::AlignHCenter);
+        tps->addWidget(W("Picture8"), 1, Qt::AlignHCenter);
         tps->addLayout(row({value_box("tps", 36), W("ltps")}, false));
-        tps->addStretch(1);
         g->addLayout(tps, 0, 2, 2, 1);
     }
 
@@ -303,7 +358,7 @@ void MainWindow::LayOut() {
         QGridLayout* g = grid_in(frame("Outputs"));
         W("QUIL_PLUS")->setProperty("title", true);
         g->addWidget(W("QUIL_PLUS"), 0, 0, Qt::AlignLeft);
-        g->addWidget(W("Advancer"), 1, 0, Qt::AlignTop);
+        g->addWidget(W("Advancer"), 1, 0);
         auto* info = new QHBoxLayout;
         info->setSpacing(4);
         info->addWidget(W("lbattery"));
@@ -319,11 +374,11 @@ void MainWindow::LayOut() {
         for (int k = 0; k < 2; ++k) {
             const auto& n = banks[k];
             g->addWidget(W(n[0]), 0, 1 + k, Qt::AlignHCenter);
-            g->addWidget(W(n[1]), 1, 1 + k, Qt::AlignHCenter | Qt::AlignTop);
+            g->addWidget(W(n[1]), 1, 1 + k, Qt::AlignHCenter);
             g->addLayout(row({value_box(n[2], 40), W(n[3])}), 2, 1 + k);
             g->addLayout(row({value_box(n[4], 40), W(n[5])}), 3, 1 + k);
         }
-        g->setRowStretch(5, 1);
+        g->setRowStretch(1, 1);
     }
 
     // Settings: the link.
@@ -381,9 +436,18 @@ void MainWindow::LayOut() {
             g->addWidget(bar, 2, t);
         }
         auto* bottom = row({W("bank1mem"), W("bank2mem"), W("IgnMem")});
+        // What the calculated boxes show, in plain words before each.
+        auto caption = [&](const char* text, const char* box) {
+            auto* l = new QLabel(QString::fromUtf8(text), tables);
+            l->setObjectName(QString::fromUtf8(box) + "_caption");
+            l->setBuddy(W(box));
+            bottom->addWidget(l);
+        };
+        caption(kTableOutputCaption, "showtinj1");
         bottom->addWidget(value_box("showtinj1", 44));
         bottom->addWidget(W("tinj"));
         bottom->addSpacing(6);
+        caption(kTableDutyCaption, "showduty");
         bottom->addWidget(value_box("showduty", 36));
         bottom->addWidget(W("duty"));
         g->addLayout(bottom, 3, 0, 1, 5);
@@ -454,19 +518,21 @@ void MainWindow::LayOut() {
     auto* root = new QVBoxLayout(centralWidget());
     root->setContentsMargins(6, 4, 6, 6);
     root->setSpacing(5);
+    // The instrument panel takes whatever room the window has beyond its
+    // smallest size; the link, the recorder and the programming frames keep
+    // theirs.
     auto* top = new QHBoxLayout;
     top->setSpacing(6);
-    top->addWidget(W("Inputs"));
-    top->addWidget(W("Outputs"));
+    top->addWidget(W("Inputs"), 3);
+    top->addWidget(W("Outputs"), 2);
     auto* right = new QVBoxLayout;
     right->setSpacing(5);
     right->addWidget(W("Settings"));
     right->addWidget(W("recorder"));
     right->addStretch(1);
-    top->addLayout(right, 1);
-    root->addLayout(top);
-    root->addWidget(W("programming"));
-    root->addStretch(1);
+    top->addLayout(right, 0);
+    root->addLayout(top, 1);
+    root->addWidget(W("programming"), 0);
 }
 
 void MainWindow::ApplyLook() {

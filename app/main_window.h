@@ -59,6 +59,8 @@ class MainWindow : public QMainWindow {
     void CreateControls();
     void LayOut();
     void ApplyLook();
+    // Colours the link status by what it says.
+    void FollowLinkState();
 
     Main_Page& console_;
     std::unique_ptr<Binding> binding_;
@@ -66,6 +68,7 @@ class MainWindow : public QMainWindow {
     QTimer timer_;
     int listener_ = 0;
     std::unique_ptr<FileDialog> file_dialog_;
+    std::string link_shown_;
 };
 
 }  // namespace orv::app
