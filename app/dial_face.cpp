@@ -135,7 +135,7 @@ QPointF DialFace::Origin() const {
     return QPointF(std::max(0.0, (width() - size_.width() * s) / 2), 0);
 }
 
-void DialFace::Place(QWidget* child, QRect design) {
+void DialFace::Place(QWidget* child, QRectF design) {
     placed_ = child;
     placed_rect_ = design;
     resizeEvent(nullptr);
@@ -148,9 +148,9 @@ void DialFace::resizeEvent(QResizeEvent*) {
     // size stays, so only the box around it widens.
     const double s = Scale();
     const QPointF o = Origin();
-    const QPointF centre = o + QPointF(placed_rect_.center()) * s;
-    const QSize box(qRound(placed_rect_.width() * std::min(s, 1.5)), placed_rect_.height() + qRound((s - 1) * 4));
-    placed_->setGeometry(qRound(centre.x() - box.width() / 2.0), qRound(o.y() + (placed_rect_.bottom() + 1) * s) - box.height(),
+    const QPointF centre = o + placed_rect_.center() * s;
+    const QSize box(qRound(placed_rect_.width() * std::min(s, 1.5)), qRound(placed_rect_.height() + (s - 1) * 4));
+    placed_->setGeometry(qRound(centre.x() - box.width() / 2.0), qRound(o.y() + placed_rect_.bottom() * s) - box.height(),
                          box.width(), box.height());
 }
 

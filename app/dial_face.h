@@ -61,7 +61,7 @@ class DialFace : public QWidget {
     double Scale() const;
     QPointF Origin() const;
     // A child shown at a fixed place of the face (the read-out), in design pixels.
-    void Place(QWidget* child, QRect design);
+    void Place(QWidget* child, QRectF design);
 
    protected:
     void paintEvent(QPaintEvent*) override;
@@ -80,7 +80,7 @@ class DialFace : public QWidget {
     std::array<Part, 3> parts_{};
     QPixmap cache_;
     QWidget* placed_ = nullptr;
-    QRect placed_rect_;
+    QRectF placed_rect_;
 };
 
 }  // namespace orv::app

@@ -335,7 +335,7 @@ void MainWindow::LayOut() {
         w->setProperty("readout", true);
         static_cast<LineEdit*>(w)->setAlignment(Qt::AlignCenter);
         static_cast<LineEdit*>(w)->setFrame(false);
-        static_cast<DialFace*>(w->parentWidget())->Place(w, QRect(static_cast<int>(DialFace::kPivotX) - 24, 99, 48, 14));
+        static_cast<DialFace*>(w->parentWidget())->Place(w, QRectF(DialFace::kPivotX - 24, 99, 48, 14));
     }
 
     // Inputs: four half dials, the throttle bar beside them; the dials and
@@ -351,6 +351,8 @@ void MainWindow::LayOut() {
         tps->addWidget(W("Picture8"), 1, Qt::AlignHCenter);
         tps->addLayout(row({value_box("tps", 36), W("ltps")}, false));
         g->addLayout(tps, 0, 2, 2, 1);
+        g->setColumnStretch(0, 1);
+        g->setColumnStretch(1, 1);
     }
 
     // Outputs: the advance dial, then one column per injector bank.
@@ -369,6 +371,7 @@ void MainWindow::LayOut() {
         info->addStretch(1);
         g->addLayout(info, 4, 0, 1, 3);
         g->setColumnMinimumWidth(0, 160);
+        g->setColumnStretch(0, 1);
         const char* banks[2][6] = {{"Label4", "Injector1", "bank1", "Label3", "duty1", "lduty1"},
                                    {"Label5", "Injector2", "bank2", "Label6", "duty2", "lduty2"}};
         for (int k = 0; k < 2; ++k) {

@@ -1,0 +1,182 @@
+// The window driven through Qt's accessibility interface, as a screen reader
+// or a test tool drives it: every control has a name of its own, option
+// buttons are radio buttons, and every action reaches the console as the
+// user's own would.
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+#include <map>
+#include <set>
+
+#include "app/accessible_names.h"
+#include "window_fixture.h"
+
+namespace orv::app::test {
+namespace {
+
+QAccessibleInterface* Acc(QWidget* w) {
+    QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
+    EXPECT_NE(i, nullptr);
+    return i;
+}
+
+TEST(AccessibleNames, CaptionsServeUnlessTheTableSaysMore) {
+    const std::pair<std::pair<const char*, const char*>, const char*> cases[] = {
+        {{"rpm", ""}, "Engine speed, thousands of rpm"},
+        {{"Host", "     Host"}, "Host"},
+        {{"timeadj", "||"}, "Pause"},
+        {{"datatable(4)", ""}, "Water temperature table"},
+        {{"Text1(2)", ""}, "Throttle table, selected entry"},
+        {{"HScroll1(0)", ""}, "Engine speed table, entry adjustment"},
+        {{"HScroll1(5)", ""}, ""},  // no such member
+        {{"Connect", "Connect"}, "Connect"},
+    };
+    for (const auto& [in, want] : cases) EXPECT_EQ(AccessibleName(in.first, in.second), want) << in.first;
+}
+
+TEST_F(WindowTest, EveryControlHasANameOfItsOwnAndTheRoleItPlays) {
+    // Within one frame no two controls share a name: the frame tells the rest apart.
+    std::map<std::string, std::set<std::string>> names_in;
+    for (const form::Form::Entry& e : console.form.Controls()) {
+        QWidget* w = window->Control(e.name);
+        if (!w) continue;  // needles and bars, drawn by their faces
+        const std::string name = Acc(w)->text(QAccessible::Name).toStdString();
+        EXPECT_FALSE(name.empty()) << e.name;
+        if (std::holds_alternative<form::Label*>(e.ref)) continue;  // a label reads its caption
+        EXPECT_TRUE(names_in[e.parent].insert(name).second) << e.name << " shares \"" << name << "\" in " << e.parent;
+        const QAccessible::Role role = Acc(w)->role();
+        const std::optional<QAccessible::Role> want =
+            std::holds_alternative<form::OptionButton*>(e.ref)    ? QAccessible::RadioButton
+            : std::holds_alternative<form::CheckBox*>(e.ref)      ? QAccessible::CheckBox
+            : std::holds_alternative<form::CommandButton*>(e.ref) ? QAccessible::Button
+            : std::holds_alternative<form::TextBox*>(e.ref)       ? std::optional(QAccessible::EditableText)
+                                                                  : std::nullopt;
+        if (want) {
+            EXPECT_EQ(role, *want) << e.name;
+        }
+    }
+    const std::pair<const char*, const char*> named[] = {
+        {"rpm", "Engine speed, thousands of rpm"}, {"Picture4", "Engine speed gauge, thousands of rpm"},
+        {"Bnk2", "Bank 2"},  {"common", "Common"}, {"Host", "Host"}, {"Text3", "Link status"},
+    };
+    for (const auto& [control, name] : named)
+        EXPECT_EQ(Acc(Widget<QWidget>(control))->text(QAccessible::Name), name) << control;
+    // A label's name follows its caption.
+    console.RunEvent([&] { console.form.Label6.Caption = "Off"; });
+    EXPECT_EQ(Acc(Widget<QWidget>("Label6"))->text(QAccessible::Name), "Off");
+}
+
+TEST_F(WindowTest, AccessibleActionsReachTheConsoleAsClicksDo) {
+    auto act = [&](const char* control, const QString& action) {
+        Acc(Widget<QWidget>(control))->actionInterface()->doAction(action);
+    };
+    // Disabled controls answer no action: in monitor mode the settings frames are off.
+    {
+        RunCount runs(console.form.ignsel.on_click);
+        act("ignsel", QAccessibleActionInterface::pressAction());
+        EXPECT_EQ(*runs, 0);
+        EXPECT_FALSE(console.form.ignsel.Value());
+    }
+    struct Case {
+        const char* control;
+        QString action;
+        form::Handler& handler;
+        std::function<void()> check;
+    };
+    const Case cases[] = {
+        {"edit", QAccessibleActionInterface::pressAction(), console.form.edit.on_click,
+         [&] { EXPECT_TRUE(Widget<QWidget>("Bnk2")->isEnabled()); }},
+        {"IgnMem", QAccessibleActionInterface::toggleAction(), console.form.IgnMem.on_click,
+         [&] { EXPECT_EQ(Widget<QLabel>("tinj")->text(), "Degrees"); }},
+        {"bank2mem", QAccessibleActionInterface::pressAction(), console.form.bank2mem.on_click,
+         [&] { EXPECT_EQ(console.cal.mem_image[console.cal.slot_base + 158] & 0x03, 0x01); }},
+        {"ignsel", QAccessibleActionInterface::toggleAction(), console.form.ignsel.on_click,
+         [&] { EXPECT_EQ(Widget<QLabel>("Label6")->text(), "Off"); }},
+        {"FullSel", QAccessibleActionInterface::toggleAction(), console.form.FullSel.on_click,
+         [&] { EXPECT_EQ(console.cal.mem_image[150] & 0x80, 0x80); }},
+        {"Connect", QAccessibleActionInterface::pressAction(), console.form.Connect.on_click,
+         [&] { EXPECT_EQ(console.link.live_len, 8); }},
+    };
+    for (const Case& c : cases) {
+        RunCount runs(c.handler);
+        act(c.control, c.action);
+        EXPECT_EQ(*runs, 1) << c.control;
+        c.check();
+        if (auto* option = qobject_cast<QRadioButton*>(Widget<QWidget>(c.control))) {
+            EXPECT_TRUE(option->isChecked()) << c.control;
+            EXPECT_TRUE(Acc(option)->state().checked) << c.control;
+        }
+    }
+    EXPECT_TRUE(console.form.IgnMem.Value() == false && console.form.bank2mem.Value());
+    // Toggling the selected option keeps it selected, as a second click does.
+    act("bank2mem", QAccessibleActionInterface::toggleAction());
+    window->Refresh();
+    EXPECT_TRUE(Widget<QRadioButton>("bank2mem")->isChecked());
+    EXPECT_TRUE(console.form.bank2mem.Value());
+}
+
+TEST_F(WindowTest, TextSetThroughTheInterfaceIsWhatEnterStores) {
+    EnterEditMode();
+    auto* box = Widget<QLineEdit>("Text1(0)");
+    QAccessibleInterface* acc = Acc(box);
+    ASSERT_NE(acc->textInterface(), nullptr);
+    ASSERT_NE(acc->editableTextInterface(), nullptr);
+
+    acc->setText(QAccessible::Value, "12.5");
+    EXPECT_EQ(console.form.Text1[0].Text, "12.5");
+    EXPECT_EQ(acc->textInterface()->text(0, acc->textInterface()->characterCount()), "12.5");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(console.cal.mem_image[0], 125);
+    EXPECT_EQ(console.form.HScroll1[0].Value(), 125);
+
+    // Editing a part: "12.5" becomes "13.5", then "3.5".
+    acc->editableTextInterface()->replaceText(1, 2, "3");
+    acc->editableTextInterface()->deleteText(0, 1);
+    EXPECT_EQ(console.form.Text1[0].Text, "3.5");
+    acc->editableTextInterface()->insertText(3, "");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(console.cal.mem_image[0], 35);
+
+    // The link status takes nothing from outside.
+    QAccessibleInterface* status = Acc(Widget<QWidget>("Text3"));
+    EXPECT_TRUE(status->state().readOnly);
+    status->setText(QAccessible::Value, "Connected");
+    status->editableTextInterface()->insertText(0, "x");
+    EXPECT_EQ(Widget<QLineEdit>("Text3")->text(), "OffLine");
+    EXPECT_EQ(console.form.Text3.Text, "OffLine");
+}
+
+TEST_F(WindowTest, ValueSetThroughTheInterfaceMovesTheScrollBarsHandler) {
+    EnterEditMode();
+    struct Case {
+        const char* control;
+        form::ScrollBar& bar;
+        int value;
+        std::function<void()> check;
+    };
+    const Case cases[] = {
+        {"HScroll1(0)", console.form.HScroll1[0], 41,
+         [&] { EXPECT_EQ(console.cal.mem_image[0], 41); }},
+        {"deltasel", console.form.deltasel, 7,
+         [&] {
+             EXPECT_EQ(console.cal.mem_image[153], 7);
+             EXPECT_EQ(Widget<QLineEdit>("pdeltatps")->text(), "7");
+         }},
+    };
+    for (const Case& c : cases) {
+        RunCount change(c.bar.on_change);
+        QAccessibleValueInterface* value = Acc(Widget<QWidget>(c.control))->valueInterface();
+        ASSERT_NE(value, nullptr) << c.control;
+        value->setCurrentValue(c.value);
+        EXPECT_EQ(*change, 1) << c.control;
+        EXPECT_EQ(c.bar.Value(), c.value) << c.control;
+        c.check();
+    }
+}
+
+}  // namespace
+}  // namespace orv::app::test
