@@ -121,8 +121,8 @@ void PaintZone(QPainter& p, const DialScale& s, QPointF pivot, std::pair<double,
 
 DialFace::DialFace(DialScale scale, QSize size, QWidget* parent) : QWidget(parent), scale_(std::move(scale)), size_(size) {
     setMinimumSize(size_);
+    // Not opaque: where the face does not fill its room, the panel shows.
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 double DialFace::Scale() const {
@@ -130,9 +130,9 @@ double DialFace::Scale() const {
 }
 
 QPointF DialFace::Origin() const {
-    // Centred across, at the top: the face stays under its frame's title.
+    // Centred in the room the layout gives it.
     const double s = Scale();
-    return QPointF(std::max(0.0, (width() - size_.width() * s) / 2), 0);
+    return QPointF(std::max(0.0, (width() - size_.width() * s) / 2), std::max(0.0, (height() - size_.height() * s) / 2));
 }
 
 void DialFace::Place(QWidget* child, QRectF design) {
@@ -180,10 +180,6 @@ void DialFace::paintEvent(QPaintEvent*) {
         fp.scale(s, s);
         PaintFace(fp);
     }
-    // Room the face does not fill is the panel's.
-    const QRect face(o.toPoint(), cache_.deviceIndependentSize().toSize());
-    const QRegion around = QRegion(rect()).subtracted(face);
-    for (const QRect& r : around) p.fillRect(r, palette().color(QPalette::Window));
     p.drawPixmap(o, cache_);
     p.translate(o);
     p.scale(s, s);

@@ -4,6 +4,8 @@
 # for the gauges to move, then the window saved as PNG.
 #   scripts/screenshot.sh [OUTPUT.png]        default: docs/screenshot.png
 # Builds in build-release/ first (ORV_BUILD_DIR picks another build folder).
+# ORV_SCREENSHOT_SIZE=1280x800 resizes the window first, as a tuner who
+# maximizes it sees it; by default it keeps the size it opens with.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/docs/screenshot.png}
@@ -53,6 +55,9 @@ wid=""
 find_window() { wid=$(DISPLAY=":$display" xdotool search --onlyvisible --name "ORV Engine Controller" 2>/dev/null | head -n1); [ -n "$wid" ]; }
 wait_for find_window 15 || { echo "screenshot: the console window did not appear" >&2; cat "$work/console.log" >&2; exit 1; }
 
+if [ -n "${ORV_SCREENSHOT_SIZE:-}" ]; then
+    DISPLAY=":$display" xdotool windowsize "$wid" "${ORV_SCREENSHOT_SIZE%x*}" "${ORV_SCREENSHOT_SIZE#*x}"
+fi
 sleep "$settle"  # the gauges follow the simulated drive cycle
 mkdir -p "$(dirname "$out")"
 DISPLAY=":$display" xwd -silent -id "$wid" | /usr/bin/convert xwd:- png:"$out"
