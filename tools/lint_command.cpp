@@ -6,7 +6,7 @@
 #include "core/files/map_file.h"
 #include "core/settings/settings_coding.h"
 #include "tools/commands.h"
-#include "tools/map_layout.h"
+#include "core/files/map_layout.h"
 #include "tools/tool_files.h"
 
 namespace orv::tool {

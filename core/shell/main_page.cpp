@@ -39,12 +39,14 @@ void Main_Page::WireHandlers() {
     auto on = [this](auto handler) {
         return [this, handler](auto... args) {
             EventScope event(*this);
+            NoteEvent(EditEvent::Plain);
             (this->*handler)(args...);
         };
     };
     auto at = [this](auto handler, int t) {
         return [this, handler, t](auto... args) {
             EventScope event(*this);
+            NoteEvent(EditEvent::Plain);
             (this->*handler)(t, args...);
         };
     };
@@ -103,6 +105,22 @@ void Main_Page::WireHandlers() {
         f.datatable[t].on_scroll = at(&Main_Page::datatable_Scroll, t);
         f.datatable[t].on_sel_change = at(&Main_Page::datatable_SelChange, t);
     }
+
+    // A bar's Scroll events and the Change that ends them are one edit.
+    auto gesture = [this](form::ScrollBar& bar) {
+        auto mark = [this, &bar](form::Handler h, EditEvent kind) {
+            return [this, &bar, h, kind] {
+                EventScope event(*this);
+                NoteEvent(kind, &bar);
+                form::Raise(h);
+            };
+        };
+        bar.on_scroll = mark(bar.on_scroll, EditEvent::BarDrag);
+        bar.on_change = mark(bar.on_change, EditEvent::BarCommit);
+    };
+    for (form::ScrollBar* bar : {&f.cylinsel, &f.RPMAcc, &f.deltasel, &f.WaterAcc, &f.Limiter, &f.loadtimesel, &f.windowsel})
+        gesture(*bar);
+    for (form::ScrollBar& bar : f.HScroll1) gesture(bar);
 }
 
 void Main_Page::Read_Config() { config = ReadConfigFile(app_dir); }

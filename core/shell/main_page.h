@@ -9,12 +9,16 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "core/calibration/calibration_state.h"
+#include "core/calibration/edit_history.h"
+#include "core/calibration/range_edit.h"
 #include "core/calibration/table_coding.h"
 #include "core/files/file_dialog.h"
+#include "core/files/map_compare.h"
 #include "core/form/form.h"
 #include "core/link/link_state.h"
 #include "core/link/live_values.h"
@@ -161,6 +165,31 @@ class Main_Page {
     // Not in the original: the recording as a CSV table.
     void savecsv_Click();
 
+    // --- not in the original: the tuner's tools (calibration/, files/) ---
+    // Undo and redo of every change to the image: an entry, a bar move (a
+    // drag is one step), a settings, slot or view change, a range edit, a map
+    // load, an upload. The window then shows the image as after a map load.
+    // Nothing to do, or a transfer under way: false, and nothing happens.
+    bool Undo();
+    bool Redo();
+    bool CanUndo() const;
+    bool CanRedo() const;
+    const EditHistory& History() const { return history_.history(); }
+    // Rows first_row..last_row (1: the first) of table t of the viewed set,
+    // in edit mode only; the grid, and the bar and box of its current row,
+    // show the result.
+    RangeEditResult RangeEdit(int t, int first_row, int last_row, RangeOp op, double value);
+    // A map file to compare the image with; empty, or why it was not read (a
+    // reference already there stays).
+    std::string CompareWith(const std::string& path);
+    void StopComparing();
+    const MapReference* Reference() const { return reference_ ? &*reference_ : nullptr; }
+    // While comparing: the reference's text for a shown cell or a settings
+    // control whose byte differs, nothing otherwise; and the count per slot.
+    std::optional<std::string> ReferenceCell(int t, int row) const;
+    std::optional<std::string> ReferenceSetting(std::string_view control) const;
+    std::string ReferenceStatusLine() const;
+
     // The common file dialog the map and recording buttons open (memfile,
     // recorderfile); none set answers every question with Cancel.
     FileDialog* file_dialog = nullptr;
@@ -170,9 +199,13 @@ class Main_Page {
     // chain of handlers tells the listeners once, when it is over.
     class EventScope {
        public:
-        explicit EventScope(Main_Page& page) : page_(page) { ++page_.event_depth_; }
+        explicit EventScope(Main_Page& page) : page_(page) {
+            if (page_.event_depth_++ == 0) page_.BeginEvent();
+        }
         ~EventScope() {
-            if (--page_.event_depth_ == 0) page_.Notify();
+            if (--page_.event_depth_ != 0) return;
+            page_.EndEvent();
+            page_.Notify();
         }
         EventScope(const EventScope&) = delete;
         EventScope& operator=(const EventScope&) = delete;
@@ -181,6 +214,16 @@ class Main_Page {
         Main_Page& page_;
     };
     void Notify();
+    // The edit history's view of events: the image at the start and end of
+    // each outermost one, and what kind of event it was (the first handler
+    // it ran says so).
+    void BeginEvent();
+    void EndEvent();
+    void NoteEvent(EditEvent kind, const void* bar = nullptr);
+    TransferUnderWay Transferring() const;
+    bool StepHistory(bool back);
+    // The image shown whole, exactly as it is: slot, settings, view, grids.
+    void ShowImage(const Image& image);
     void WireHandlers();
     void Dispatch(std::uint8_t cmd);
     void BuildLiveRead();
@@ -210,6 +253,11 @@ class Main_Page {
     std::vector<std::pair<int, std::function<void()>>> listeners_;
     int next_listener_ = 0;
     int event_depth_ = 0;
+    EditRecorder history_;
+    EditEvent event_kind_ = EditEvent::Plain;
+    const void* event_bar_ = nullptr;
+    bool event_noted_ = false;
+    std::optional<MapReference> reference_;
 };
 
 }  // namespace orv

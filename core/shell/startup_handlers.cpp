@@ -49,6 +49,8 @@ void Main_Page::Form_Load() {
     f.COM.SetListIndex(config.cfg_port - 1);
     f.ignnormal.Enabled = f.igninv.Enabled = f.bank2sel.Enabled = f.ignsel.Enabled = true;
     MarkCalibrationKept();
+    // What start-up read is where the history begins, not a step of it.
+    history_.Rebase(cal.mem_image);
 }
 
 }  // namespace orv

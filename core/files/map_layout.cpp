@@ -1,10 +1,10 @@
-#include "tools/map_layout.h"
+#include "core/files/map_layout.h"
 
 #include <cstdio>
 
 #include "core/settings/settings_coding.h"
 
-namespace orv::tool {
+namespace orv {
 
 std::string SettingName(int rel) {
     switch (rel) {
@@ -40,4 +40,4 @@ std::string SettingText(int rel, std::uint8_t b) {
     }
 }
 
-}  // namespace orv::tool
+}  // namespace orv

@@ -1,13 +1,14 @@
 #pragma once
-// The parts of a slot block as diff and lint name them: the three table sets
-// with the view their bytes are shown in, and the settings bytes.
+// The parts of a slot block as the map comparison and orvtool lint name
+// them: the three table sets with the view their bytes are shown in, and the
+// settings bytes.
 #include <array>
 #include <string>
 
 #include "core/calibration/image.h"
 #include "core/calibration/table_coding.h"
 
-namespace orv::tool {
+namespace orv {
 
 struct SetPart {
     const char* name;
@@ -25,4 +26,4 @@ std::string SettingName(int rel);
 // How the console shows that byte.
 std::string SettingText(int rel, std::uint8_t b);
 
-}  // namespace orv::tool
+}  // namespace orv
