@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -22,6 +23,7 @@
 #include "app/bar_face.h"
 #include "app/dial_face.h"
 #include "app/line_edit.h"
+#include "app/plots/plot_windows.h"
 #include "app/qt_file_dialog.h"
 #include "core/monitor/gauge_geometry.h"
 #include "core/shell/main_page.h"
@@ -82,6 +84,7 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
     ApplyLook();
     CreateControls();
     LayOut();
+    CreateMenus();
 
     binding_->BindCaption(console_.form.Caption, this);
     auto* status = new QStatusBar(this);
@@ -114,6 +117,19 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::Refresh() { binding_->Refresh(); }
+
+void MainWindow::CreateMenus() {
+    file_menu_ = menuBar()->addMenu(QStringLiteral("&File"));
+    file_menu_->setObjectName("FileMenu");
+    QAction* close_window = file_menu_->addAction(QStringLiteral("&Close"), this, &QWidget::close);
+    close_window->setObjectName("closewindow");
+    edit_menu_ = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit_menu_->setObjectName("EditMenu");
+    view_menu_ = menuBar()->addMenu(QStringLiteral("&View"));
+    view_menu_->setObjectName("ViewMenu");
+    plots_ = std::make_unique<plots::PlotWindows>(console_, *binding_, this);
+    plots_->AddTo(view_menu_);
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (console_.CalibrationUnsaved() && ask_save_on_close) {
