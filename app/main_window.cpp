@@ -119,6 +119,13 @@ MainWindow::~MainWindow() {
 void MainWindow::Refresh() { binding_->Refresh(); }
 
 void MainWindow::CreateMenus() {
+    menuBar()->setStyleSheet(QStringLiteral(
+        "QMenuBar { background: #26292e; color: #e4e4e0; border-bottom: 1px solid #3a3e45; }"
+        "QMenuBar::item:selected, QMenuBar::item:pressed { background: #d08a1a; color: #101010; }"
+        "QMenu { background: #26292e; color: #e4e4e0; border: 1px solid #50555e; }"
+        "QMenu::item { padding: 4px 22px; }"
+        "QMenu::item:selected { background: #d08a1a; color: #101010; }"
+        "QMenu::item:disabled { color: #7a7c80; }"));
     file_menu_ = menuBar()->addMenu(QStringLiteral("&File"));
     file_menu_->setObjectName("FileMenu");
     QAction* close_window = file_menu_->addAction(QStringLiteral("&Close"), this, &QWidget::close);

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QPen>
 #include <QValueAxis>
+#include <cmath>
 
 namespace orv::app::plots {
 
@@ -47,6 +48,34 @@ QValueAxis* MakeAxis(const QString& title, const QString& label_format) {
     axis->setTitleFont(SmallFont(10));
     axis->setTitleBrush(kText);
     return axis;
+}
+
+void NiceScale(QValueAxis* axis, double lo, double hi, int max_ticks, double headroom) {
+    if (!(hi > lo)) hi = lo + 1;
+    static constexpr double kSteps[] = {1, 2, 2.5, 5};
+    // The least round step whose ticks, once the ends are rounded out to it,
+    // are no more than max_ticks.
+    double step = hi - lo, first = lo, last = hi;
+    bool found = false;
+    for (double decade = 1e-2; decade <= 1e4 && !found; decade *= 10)
+        for (double m : kSteps) {
+            const double s = m * decade;
+            const double a = std::floor(lo / s + 1e-9) * s, b = std::ceil(hi / s - 1e-9) * s;
+            if ((b - a) / s <= max_ticks - 1 + 1e-9) {
+                step = s, first = a, last = b, found = true;
+                break;
+            }
+        }
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(first);
+    axis->setTickInterval(step);
+    axis->setRange(first, last + headroom * step);
+}
+
+void FixedTicks(QValueAxis* axis, double first, double interval) {
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(first);
+    axis->setTickInterval(interval);
 }
 
 void StyleView(QChartView* view) {

@@ -25,6 +25,12 @@ inline const QColor kCursor(255, 96, 64);
 void StyleChart(QChart* chart, const QString& title);
 // A value axis in the panel's colours; `title` empty hides the title.
 QValueAxis* MakeAxis(const QString& title, const QString& label_format);
+// Sets the axis to a range with round ticks that holds lo..hi, with at most
+// `max_ticks` ticks, and `headroom` steps of room above the top tick (for
+// its label, where the plot area is set by hand); FixedTicks: ticks from
+// `first` every `interval`.
+void NiceScale(QValueAxis* axis, double lo, double hi, int max_ticks, double headroom = 0);
+void FixedTicks(QValueAxis* axis, double first, double interval);
 // A view that paints the chart antialiased, framed like the main window's
 // group boxes.
 void StyleView(QChartView* view);

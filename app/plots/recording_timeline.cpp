@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
+#include <QResizeEvent>
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QValueAxis>
@@ -23,9 +24,14 @@ namespace {
 
 constexpr double kFullTime = kRecMaxSamples * kSampleSeconds;
 
+// Room around each panel's plot, the same on all so that their time scales
+// line up.
+constexpr int kLeftRoom = 80, kRightRoom = 12, kTopRoom = 12, kTimeRoom = 40;
+
 struct PanelSpec {
     const char* title;
     double lo, hi;  // shown while nothing is recorded
+    double floor;   // the value of byte 0
     const char* label_format;
     struct Line {
         Channel channel;
@@ -36,20 +42,31 @@ struct PanelSpec {
 };
 
 const PanelSpec kPanelSpecs[RecordingTimelineWindow::kPanels] = {
-    {"RPM x1000", 0, 8, "%.1f", {{Channel::Rpm, "RPM", QColor(240, 176, 48)}, {}}, 1},
-    {"PRES (bar)", -1, 1, "%.1f", {{Channel::Pressure, "PRES", QColor(86, 182, 230)}, {}}, 1},
-    {"TPS (%)", 0, 100, "%.0f", {{Channel::Throttle, "TPS", QColor(62, 196, 109)}, {}}, 1},
-    {"TEMP (\u00b0C)", -20, 120, "%.0f",
+    {"RPM x1000", 0, 8, 0, "%.1f", {{Channel::Rpm, "RPM", QColor(240, 176, 48)}, {}}, 1},
+    {"PRES (bar)", -1, 1, -1, "%.1f", {{Channel::Pressure, "PRES", QColor(86, 182, 230)}, {}}, 1},
+    {"TPS (%)", 0, 100, 0, "%.0f", {{Channel::Throttle, "TPS", QColor(62, 196, 109)}, {}}, 1},
+    {"TEMP (\u00b0C)", -20, 120, -20, "%.0f",
      {{Channel::Air, "Air", QColor(140, 200, 255)}, {Channel::Water, "Water", QColor(236, 98, 84)}}, 2},
-    {"TINJ (ms)", 0, 10, "%.1f",
+    {"TINJ (ms)", 0, 10, 0, "%.1f",
      {{Channel::Bank1, "Bank 1", QColor(240, 176, 48)}, {Channel::Bank2, "Bank 2", QColor(206, 214, 96)}}, 2},
-    {"ADV (\u00b0)", -10, 40, "%.0f", {{Channel::Advance, "ADV", QColor(190, 140, 240)}, {}}, 1},
+    {"ADV (\u00b0)", -10, 40, -45, "%.0f", {{Channel::Advance, "ADV", QColor(190, 140, 240)}, {}}, 1},
 };
 
 }  // namespace
 
-TimelineView::TimelineView(QChart* chart, QWidget* parent) : QChartView(chart, parent) {
+TimelineView::TimelineView(QChart* chart, int bottom_room, QWidget* parent)
+    : QChartView(chart, parent), bottom_room_(bottom_room) {
     setCursor(Qt::CrossCursor);
+}
+
+void TimelineView::resizeEvent(QResizeEvent* event) {
+    QChartView::resizeEvent(event);
+    const QRectF area(kLeftRoom, kTopRoom, std::max(10, width() - kLeftRoom - kRightRoom),
+                      std::max(10, height() - kTopRoom - bottom_room_));
+    chart()->setPlotArea(area);
+    // The names of a panel's lines sit in its top right corner.
+    QLegend* legend = chart()->legend();
+    if (legend->isVisible()) legend->setGeometry(QRectF(area.right() - 164, area.top() + 2, 160, 26));
 }
 
 QPoint TimelineView::PositionOf(double seconds) const {
@@ -96,16 +113,20 @@ RecordingTimelineWindow::RecordingTimelineWindow(Main_Page& console,
         Panel& p = panels_[i];
         auto* chart = new QChart;
         StyleChart(chart, {});
+        // A plot area set by hand keeps its background where the automatic
+        // layout put it: the whole panel is the plot's colour instead.
+        chart->setPlotAreaBackgroundVisible(false);
+        chart->setBackgroundBrush(kPlot);
         const bool bottom = i == kPanels - 1;
         p.x = MakeAxis(bottom ? QStringLiteral("Time (s)") : QString(), "%.0f");
         p.x->setRange(0, kFullTime);
-        p.x->setTickCount(13);
+        FixedTicks(p.x, 0, 5);
         // One time scale for all panels; only the bottom one writes it.
         p.x->setLabelsVisible(bottom);
         p.y = MakeAxis(QString::fromUtf8(spec.title), spec.label_format);
-        p.y->setTickCount(3);
         p.lo = spec.lo;
         p.hi = spec.hi;
+        p.floor = spec.floor;
         chart->addAxis(p.x, Qt::AlignBottom);
         chart->addAxis(p.y, Qt::AlignLeft);
         for (int l = 0; l < spec.line_count; ++l) {
@@ -125,15 +146,18 @@ RecordingTimelineWindow::RecordingTimelineWindow(Main_Page& console,
         p.cursor->attachAxis(p.y);
         if (spec.line_count > 1) {
             // Two lines in a panel: name them, the position line needs no name.
-            chart->legend()->show();
-            chart->legend()->setAlignment(Qt::AlignRight);
-            chart->legend()->setLabelColor(kText);
-            chart->legend()->markers(p.cursor).first()->setVisible(false);
+            QLegend* legend = chart->legend();
+            legend->detachFromChart();
+            legend->setAlignment(Qt::AlignTop);  // side by side
+            legend->show();
+            legend->setLabelColor(kText);
+            legend->setBackgroundVisible(true);
+            legend->setBrush(QColor(18, 20, 23, 220));
+            legend->setPen(QPen(kGrid));
+            legend->markers(p.cursor).first()->setVisible(false);
         }
-        // The plot areas line up: the same room for the value labels on each.
-        chart->setMargins(QMargins(2, 0, 4, 0));
 
-        p.view = new TimelineView(chart, this);
+        p.view = new TimelineView(chart, bottom ? kTimeRoom : kTopRoom, this);
         p.view->setObjectName(QStringLiteral("timeline(%1)").arg(i));
         StyleView(p.view);
         p.view->setMinimumHeight(bottom ? 128 : 100);
@@ -186,12 +210,10 @@ void RecordingTimelineWindow::DrawSeries(int samples) {
                 hi = std::max(hi, *b);
             }
             const double margin = std::max((hi - lo) * 0.08, 0.5);
-            lo -= margin;
+            lo = std::max(p.floor, lo - margin);
             hi += margin;
         }
-        p.y->setRange(lo, hi);
-        p.y->applyNiceNumbers();
-        p.y->setTickCount(3);
+        NiceScale(p.y, lo, hi, 4, 0.3);
         for (Channel c : p.channels) {
             QList<QPointF> points;
             points.reserve(samples);

@@ -25,7 +25,8 @@ namespace orv::app::plots {
 // A panel of the timeline: reports the time under a press or a drag.
 class TimelineView : public QChartView {
    public:
-    TimelineView(QChart* chart, QWidget* parent);
+    // `bottom_room`: pixels under the plot for the time labels.
+    TimelineView(QChart* chart, int bottom_room, QWidget* parent);
     std::function<void(double seconds)> on_seek;
     // Where a time is on the widget, for tests.
     QPoint PositionOf(double seconds) const;
@@ -33,9 +34,11 @@ class TimelineView : public QChartView {
    protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
    private:
     void SeekAt(QPointF at);
+    int bottom_room_;
 };
 
 class RecordingTimelineWindow : public QWidget {
@@ -65,6 +68,7 @@ class RecordingTimelineWindow : public QWidget {
         QLineSeries* cursor = nullptr;
         std::vector<Channel> channels;
         double lo = 0, hi = 1;  // the range while nothing is recorded
+        double floor = 0;       // the least value the recorded bytes can give
     };
     void Follow();
     void DrawSeries(int samples);

@@ -19,6 +19,8 @@ namespace {
 // The least vertical span of each table's plot, so that a flat table does not
 // fill the plot with rounding noise: ms for grid 0, percent or degrees else.
 double MinSpan(TableView v, int t) { return v == TableView::Fuel && t == 0 ? 4.0 : 20.0; }
+// Axis ticks at round values of each axis.
+constexpr double kAxisTick[kTableCount] = {2.5, 0.5, 20, 30, 30};
 }  // namespace
 
 TableCurvesWindow::TableCurvesWindow(Main_Page& console, QWidget* parent) : QWidget(parent, Qt::Window), console_(console) {
@@ -33,6 +35,7 @@ TableCurvesWindow::TableCurvesWindow(Main_Page& console, QWidget* parent) : QWid
         p.chart = new QChart;
         StyleChart(p.chart, QString::fromLatin1(kAxes[t].name));
         p.x = MakeAxis({}, t <= 1 ? "%.1f" : "%.0f");
+        FixedTicks(p.x, kAxes[t].start, kAxisTick[t]);
         p.y = MakeAxis({}, "%.1f");
         p.chart->addAxis(p.x, Qt::AlignBottom);
         p.chart->addAxis(p.y, Qt::AlignLeft);
@@ -125,7 +128,7 @@ void TableCurvesWindow::Draw(int t, const Key& key) {
     p.x->setTitleText(QString::fromUtf8(c.axis_title));
     p.x->setTitleVisible(true);
     const ValueRange shown = ShownRange(c, MinSpan(key.view, t));
-    p.y->setRange(shown.lo, shown.hi);
+    NiceScale(p.y, shown.lo, shown.hi, 6);
     p.y->setLabelFormat(key.view == TableView::Fuel && t == 0 ? "%.1f" : "%.0f");
     p.y->setTitleText(QString::fromUtf8(c.value_title));
     p.y->setTitleVisible(true);
