@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,6 +25,7 @@
 #include "app/bar_face.h"
 #include "app/dial_face.h"
 #include "app/line_edit.h"
+#include "app/plots/plot_windows.h"
 #include "app/qt_file_dialog.h"
 #include "core/monitor/gauge_geometry.h"
 #include "core/shell/main_page.h"
@@ -101,6 +103,7 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
     ApplyLook();
     CreateControls();
     LayOut();
+    CreateMenus();
 
     binding_->BindCaption(console_.form.Caption, this);
     auto* status = new QStatusBar(this);
@@ -135,6 +138,26 @@ MainWindow::~MainWindow() {
 void MainWindow::Refresh() {
     binding_->Refresh();
     FollowLinkState();
+}
+
+void MainWindow::CreateMenus() {
+    menuBar()->setStyleSheet(QStringLiteral(
+        "QMenuBar { background: #26292e; color: #e4e4e0; border-bottom: 1px solid #3a3e45; }"
+        "QMenuBar::item:selected, QMenuBar::item:pressed { background: #d08a1a; color: #101010; }"
+        "QMenu { background: #26292e; color: #e4e4e0; border: 1px solid #50555e; }"
+        "QMenu::item { padding: 4px 22px; }"
+        "QMenu::item:selected { background: #d08a1a; color: #101010; }"
+        "QMenu::item:disabled { color: #7a7c80; }"));
+    file_menu_ = menuBar()->addMenu(QStringLiteral("&File"));
+    file_menu_->setObjectName("FileMenu");
+    QAction* close_window = file_menu_->addAction(QStringLiteral("&Close"), this, &QWidget::close);
+    close_window->setObjectName("closewindow");
+    edit_menu_ = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit_menu_->setObjectName("EditMenu");
+    view_menu_ = menuBar()->addMenu(QStringLiteral("&View"));
+    view_menu_->setObjectName("ViewMenu");
+    plots_ = std::make_unique<plots::PlotWindows>(console_, *binding_, this);
+    plots_->AddTo(view_menu_);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

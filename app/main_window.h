@@ -8,6 +8,7 @@
 // of Timer1; after each the console tells its listeners, and the window,
 // one of them, refreshes.
 #include <QMainWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
 #include <functional>
@@ -26,6 +27,9 @@ namespace orv::app {
 
 class BarFace;
 class DialFace;
+namespace plots {
+class PlotWindows;
+}
 
 class MainWindow : public QMainWindow {
    public:
@@ -52,6 +56,12 @@ class MainWindow : public QMainWindow {
     std::function<QMessageBox::StandardButton()> ask_save_on_close;
     QTimer& timer() { return timer_; }
 
+    // The menu bar's menus, for whatever adds entries to them.
+    QMenu* fileMenu() const { return file_menu_; }
+    QMenu* editMenu() const { return edit_menu_; }
+    QMenu* viewMenu() const { return view_menu_; }
+    plots::PlotWindows& plotWindows() { return *plots_; }
+
    protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -61,6 +71,7 @@ class MainWindow : public QMainWindow {
     void ApplyLook();
     // Colours the link status by what it says.
     void FollowLinkState();
+    void CreateMenus();
 
     Main_Page& console_;
     std::unique_ptr<Binding> binding_;
@@ -69,6 +80,11 @@ class MainWindow : public QMainWindow {
     int listener_ = 0;
     std::unique_ptr<FileDialog> file_dialog_;
     std::string link_shown_;
+    QMenu* file_menu_ = nullptr;
+    QMenu* edit_menu_ = nullptr;
+    QMenu* view_menu_ = nullptr;
+    // Last, so that the plot windows go before the binding they act through.
+    std::unique_ptr<plots::PlotWindows> plots_;
 };
 
 }  // namespace orv::app

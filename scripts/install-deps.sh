@@ -3,7 +3,7 @@
 # Safe to run again: apt-get skips what is already there.
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-serialport-dev libgl-dev libcli11-dev
+          qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libcli11-dev
           xvfb xauth x11-apps imagemagick xdotool fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do

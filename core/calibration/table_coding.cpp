@@ -14,6 +14,12 @@ std::string CellText(TableView v, int t, long b) {
     return Str(b - kFuelGainOffset);
 }
 
+double CellValue(TableView v, int t, long b) {
+    if (v == TableView::Ignition) return static_cast<double>(b - kAdvanceOffset);
+    if (t == 0) return static_cast<double>(b) / kFuelTimeScale;
+    return static_cast<double>(b - kFuelGainOffset);
+}
+
 ValueRange TypedRange(TableView v, int t) {
     if (v == TableView::Ignition) return t == 0 ? ValueRange{-5, 40} : ValueRange{-45, 40};
     return t == 0 ? ValueRange{0, 25.5} : ValueRange{-90, 90};
@@ -41,8 +47,17 @@ std::string AxisText(std::string_view name, double start, double step, int k) {
     return name == "RPM" || name == "PRES" ? Format(v, "#0.0") : Str(RoundHalfAway(v));
 }
 
+namespace {
+const Axis& AxisOf(int t) { return kAxes[(t >= 0 && t < kTableCount) ? t : 0]; }
+}  // namespace
+
+double AxisValue(int t, int k) {
+    const Axis& a = AxisOf(t);
+    return k * a.step + a.start;
+}
+
 std::string AxisText(int t, int k) {
-    const Axis& a = kAxes[(t >= 0 && t < kTableCount) ? t : 0];
+    const Axis& a = AxisOf(t);
     return AxisText(a.name, a.start, a.step, k);
 }
 

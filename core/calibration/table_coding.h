@@ -32,6 +32,10 @@ struct ByteRange {
 // Text of stored byte b of grid t in view v.
 std::string CellText(TableView v, int t, long b);
 
+// The value stored byte b of grid t stands for in view v, as a number: the
+// cell's text read back (ms, percent or degrees).
+double CellValue(TableView v, int t, long b);
+
 // What may be typed into grid t (inclusive).
 ValueRange TypedRange(TableView v, int t);
 
@@ -59,6 +63,9 @@ constexpr std::array<Axis, kTableCount> kAxes{{
     {"AIR", -20.0, 10.0},  // degrees Celsius
     {"WAT", -20.0, 10.0},
 }};
+
+// Value of axis row k (0: the first entry) of grid t.
+double AxisValue(int t, int k);
 
 // Text of axis row k (0: the first entry): engine speed and pressure in
 // "#0.0", the others whole.

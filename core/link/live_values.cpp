@@ -7,7 +7,8 @@ namespace orv {
 namespace {
 // The version byte is two BCD digits: 0x21 is version 2.1.
 std::uint8_t FromBcd(std::uint8_t b) { return static_cast<std::uint8_t>((b >> 4) * 10 + (b & 0x0F)); }
-std::string Tenths(int v) { return Format(v / 10.0, "#0.0"); }
+std::string Tenths(double v) { return Format(v, "#0.0"); }
+std::string Whole(double v) { return Str(static_cast<long>(v)); }
 }  // namespace
 
 void DecodeLiveBlock(std::span<const std::uint8_t> b, std::uint8_t live_len, LiveValues& v) {
@@ -26,18 +27,35 @@ void DecodeLiveBlock(std::span<const std::uint8_t> b, std::uint8_t live_len, Liv
     }
 }
 
+LiveReadings ReadingsOf(const LiveValues& v) {
+    LiveReadings r;
+    r.rpm = v.live_rpm / 10.0;
+    r.pressure = (v.live_pressure - kPressureOffset) / 10.0;
+    r.tps = v.live_tps;
+    r.air = v.live_air - kTemperatureOffset;
+    r.water = v.live_water - kTemperatureOffset;
+    r.tinj1 = v.live_tinj1 / 10.0;
+    r.tinj2 = v.live_tinj2 / 10.0;
+    r.advance = v.live_advance - kAdvanceOffset;
+    r.batt = v.live_batt / 10.0;
+    return r;
+}
+
 LiveTexts FormatLive(const LiveValues& v) {
+    // The texts are the readings formatted: the plots and the read-outs
+    // cannot disagree on a scale.
+    const LiveReadings r = ReadingsOf(v);
     LiveTexts t;
-    t.rpm = Tenths(v.live_rpm);
-    t.pressure = Tenths(v.live_pressure - kPressureOffset);
-    t.tps = Str(v.live_tps);
-    t.air = Str(v.live_air - kTemperatureOffset);
-    t.water = Str(v.live_water - kTemperatureOffset);
-    t.bank1 = Tenths(v.live_tinj1);
-    t.bank2 = Tenths(v.live_tinj2);
-    t.advance = Str(v.live_advance - kAdvanceOffset);
-    t.batt = Tenths(v.live_batt);
-    t.version = Tenths(v.live_version);
+    t.rpm = Tenths(r.rpm);
+    t.pressure = Tenths(r.pressure);
+    t.tps = Whole(r.tps);
+    t.air = Whole(r.air);
+    t.water = Whole(r.water);
+    t.bank1 = Tenths(r.tinj1);
+    t.bank2 = Tenths(r.tinj2);
+    t.advance = Whole(r.advance);
+    t.batt = Tenths(r.batt);
+    t.version = Tenths(v.live_version / 10.0);
     return t;
 }
 

@@ -40,6 +40,14 @@ void DecodeLiveBlock(std::span<const std::uint8_t> block, std::uint8_t live_len,
 // The controller reports "no ignition" with an advance byte out of range.
 constexpr bool HasIgnition(std::uint8_t advance) { return advance <= kNoIgnitionAbove; }
 
+// The readings in the read-outs' units: engine speed in 1,000 rpm, pressure
+// in bar, throttle in percent, temperatures and advance in degrees, injection
+// times in ms, battery in volts.
+struct LiveReadings {
+    double rpm, pressure, tps, air, water, tinj1, tinj2, advance, batt;
+};
+LiveReadings ReadingsOf(const LiveValues& v);
+
 // The numeric read-outs, as the window shows them.
 struct LiveTexts {
     std::string rpm, pressure, tps, air, water, bank1, bank2, advance, batt, version;

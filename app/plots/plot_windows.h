@@ -1,0 +1,48 @@
+#pragma once
+// The plot windows the "View" menu opens. Each is made the first time it is
+// asked for and then kept, hidden when closed; a window never opened costs
+// nothing.
+#include <QPointer>
+#include <functional>
+
+class QMenu;
+class QWidget;
+
+namespace orv {
+class Main_Page;
+}
+
+namespace orv::app {
+class Binding;
+}
+
+namespace orv::app::plots {
+
+class RecordingTimelineWindow;
+class TableCurvesWindow;
+
+class PlotWindows {
+   public:
+    // The windows are children of `parent` (they close with it); user
+    // actions on them run through the main window's binding.
+    PlotWindows(Main_Page& console, Binding& binding, QWidget* parent);
+    ~PlotWindows();
+    PlotWindows(const PlotWindows&) = delete;
+    PlotWindows& operator=(const PlotWindows&) = delete;
+
+    // Adds "Table curves" and "Recording timeline" to `menu`.
+    void AddTo(QMenu* menu);
+
+    // The windows, made on first use (not shown).
+    TableCurvesWindow& TableCurves();
+    RecordingTimelineWindow& Timeline();
+
+   private:
+    Main_Page& console_;
+    Binding& binding_;
+    QWidget* parent_;
+    QPointer<TableCurvesWindow> table_curves_;
+    QPointer<RecordingTimelineWindow> timeline_;
+};
+
+}  // namespace orv::app::plots

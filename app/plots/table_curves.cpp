@@ -1,0 +1,139 @@
+#include "app/plots/table_curves.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QGridLayout>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QValueAxis>
+
+#include "app/plots/plot_look.h"
+#include "core/calibration/table_curve.h"
+#include "core/shell/main_page.h"
+
+namespace orv::app::plots {
+
+using namespace colours;
+
+namespace {
+// The least vertical span of each table's plot, so that a flat table does not
+// fill the plot with rounding noise: ms for grid 0, percent or degrees else.
+double MinSpan(TableView v, int t) { return v == TableView::Fuel && t == 0 ? 4.0 : 20.0; }
+// Axis ticks at round values of each axis.
+constexpr double kAxisTick[kTableCount] = {2.5, 0.5, 20, 30, 30};
+}  // namespace
+
+TableCurvesWindow::TableCurvesWindow(Main_Page& console, QWidget* parent) : QWidget(parent, Qt::Window), console_(console) {
+    setObjectName("TableCurves");
+    setWindowTitle(QStringLiteral("Table curves"));
+    StyleWindow(this);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 6, 6, 6);
+    grid->setSpacing(6);
+    for (int t = 0; t < kTableCount; ++t) {
+        Plot& p = plots_[t];
+        p.chart = new QChart;
+        StyleChart(p.chart, QString::fromLatin1(kAxes[t].name));
+        p.x = MakeAxis({}, t <= 1 ? "%.1f" : "%.0f");
+        FixedTicks(p.x, kAxes[t].start, kAxisTick[t]);
+        p.y = MakeAxis({}, "%.1f");
+        p.chart->addAxis(p.x, Qt::AlignBottom);
+        p.chart->addAxis(p.y, Qt::AlignLeft);
+
+        p.curve = new QLineSeries;
+        p.curve->setPen(QPen(kAmber, 2));
+        p.points = new QScatterSeries;
+        p.points->setMarkerSize(5);
+        p.points->setColor(kAmber);
+        p.points->setBorderColor(kAmber);
+        p.mark = new QScatterSeries;
+        p.mark->setMarkerSize(11);
+        p.mark->setColor(kCursor);
+        p.mark->setBorderColor(kText);
+        for (QXYSeries* s : {static_cast<QXYSeries*>(p.curve), static_cast<QXYSeries*>(p.points),
+                             static_cast<QXYSeries*>(p.mark)}) {
+            p.chart->addSeries(s);
+            s->attachAxis(p.x);
+            s->attachAxis(p.y);
+        }
+
+        auto* view = new QChartView(p.chart, this);
+        view->setObjectName(QStringLiteral("curve(%1)").arg(t));
+        StyleView(view);
+        view->setMinimumSize(300, 230);
+        // Engine speed and pressure, the long tables, across the top.
+        if (t < 2)
+            grid->addWidget(view, 0, t * 3, 1, 3);
+        else
+            grid->addWidget(view, 1, (t - 2) * 2, 1, 2);
+    }
+    resize(980, 560);
+}
+
+TableCurvesWindow::~TableCurvesWindow() {
+    if (listener_) console_.RemoveListener(listener_);
+}
+
+void TableCurvesWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!listener_) listener_ = console_.AddListener([this] { Follow(); });
+    Follow();
+}
+
+void TableCurvesWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // Closed, the window costs the console nothing.
+    if (listener_) console_.RemoveListener(listener_);
+    listener_ = 0;
+}
+
+void TableCurvesWindow::Follow() {
+    const form::Form& f = console_.form;
+    const Image& image = console_.cal.mem_image;
+    // The view the grids are coded in, as the option buttons say.
+    const TableView view = ViewOf(f.IgnMem.Value(), f.bank1mem.Value());
+    for (int t = 0; t < kTableCount; ++t) {
+        const form::Grid& g = f.datatable[t];
+        const std::span<const std::uint8_t> bytes = ViewedTableBytes(image, t);
+        const Plot& p = plots_[t];
+        if (p.drawn.view == view && p.drawn.address == MemAddr(image, t) && p.drawn.row == g.Row &&
+            p.drawn.revision == g.Revision() && std::equal(bytes.begin(), bytes.end(), p.drawn.bytes.begin(), p.drawn.bytes.end()))
+            continue;
+        Draw(t, Key{view, MemAddr(image, t), {bytes.begin(), bytes.end()}, g.Row, g.Revision()});
+    }
+}
+
+void TableCurvesWindow::Draw(int t, const Key& key) {
+    Plot& p = plots_[t];
+    const TableCurve c = CurveOf(console_.cal.mem_image, key.view, t);
+    QList<QPointF> points;
+    points.reserve(static_cast<qsizetype>(c.points.size()));
+    for (const CurvePoint& q : c.points) points.append(QPointF(q.x, q.y));
+    p.curve->replace(points);
+    p.points->replace(points);
+    const int k = CurvePointOfRow(t, key.row);
+    QString title = QString::fromLatin1(kAxes[t].name);
+    if (k >= 0) {
+        p.mark->replace(QList<QPointF>{points[k]});
+        // The marked entry as the grid's two columns show it.
+        title += QStringLiteral("   %1 : %2")
+                     .arg(QString::fromStdString(AxisText(t, k)),
+                          QString::fromStdString(CellText(key.view, t, key.bytes[static_cast<std::size_t>(k)])));
+    } else {
+        p.mark->clear();
+    }
+    p.chart->setTitle(title);
+
+    p.x->setRange(c.x_range.lo, c.x_range.hi);
+    p.x->setTitleText(QString::fromUtf8(c.axis_title));
+    p.x->setTitleVisible(true);
+    const ValueRange shown = ShownRange(c, MinSpan(key.view, t));
+    NiceScale(p.y, shown.lo, shown.hi, 6);
+    p.y->setLabelFormat(key.view == TableView::Fuel && t == 0 ? "%.1f" : "%.0f");
+    p.y->setTitleText(QString::fromUtf8(c.value_title));
+    p.y->setTitleVisible(true);
+    p.drawn = key;
+    ++redraws_;
+}
+
+}  // namespace orv::app::plots

@@ -1,0 +1,212 @@
+// The plot windows of the "View" menu: the table curves follow edits and the
+// grids' cursors, the recording timeline shows the recording and seeks.
+#include <QAction>
+#include <QChart>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMenu>
+#include <QScatterSeries>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTableWidget>
+#include <QMenuBar>
+#include <QTest>
+
+#include "app/plots/plot_windows.h"
+#include "app/plots/recording_timeline.h"
+#include "app/plots/table_curves.h"
+#include "core/common/numbers.h"
+#include "window_fixture.h"
+
+namespace orv::app::test {
+namespace {
+
+using plots::RecordingTimelineWindow;
+using plots::TableCurvesWindow;
+
+class PlotWindowTest : public WindowTest {
+   protected:
+    // Opens a plot window the way the user does, from the "View" menu.
+    void Open(const char* action) {
+        QAction* a = window->viewMenu()->findChild<QAction*>(action);
+        ASSERT_NE(a, nullptr) << action;
+        a->trigger();
+    }
+    TableCurvesWindow& Curves() { return window->plotWindows().TableCurves(); }
+    RecordingTimelineWindow& Timeline() { return window->plotWindows().Timeline(); }
+    void ClickCell(int t, int row) {
+        auto* grid = Widget<QTableWidget>("datatable(" + std::to_string(t) + ")");
+        grid->scrollToItem(grid->item(row - 1, 1));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          grid->visualItemRect(grid->item(row - 1, 1)).center());
+    }
+    static QPointF Mark(const TableCurvesWindow& w, int t) {
+        EXPECT_EQ(w.mark(t)->count(), 1) << t;
+        return w.mark(t)->count() ? w.mark(t)->at(0) : QPointF(-999, -999);
+    }
+};
+
+TEST_F(PlotWindowTest, MenuBarHoldsFileEditAndViewWithThePlots) {
+    QStringList titles;
+    for (QAction* a : window->menuBar()->actions()) titles << a->text();
+    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View"}));
+    QStringList views;
+    for (QAction* a : window->viewMenu()->actions()) views << a->text();
+    EXPECT_EQ(views, (QStringList{"&Table curves", "&Recording timeline"}));
+    // The form's controls are all still there, and no new one among them.
+    EXPECT_NE(window->Control("datatable(4)"), nullptr);
+    EXPECT_EQ(window->Control("tablecurves"), nullptr);
+}
+
+TEST_F(PlotWindowTest, TableCurvesFollowEditsAndTheGridsCursor) {
+    for (int k = 0; k < 31; ++k) console.cal.mem_image[k] = static_cast<std::uint8_t>(20 + k);
+    console.RunEvent([&] { console.Load_Memory_Map(); });
+    EnterEditMode();
+    Open("tablecurves");
+    TableCurvesWindow& w = Curves();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+
+    const int entries[] = {31, 51, 21, 16, 16};
+    for (int t = 0; t < 5; ++t) EXPECT_EQ(w.curve(t)->count(), entries[t]) << t;
+    EXPECT_EQ(w.curve(0)->at(30), QPointF(15.0, 5.0));  // 15,000 rpm: byte 50, 5.0 ms
+    EXPECT_EQ(Mark(w, 0), QPointF(0.0, 2.0));           // a refill leaves row 1 current
+
+    // The cursor follows a click on the grid.
+    ClickCell(0, 9);
+    EXPECT_EQ(Mark(w, 0), QPointF(4.0, 2.8));
+    ClickCell(1, 21);
+    EXPECT_NEAR(Mark(w, 1).x(), 1.0, 1e-9);  // PRES row 21: 1.0 bar
+    EXPECT_EQ(w.chart(1)->title(), "PRES   1.0 : -90");
+
+    // A typed entry moves the marked point.
+    auto* box = Widget<QLineEdit>("Text1(0)");
+    QTest::mouseClick(box, Qt::LeftButton);
+    QTest::keyClicks(box, "12.3");
+    QTest::keyClick(box, Qt::Key_Return);
+    ASSERT_EQ(console.cal.mem_image[8], 123);
+    EXPECT_EQ(w.curve(0)->at(8), QPointF(4.0, 12.3));
+    EXPECT_EQ(Mark(w, 0), QPointF(4.0, 12.3));
+    EXPECT_EQ(w.chart(0)->title(), "RPM   4.0 : 12.3");
+
+    // So does the bar.
+    Widget<QScrollBar>("HScroll1(1)")->setValue(150);
+    EXPECT_EQ(w.curve(1)->at(20).y(), 60);
+    EXPECT_EQ(Mark(w, 1).y(), 60);
+
+    // The ignition view: the same grids, the ignition set in degrees.
+    console.cal.mem_image[309 + 2] = 75;
+    Click("IgnMem");
+    console.Timer1_Timer();  // the grids refill on the tick, row 1 current again
+    EXPECT_EQ(w.curve(0)->at(2).y(), 30);
+    EXPECT_EQ(Mark(w, 0), QPointF(0.0, -45));
+}
+
+TEST_F(PlotWindowTest, TableCurvesRedrawOnlyWhatChangedAndNothingWhileClosed) {
+    Open("tablecurves");
+    TableCurvesWindow& w = Curves();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    EXPECT_EQ(w.redraws(), 5);
+    // Outside edit mode the tick moves the cursors to the live operating
+    // point: 0 bar is PRES row 11. Only that table is drawn again.
+    console.Timer1_Timer();
+    EXPECT_NEAR(Mark(w, 1).x(), 0.0, 1e-9);
+    EXPECT_EQ(w.redraws(), 6);
+    const int opened = w.redraws();
+    console.Timer1_Timer();  // nothing changed
+    EXPECT_EQ(w.redraws(), opened);
+    console.RunEvent([&] { console.cal.mem_image[94 + 3] = 100; });  // grid 2 only
+    EXPECT_EQ(w.redraws(), opened + 1);
+    EXPECT_EQ(w.curve(2)->at(3).y(), 10);
+
+    w.close();
+    console.RunEvent([&] { console.cal.mem_image[94 + 3] = 120; });
+    console.Timer1_Timer();
+    EXPECT_EQ(w.redraws(), opened + 1);  // closed: not even looked at
+    Open("tablecurves");
+    EXPECT_EQ(&Curves(), &w);  // the same window again, brought up to date
+    EXPECT_EQ(w.curve(2)->at(3).y(), 30);
+}
+
+class TimelineTest : public PlotWindowTest {
+   protected:
+    // A recording of 200 samples, as a loaded file leaves it: rpm rising by
+    // 100 a sample, the other values fixed.
+    void Record200() {
+        for (int k = 0; k < 200; ++k) {
+            const std::uint8_t s[9] = {static_cast<std::uint8_t>(k), 20, 50, 40, 100, 55, 60, 70, 125};
+            std::copy(std::begin(s), std::end(s), console.rec.rec_buffer.begin() + 9 * k);
+        }
+        console.rec.rec_count = 200;
+    }
+};
+
+TEST_F(TimelineTest, ShowsTheRecordingAndAClickSeeksAsTheSliderDoes) {
+    Record200();
+    Open("rectimeline");
+    RecordingTimelineWindow& w = Timeline();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const QLineSeries* rpm = w.series(Channel::Rpm);
+    ASSERT_EQ(rpm->count(), 200);
+    EXPECT_NEAR(rpm->at(42).x(), 4.2, 1e-9);
+    EXPECT_NEAR(rpm->at(42).y(), 4.2, 1e-9);
+    EXPECT_NEAR(w.series(Channel::Pressure)->at(7).y(), 1.0, 1e-9);
+    EXPECT_EQ(w.series(Channel::Water)->at(7).y(), 80);
+    EXPECT_EQ(w.series(Channel::Advance)->at(7).y(), 25);
+    EXPECT_EQ(w.position(), 0);
+
+    plots::TimelineView* panel = w.panel(2);
+    QTest::mouseClick(panel->viewport(), Qt::LeftButton, Qt::NoModifier, panel->PositionOf(12.3));
+    const int at = console.form.timesel.Value();
+    EXPECT_NEAR(at, 123, 1);
+    EXPECT_TRUE(console.rec.rec_review);
+    EXPECT_EQ(console.rec.rec_index, at);
+    EXPECT_EQ(Widget<QLineEdit>("chrono")->text().toStdString(), Format(at / 10.0, "#0.0"));
+    EXPECT_EQ(Widget<QSlider>("timesel")->value(), at);
+    EXPECT_EQ(Widget<QLineEdit>("rpm")->text().toStdString(), Format(at / 10.0, "#0.0"));  // the sample's rpm
+    EXPECT_NEAR(w.position(), at / 10.0, 1e-9);
+
+    // Play goes on from there; the position line follows the tick.
+    Click("play");
+    console.Timer1_Timer();
+    console.Timer1_Timer();
+    EXPECT_NEAR(w.position(), (at + 1) / 10.0, 1e-9);
+
+    // Where the slider cannot be moved, neither can the timeline seek.
+    Click("Stop");
+    console.form.recorder.Enabled = false;
+    QTest::mouseClick(panel->viewport(), Qt::LeftButton, Qt::NoModifier, panel->PositionOf(3));
+    EXPECT_EQ(console.form.timesel.Value(), at + 1);
+}
+
+TEST_F(TimelineTest, FollowsACaptureAndRedrawsOnlyOnChange) {
+    console.form.COM.SetListIndex(0);
+    Open("rectimeline");
+    RecordingTimelineWindow& w = Timeline();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    EXPECT_EQ(w.series(Channel::Rpm)->count(), 0);
+    const int opened = w.redraws();
+    console.Timer1_Timer();
+    EXPECT_EQ(w.redraws(), opened);
+
+    Click("record");
+    for (std::uint8_t rpm : {30, 31, 32}) {
+        port.Deliver({rpm, 0x1E, 0x00, 0x14, 0x46, 0x28, 0x2D, 0x4B, 0x78, 0x21});
+        console.Timer1_Timer();
+    }
+    EXPECT_EQ(w.series(Channel::Rpm)->count(), 3);
+    EXPECT_NEAR(w.series(Channel::Rpm)->at(2).y(), 3.2, 1e-9);
+    EXPECT_NEAR(w.series(Channel::Bank2)->at(2).y(), 4.5, 1e-9);
+    // A seek during a capture is refused by the handler itself.
+    QTest::mouseClick(w.panel(0)->viewport(), Qt::LeftButton, Qt::NoModifier, w.panel(0)->PositionOf(30));
+    EXPECT_TRUE(console.rec.recording);
+    EXPECT_EQ(console.rec.rec_index, 3);
+
+    w.close();
+    const int closed = w.redraws();
+    port.Deliver({33, 0x1E, 0x00, 0x14, 0x46, 0x28, 0x2D, 0x4B, 0x78, 0x21});
+    console.Timer1_Timer();
+    EXPECT_EQ(w.redraws(), closed);
+}
+
+}  // namespace
+}  // namespace orv::app::test
