@@ -309,15 +309,3 @@ TEST(Editing, NumberTypedInAGridIsEnteredInItsBox) {
         }
     }
 }
-
-TEST(Editing, RefusedEntryInTheBoxSaysWhy) {
-    Editing c({}, kIgnition);
-    auto& f = c.f();
-    f.Text1[2].UserType("-46");
-    EXPECT_EQ(f.Text1[2].Refusals, 1u);
-    EXPECT_EQ(f.Text1[2].Refusal, "\"-46\" refused: type a value from -45 to 40");
-    f.Text1[2].UserType("abc");
-    EXPECT_EQ(f.Text1[2].Refusals, 2u);
-    f.Text1[2].UserType("-45");
-    EXPECT_EQ(f.Text1[2].Refusals, 2u);
-}
