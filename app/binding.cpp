@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -14,6 +15,9 @@
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTimer>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cstdlib>
 
 #include "app/bar_face.h"
 #include "app/dial_face.h"
@@ -64,6 +68,96 @@ class CaptionCache {
     std::string applied_;
     bool valid_ = false;
 };
+
+
+// A value control takes the wheel only once the user has given it the focus
+// (a click or Tab; the wheel itself gives none): a wheel turned to scroll past
+// it is ignored here and goes on to the control underneath.
+class WheelGuard : public QObject {
+   public:
+    static void Install(QWidget* w) { Guard(w, new WheelGuard(w)); }
+
+   protected:
+    using QObject::QObject;
+    static void Guard(QWidget* w, WheelGuard* guard) {
+        w->setFocusPolicy(Qt::StrongFocus);
+        w->installEventFilter(guard);
+    }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() != QEvent::Wheel) return false;
+        auto* w = static_cast<QWidget*>(o);
+        if (w->hasFocus()) return Take(w, static_cast<QWheelEvent*>(e));
+        e->ignore();  // handled here, not taken: the parent gets it next
+        return true;
+    }
+    // A wheel on the focused control: false leaves it to the control.
+    virtual bool Take(QWidget*, QWheelEvent*) { return false; }
+};
+
+// A focused value bar moves one step per notch of the wheel, in the
+// direction Qt's bars take (down: towards the maximum). Qt's own handling
+// moves by up to a page, and these bars have none of Qt's kind (see below).
+class BarWheel : public WheelGuard {
+   public:
+    static void Install(QScrollBar* w) { Guard(w, new BarWheel(w)); }
+
+   protected:
+    using WheelGuard::WheelGuard;
+    bool Take(QWidget* w, QWheelEvent* e) override {
+        const QPoint d = e->angleDelta();
+        turned_ += std::abs(d.x()) > std::abs(d.y()) ? -d.x() : d.y();
+        auto* bar = static_cast<QScrollBar*>(w);
+        for (; turned_ >= kNotch; turned_ -= kNotch) bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        for (; turned_ <= -kNotch; turned_ += kNotch) bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        e->accept();
+        return true;
+    }
+
+   private:
+    static constexpr int kNotch = 120;
+    int turned_ = 0;
+};
+
+// Dark bars with a small bright thumb of fixed size (min-width, as the page
+// step Qt sizes it by is 0): where the thumb sits is the setting, so its
+// length says nothing and must not hide the track. The
+// frame turns bright while the bar has the focus, which is when the wheel and
+// the arrow keys move it.
+const char* const kValueBarSheet = R"(
+    QScrollBar:horizontal { background: #15171a; border: 1px solid #4b5058; height: 15px; margin: 0 15px; }
+    QScrollBar:horizontal:focus { border: 1px solid #e0a030; }
+    QScrollBar::handle:horizontal { background: #f0b040; border: 1px solid #101010; border-radius: 2px;
+                                    min-width: 9px; max-width: 9px; margin: 1px 0; }
+    QScrollBar::handle:horizontal:disabled { background: #6a6d73; }
+    QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }
+    QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal {
+        background: #2c3036; border: 1px solid #4b5058; width: 14px; subcontrol-origin: margin; }
+    QScrollBar::add-line:horizontal { subcontrol-position: right; }
+    QScrollBar::sub-line:horizontal { subcontrol-position: left; }
+    QScrollBar::add-line:horizontal:pressed, QScrollBar::sub-line:horizontal:pressed { background: #4b5058; }
+    QScrollBar::left-arrow:horizontal, QScrollBar::right-arrow:horizontal {
+        width: 5px; height: 5px; background: #d8d8d4; border-radius: 1px; }
+    QScrollBar::left-arrow:horizontal:disabled, QScrollBar::right-arrow:horizontal:disabled { background: #5a5d63; }
+)";
+
+// The grids' own bars: the same colours, a thumb as long as the rows shown.
+const char* const kGridBarSheet = R"(
+    QScrollBar:vertical { background: #15171a; border: 1px solid #4b5058; width: 13px; margin: 13px 0; }
+    QScrollBar::handle:vertical { background: #8c8f96; border-radius: 2px; min-height: 12px; margin: 0 1px; }
+    QScrollBar::handle:vertical:hover { background: #f0b040; }
+    QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }
+    QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical {
+        background: #2c3036; border: 1px solid #4b5058; height: 12px; subcontrol-origin: margin; }
+    QScrollBar::add-line:vertical { subcontrol-position: bottom; }
+    QScrollBar::sub-line:vertical { subcontrol-position: top; }
+    QScrollBar::up-arrow:vertical, QScrollBar::down-arrow:vertical {
+        width: 5px; height: 5px; background: #d8d8d4; border-radius: 1px; }
+)";
+
+// A page of a value bar: about a tenth of its range, and one step where the
+// range is short, so that a click in the trough never jumps across a range
+// of a few settings.
+int PageStep(int min, int max) { return std::max(1, (max - min) / 10); }
 
 class FrameBinder : public Binder {
    public:
@@ -116,14 +210,13 @@ class TextBinder : public Binder {
             w_->setText(Q(m_.Text));
         }
         if (m_.ForeColor != colour_) {
-            // The window's style sheet sets the text colour, so a palette
-            // would not show: the box's own sheet overrides it.
             colour_ = m_.ForeColor;
-            w_->setStyleSheet(colour_ ? QStringLiteral("QLineEdit { color: rgb(%1, %2, %3); }")
-                                            .arg(colour_->r)
-                                            .arg(colour_->g)
-                                            .arg(colour_->b)
-                                      : QString());
+            w_->SetTextColour(colour_ ? std::optional<QColor>(QColor(colour_->r, colour_->g, colour_->b))
+                                      : std::nullopt);
+        }
+        if (m_.Refusals != refusals_) {
+            refusals_ = m_.Refusals;
+            w_->FlashRefusal(Q(m_.Refusal));
         }
     }
 
@@ -133,6 +226,7 @@ class TextBinder : public Binder {
     CaptionCache text_;
     ControlState state_;
     std::optional<form::Rgb> colour_;
+    unsigned long refusals_ = 0;
 };
 
 class ButtonBinder : public Binder {
@@ -215,12 +309,25 @@ class ScrollBinder : public Binder {
         QObject::connect(w, &QScrollBar::sliderReleased, w, [&b, &m, w] {
             b.User([&m, w] { m.UserChange(w->value()); });
         });
+        // Qt sizes the thumb by the page step, so Qt's is 0 (the thumb keeps
+        // the sheet's fixed size) and a page is added here, where Qt lets an
+        // action's position be changed before it becomes the value: a click
+        // in the trough, PageUp and PageDown.
+        w->setStyleSheet(QString::fromLatin1(kValueBarSheet));
+        w->setSingleStep(1);
+        w->setPageStep(0);
+        QObject::connect(w, &QAbstractSlider::actionTriggered, w, [this](int action) {
+            if (action == QAbstractSlider::SliderPageStepAdd) w_->setSliderPosition(w_->sliderPosition() + page_);
+            if (action == QAbstractSlider::SliderPageStepSub) w_->setSliderPosition(w_->sliderPosition() - page_);
+        });
+        BarWheel::Install(w);
     }
     void Refresh() override {
         state_.Sync(w_, m_);
         if (w_->minimum() != m_.Min() || w_->maximum() != m_.Max()) {
             QSignalBlocker block(w_);
             w_->setRange(m_.Min(), m_.Max());
+            page_ = PageStep(m_.Min(), m_.Max());
         }
         if (w_->value() != m_.Value()) {
             QSignalBlocker block(w_);
@@ -231,6 +338,7 @@ class ScrollBinder : public Binder {
    private:
     form::ScrollBar& m_;
     QScrollBar* w_;
+    int page_ = 1;
     ControlState state_;
 };
 
@@ -238,6 +346,7 @@ class ComboBinder : public Binder {
    public:
     ComboBinder(Binding& b, form::ComboBox& m, QComboBox* w) : m_(m), w_(w) {
         QObject::connect(w, &QComboBox::activated, w, [&b, &m](int i) { b.User([&m, i] { m.UserSelect(i); }); });
+        WheelGuard::Install(w);
     }
     void Refresh() override {
         state_.Sync(w_, m_);
@@ -260,6 +369,33 @@ class ComboBinder : public Binder {
     std::vector<std::string> items_;
     bool items_valid_ = false;
     ControlState state_;
+};
+
+// The characters typed on a grid go to the model's KeyPress, which may start
+// an entry in the table's box; none reaches the view, whose search by typed
+// text would move the cursor. Cursor keys, Tab and shortcuts keep their
+// usual meaning.
+class GridKeys : public QObject {
+   public:
+    GridKeys(Binding& b, form::Grid& m, QObject* parent) : QObject(parent), b_(b), m_(m) {}
+
+   protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress) return false;
+        const auto* k = static_cast<const QKeyEvent*>(e);
+        if (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+        int code = KeyCode(*k);
+        if (k->key() == Qt::Key_Escape) code = form::kKeyEscape;
+        if (k->key() == Qt::Key_Backspace) code = form::kKeyBackspace;
+        const bool control = code == form::kKeyEnter || code == form::kKeyEscape || code == form::kKeyBackspace;
+        if (code < 32 && !control) return false;
+        b_.User([this, code] { m_.UserKeyPress(code); });
+        return true;
+    }
+
+   private:
+    Binding& b_;
+    form::Grid& m_;
 };
 
 // The grid: the model's row 0 is the header, its column 0 the axis. The
@@ -300,6 +436,8 @@ class GridBinder : public Binder {
             if (b_.refreshing()) return;
             b_.User([this, v] { m_.UserScroll(v + 1); });
         });
+        w->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kGridBarSheet));
+        w->installEventFilter(new GridKeys(b, m, w));
     }
 
     void Refresh() override {
@@ -384,6 +522,7 @@ class SliderBinder : public Binder {
             if (b.refreshing()) return;
             b.User([&m, v] { m.UserMove(v); });
         });
+        WheelGuard::Install(w);
     }
     void Refresh() override {
         state_.Sync(w_, m_);

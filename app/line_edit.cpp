@@ -3,6 +3,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 
 namespace orv::app {
 
@@ -13,6 +14,36 @@ int KeyCode(const QKeyEvent& event) {
     const char16_t c = text.at(0).unicode();
     // The console works in single-byte characters; others arrive as '?'.
     return c < 256 ? c : '?';
+}
+
+LineEdit::LineEdit(QWidget* parent) : QLineEdit(parent) {
+    flash_.setSingleShot(true);
+    flash_.setInterval(kFlashMs);
+    QObject::connect(&flash_, &QTimer::timeout, this, [this] {
+        setToolTip(QString());
+        ApplySheet();
+    });
+}
+
+void LineEdit::SetTextColour(std::optional<QColor> colour) {
+    colour_ = colour;
+    ApplySheet();
+}
+
+void LineEdit::FlashRefusal(const QString& why) {
+    setToolTip(why);
+    flash_.start();
+    ApplySheet();
+    if (isVisible()) QToolTip::showText(mapToGlobal(QPoint(0, height())), why, this, QRect(), kFlashMs);
+}
+
+// The window's style sheet sets the text colour and the frame, so a palette
+// would not show: the box's own sheet overrides them.
+void LineEdit::ApplySheet() {
+    QString rules;
+    if (colour_) rules += QStringLiteral("color: %1; ").arg(colour_->name());
+    if (flash_.isActive()) rules += QStringLiteral("border: 2px solid #e5484d; background: #3a1618; ");
+    setStyleSheet(rules.isEmpty() ? QString() : QStringLiteral("QLineEdit { %1}").arg(rules));
 }
 
 void LineEdit::mousePressEvent(QMouseEvent* e) {

@@ -2,8 +2,11 @@
 // A text box that reports what the console's text boxes raise: Click on a
 // mouse press, KeyPress with the character code once the key has changed the
 // text, LostFocus when the focus moves to another control.
+#include <QColor>
 #include <QLineEdit>
+#include <QTimer>
 #include <functional>
+#include <optional>
 
 class QKeyEvent;
 
@@ -15,7 +18,14 @@ int KeyCode(const QKeyEvent& event);
 
 class LineEdit : public QLineEdit {
    public:
-    using QLineEdit::QLineEdit;
+    explicit LineEdit(QWidget* parent = nullptr);
+
+    // None: the window's own text colour.
+    void SetTextColour(std::optional<QColor> colour);
+    // A refused entry: a red frame and the reason, for a moment.
+    void FlashRefusal(const QString& why);
+    bool flashing() const { return flash_.isActive(); }
+    static constexpr int kFlashMs = 2000;
 
     std::function<void()> on_press;
     std::function<void(int)> on_key;
@@ -25,6 +35,11 @@ class LineEdit : public QLineEdit {
     void mousePressEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+
+   private:
+    void ApplySheet();
+    std::optional<QColor> colour_;
+    QTimer flash_;
 };
 
 }  // namespace orv::app

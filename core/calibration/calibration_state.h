@@ -1,5 +1,6 @@
 #pragma once
 // The calibration image and the window state tied to it.
+#include <array>
 #include <cstdint>
 
 #include "core/calibration/image.h"
@@ -13,6 +14,9 @@ struct CalibrationState {
     std::int16_t table_addr = 0;   // last Get_Table_Addr
     bool full_sel = false;         // "Full" as the settings last read or set it
     bool reload_tables = false;    // the grids are refilled on the next tick
+    // Per grid: a value typed while the grid has the focus is being entered
+    // in its text box.
+    std::array<bool, kTableCount> grid_entry{};
     // The image as last saved, loaded or transferred.
     Image kept_image{};
 };

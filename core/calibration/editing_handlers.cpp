@@ -48,7 +48,10 @@ void Main_Page::HScroll1_Scroll(int t) {
     form.Text1[t].Text = grid.Text();
 }
 
-void Main_Page::Text1_Click(int t) { form.Text1[t].Text.clear(); }
+void Main_Page::Text1_Click(int t) {
+    cal.grid_entry[t] = false;
+    form.Text1[t].Text.clear();
+}
 
 void Main_Page::Text1_LostFocus(int t) { form.Text1[t].Text = form.datatable[t].Text(); }
 
@@ -63,9 +66,11 @@ void Main_Page::Text1_KeyPress(int t, int code) {
     const std::optional<double> value = ParseNumber(x);
     const std::optional<long> stored = value ? TypedByte(view, t, *value) : std::nullopt;
     if (!stored) {
-        // Refused: nothing is written. The bar may still hold another row's
-        // byte (the selection moved without a click), which must not land here.
+        // Refused: nothing is written. The bar need not hold this row's byte
+        // (one outside its range shows at the nearer end), and that must not
+        // land here. The box says why it emptied.
         box.Text.clear();
+        box.Refuse(RefusalText(view, t, x));
         return;
     }
     f.HScroll1[t].SetValue(static_cast<int>(*stored));

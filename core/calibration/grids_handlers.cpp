@@ -67,25 +67,94 @@ void Main_Page::Load_Memory_Map() {
 void Main_Page::datatable_Click(int t) {
     form::Form& f = form;
     form::Grid& grid = f.datatable[t];
+    cal.grid_entry[t] = false;
     f.Text1[t].Text = grid.Text();
     if (grid.Row < 1) return;
     // The bar takes the clicked row's stored byte, not the byte read back from
     // the cell's text: the text is rounded for display, and reading it back
     // would change the byte by merely looking at it.
     Get_Mem_Addr(t);
-    f.HScroll1[t].ShowStored(cal.mem_image[cal.mem_addr + grid.Row - 1]);
+    const std::uint8_t b = cal.mem_image[cal.mem_addr + grid.Row - 1];
+    form::ScrollBar& bar = f.HScroll1[t];
+    bar.ShowStored(b);
+    // A click that moved the selection found the bar on the row's byte
+    // already (SelChange shows it), so Change did not run: the cell still
+    // goes to its canonical form, as Change would have put it.
+    if (cal.reload_tables || b < bar.Min() || b > bar.Max()) return;
+    grid.SetText(CellText(Viewed(), t, b));
+    f.Text1[t].Text = grid.Text();
+}
+
+void Main_Page::ShowCurrentRow(int t) {
+    form::Grid& grid = form.datatable[t];
+    cal.grid_entry[t] = false;
+    form.Text1[t].Text = grid.Text();
+    if (grid.Row < 1) return;
+    // Placed, not set: no Change runs, so showing a row writes nothing, and a
+    // byte outside the bar's range is shown at its nearest end. A step of the
+    // bar then starts from the row's own byte.
+    Get_Mem_Addr(t);
+    form.HScroll1[t].Place(cal.mem_image[cal.mem_addr + grid.Row - 1]);
 }
 
 void Main_Page::datatable_Scroll(int t) {
     form::Grid& grid = form.datatable[t];
     auto move = [&](int row) {
         grid.Row = std::min(row, grid.Rows() - 1);
-        form.Text1[t].Text = grid.Text();
+        ShowCurrentRow(t);
     };
     if (grid.Row < grid.TopRow) move(grid.TopRow + 4);
     if (grid.Row > grid.TopRow + form::Grid::kVisibleRows - 1) move(grid.Row - 6);
 }
 
-void Main_Page::datatable_SelChange(int t) { form.Text1[t].Text = form.datatable[t].Text(); }
+void Main_Page::datatable_SelChange(int t) { ShowCurrentRow(t); }
+
+namespace {
+bool StartsNumber(int code) { return (code >= '0' && code <= '9') || code == '-' || code == '.'; }
+}  // namespace
+
+void Main_Page::datatable_KeyPress(int t, int code) {
+    form::Form& f = form;
+    form::TextBox& box = f.Text1[t];
+    form::Grid& grid = f.datatable[t];
+    bool& entering = cal.grid_entry[t];
+    // Only where the box itself takes entries (edit mode), and on a data row.
+    if (!box.Enabled || grid.Row < 1) {
+        entering = false;
+        return;
+    }
+    if (StartsNumber(code)) {
+        if (!entering) box.Text.clear();
+        entering = true;
+        box.Text += static_cast<char>(code);
+        return;
+    }
+    if (!entering) return;
+    switch (code) {
+        case form::kKeyBackspace:
+            if (!box.Text.empty()) box.Text.pop_back();
+            return;
+        case form::kKeyEscape:
+            entering = false;
+            Text1_LostFocus(t);
+            return;
+        case form::kKeyEnter: {
+            entering = false;
+            if (box.Text.empty()) {
+                Text1_LostFocus(t);
+                return;
+            }
+            const unsigned long refusals = box.Refusals;
+            Text1_KeyPress(t, form::kKeyEnter);
+            if (box.Refusals != refusals) return;  // refused: stay on the row
+            // Accepted: on to the next row, as a cursor key would move it.
+            if (grid.Row < grid.Rows() - 1) grid.UserSelect(grid.Row + 1, grid.Col);
+            return;
+        }
+        default:
+            // Anything else ends nothing and adds nothing: the entry waits.
+            return;
+    }
+}
 
 }  // namespace orv

@@ -37,6 +37,13 @@ std::string TypedCellText(TableView v, int t, std::string_view typed_text, doubl
     return std::string(typed_text);
 }
 
+std::string RefusalText(TableView v, int t, std::string_view typed_text) {
+    const ValueRange r = TypedRange(v, t);
+    const bool tenths = v == TableView::Fuel && t == 0;
+    auto bound = [tenths](double x) { return tenths ? Format(x, "#0.0") : Str(RoundHalfAway(x)); };
+    return "\"" + std::string(typed_text) + "\" refused: type a value from " + bound(r.lo) + " to " + bound(r.hi);
+}
+
 ByteRange BarRange(TableView v, int t) {
     if (v == TableView::Ignition) return t == 0 ? ByteRange{40, 85} : ByteRange{0, 85};
     return t == 0 ? ByteRange{0, 255} : ByteRange{0, 180};

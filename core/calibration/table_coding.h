@@ -47,6 +47,9 @@ std::optional<long> TypedByte(TableView v, int t, double typed);
 // everything else exactly as typed.
 std::string TypedCellText(TableView v, int t, std::string_view typed_text, double typed);
 
+// Why typed text is refused for grid t: what was typed and what may be.
+std::string RefusalText(TableView v, int t, std::string_view typed_text);
+
 // Range of grid t's scroll bar; each typed range maps exactly onto it.
 ByteRange BarRange(TableView v, int t);
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/form/keys.h"
@@ -44,6 +45,14 @@ struct TextBox : Control {
     std::string Text;
     // None: the window's own text colour.
     std::optional<Rgb> ForeColor;
+    // Why the last entry was refused, and how many were: the window flags
+    // the box for a moment each time the count moves.
+    std::string Refusal;
+    unsigned long Refusals = 0;
+    void Refuse(std::string why) {
+        Refusal = std::move(why);
+        ++Refusals;
+    }
     Handler on_click, on_lost_focus;
     std::function<void(int)> on_key_press;
 
@@ -165,6 +174,8 @@ struct Grid : Control {
     int Row = 0, Col = 0, TopRow = 1;
     std::array<int, Cols> ColWidth{400, 400};
     Handler on_click, on_scroll, on_sel_change;
+    // A character typed while the grid has the focus.
+    std::function<void(int)> on_key_press;
 
     int Rows() const { return rows_; }
     void SetRows(int n);
@@ -180,6 +191,9 @@ struct Grid : Control {
     void UserClick(int row, int col);
     void UserSelect(int row, int col);
     void UserScroll(int top_row);
+    void UserKeyPress(int code) {
+        if (on_key_press) on_key_press(code);
+    }
 
    private:
     bool MoveTo(int row, int col);

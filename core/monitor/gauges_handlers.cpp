@@ -56,7 +56,7 @@ void Main_Page::Show_Live_Cell(int index, long value) {
     // A reading past the last breakpoint keeps the cursor on the last row.
     const int row = static_cast<int>(std::clamp<long>(value + 1, 1, grid.Rows() - 1));
     grid.Row = row;
-    form.Text1[index].Text = grid.Text();
+    ShowCurrentRow(index);
     if (row > grid.TopRow + form::Grid::kVisibleRows - 1) grid.TopRow = row - (form::Grid::kVisibleRows - 1);
     if (row < grid.TopRow) grid.TopRow = row;
 }

@@ -104,6 +104,7 @@ void Main_Page::WireHandlers() {
         f.datatable[t].on_click = at(&Main_Page::datatable_Click, t);
         f.datatable[t].on_scroll = at(&Main_Page::datatable_Scroll, t);
         f.datatable[t].on_sel_change = at(&Main_Page::datatable_SelChange, t);
+        f.datatable[t].on_key_press = at(&Main_Page::datatable_KeyPress, t);
     }
 
     // A bar's Scroll events and the Change that ends them are one edit.

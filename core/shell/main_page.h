@@ -90,6 +90,9 @@ class Main_Page {
     void datatable_Click(int t);
     void datatable_Scroll(int t);
     void datatable_SelChange(int t);
+    // Not in the original: a number typed while grid t has the focus is
+    // entered in its text box; Enter commits it and steps one row down.
+    void datatable_KeyPress(int t, int code);
     void edit_Click();
     void HScroll1_Change(int t);
     void HScroll1_Scroll(int t);
@@ -246,6 +249,9 @@ class Main_Page {
     void LoadDataColumns();
     void RecorderStep();
     void ShowRecordedSample();
+    // The text box and the bar of grid t show its current row; nothing is
+    // written.
+    void ShowCurrentRow(int t);
     // The view the grids show, from the "Bank 1" / "Ignition" options.
     TableView Viewed() const;
     std::uint8_t& SlotByte(int rel) { return cal.mem_image[cal.slot_base + rel]; }

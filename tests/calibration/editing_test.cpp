@@ -111,8 +111,9 @@ TEST(Editing, RefusedEntryWritesNothingEvenWhenTheBarHoldsAnotherRow) {
     Editing c({{1, 100}, {4, 50}});
     auto& f = c.f();
     f.datatable[0].UserClick(2, 1);   // the bar takes 100
-    f.datatable[0].UserSelect(5, 1);  // moving by keyboard leaves it there
-    ASSERT_EQ(f.HScroll1[0].Value(), 100);
+    f.datatable[0].UserSelect(5, 1);  // a keyboard move shows row 5's byte
+    ASSERT_EQ(f.HScroll1[0].Value(), 50);
+    f.HScroll1[0].Place(100);         // as a byte outside the range would leave it
     const Image before = c.page.cal.mem_image;
     for (const char* typed : {"30", "abc", "-1"}) {
         f.Text1[0].UserType(typed);
@@ -262,4 +263,49 @@ TEST(Editing, EditClickPutsEachBarOnTheByteUnderItsCursor) {
     for (int t = 0; t < 5; ++t) EXPECT_EQ(f.HScroll1[t].Value(), bars[t]) << t;
     EXPECT_EQ(f.Text1[0].Text, "4.0");
     EXPECT_EQ(c.page.cal.mem_image, before);
+}
+
+TEST(Editing, NumberTypedInAGridIsEnteredInItsBox) {
+    // Row 5 of grid 0 holds 50 ("5.0"), row 6 holds 60.
+    struct Case {
+        const char* keys;  // \r Enter, \x1b Escape, \b Backspace
+        bool edit_mode;
+        int row;  // the row the keys start on
+        int stored;  // byte 4 afterwards (row 5's); for row 31, byte 30
+        int row_after;
+        const char* box;
+        bool refused;
+    };
+    const std::vector<Case> cases = {
+        {"7.6\r", true, 5, 76, 6, "6.0", false},
+        {"12\b3\r", true, 5, 130, 6, "6.0", false},
+        {"-\r", true, 5, 50, 5, "", true},
+        {"30\r", true, 5, 50, 5, "", true},
+        {"7\x1b", true, 5, 50, 5, "5.0", false},
+        {"7x\x1b\r", true, 5, 50, 5, "5.0", false},   // a letter adds nothing; Escape ends it
+        {"\r", true, 5, 50, 5, "5.0", false},          // no entry: Enter does nothing
+        {"7.6\r", false, 5, 50, 5, "5.0", false},      // Monitor: the box takes no entry
+        {"2.5\r", true, 31, 25, 31, "2.5", false},     // the last row stays
+    };
+    for (const Case& k : cases) {
+        Editing c({{4, 50}, {5, 60}, {30, 10}});
+        auto& f = c.f();
+        if (!k.edit_mode) f.monitor.UserClick();
+        f.datatable[0].UserClick(k.row, 1);
+        const int addr = k.row - 1;
+        Image expected = c.page.cal.mem_image;
+        expected[addr] = static_cast<std::uint8_t>(k.stored);
+        if (!k.edit_mode) expected[addr] = c.page.cal.mem_image[addr];
+        for (const char* p = k.keys; *p; ++p) f.datatable[0].UserKeyPress(*p);
+        EXPECT_EQ(c.page.cal.mem_image, expected) << k.keys;
+        EXPECT_EQ(f.datatable[0].Row, k.row_after) << k.keys;
+        EXPECT_EQ(f.Text1[0].Text, k.box) << k.keys;
+        EXPECT_EQ(f.Text1[0].Refusals, k.refused ? 1u : 0u) << k.keys;
+        if (k.refused) {
+            EXPECT_NE(f.Text1[0].Refusal.find("0.0 to 25.5"), std::string::npos) << f.Text1[0].Refusal;
+        }
+        if (k.row_after != k.row) {
+            EXPECT_EQ(f.HScroll1[0].Value(), 60) << k.keys;  // the next row, ready for the next entry
+        }
+    }
 }

@@ -1,6 +1,8 @@
 // The five table grids: columns, codings per view, refill, and the grid events.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <initializer_list>
 
 #include "tests/support/console_fixture.h"
@@ -304,23 +306,24 @@ TEST(Grids, ScrollKeepsTheSelectionInsideTheVisibleRows) {
         auto& grid = f.datatable[k.grid];
         f.edit.UserClick();
         grid.UserClick(k.row, 1);
-        const int bar = f.HScroll1[k.grid].Value();
         grid.UserScroll(k.top);
         EXPECT_EQ(grid.TopRow, k.top);
         EXPECT_EQ(grid.Row, k.new_row) << k.grid << " " << k.row << " " << k.top;
         EXPECT_EQ(f.Text1[k.grid].Text, grid.Cell(k.new_row, 1));
-        EXPECT_EQ(f.HScroll1[k.grid].Value(), bar);  // the bar stays on the clicked cell
+        // The bar follows the row it now edits.
+        c.page.Get_Mem_Addr(k.grid);
+        EXPECT_EQ(f.HScroll1[k.grid].Value(), c.page.cal.mem_image[c.page.cal.mem_addr + k.new_row - 1]);
     }
 }
 
-TEST(Grids, SelChangeCopiesTheCellButLeavesTheBar) {
+TEST(Grids, SelChangeShowsTheRowOnBoxAndBar) {
     Tables c({{3, 44}, {7, 200}});
     auto& f = c.f();
     f.edit.UserClick();
     f.datatable[0].UserClick(4, 1);
     f.datatable[0].UserSelect(8, 1);
     EXPECT_EQ(f.Text1[0].Text, "20.0");
-    EXPECT_EQ(f.HScroll1[0].Value(), 44);
+    EXPECT_EQ(f.HScroll1[0].Value(), 200);
     EXPECT_EQ(c.page.cal.mem_image[7], 200);
     EXPECT_EQ(c.page.cal.mem_image[3], 44);
 }
@@ -342,4 +345,70 @@ TEST(Grids, ViewOrSlotChangeReachesTheGridsAtTheNextTick) {
     c.page.Timer1_Timer();
     EXPECT_EQ(f.datatable[0].Cell(1, 1), "4.0");
     EXPECT_TRUE(f.bank2mem.Value());
+}
+
+TEST(Grids, AnyMoveOfTheRowShowsItsByteSoTheBarStepsFromIt) {
+    // Grid 1's row 30 holds 250, beyond its bar's 0..180.
+    struct Case {
+        const char* how;
+        int grid;
+        std::function<void(form::Grid&)> move;
+        int row;  // where the move lands
+        int shown;
+    };
+    const std::vector<Case> cases = {
+        {"arrow down", 0, [](form::Grid& g) { g.UserSelect(g.Row + 1, 1); }, 6, 25},
+        {"page down", 0, [](form::Grid& g) { g.UserSelect(g.Row + 10, 1); }, 15, 70},
+        {"wheel", 0, [](form::Grid& g) { g.UserScroll(12); }, 16, 75},
+        {"wheel", 1, [](form::Grid& g) { g.UserScroll(25); }, 29, 57},
+        {"arrow onto a foreign byte", 1, [](form::Grid& g) { g.UserSelect(30, 1); }, 30, 180},
+    };
+    for (const Case& k : cases) {
+        Tables c;
+        for (int i = 0; i < 31; ++i) c.page.cal.mem_image[i] = static_cast<std::uint8_t>(5 * i);
+        for (int i = 0; i < 51; ++i) c.page.cal.mem_image[32 + i] = static_cast<std::uint8_t>(2 * i + 1);
+        c.page.cal.mem_image[32 + 29] = 250;
+        c.page.cal.reload_tables = true;
+        c.page.Timer1_Timer();
+        auto& f = c.f();
+        f.edit.UserClick();
+        f.datatable[k.grid].UserClick(5, 1);
+        c.page.MarkCalibrationKept();
+        Image expected = c.page.cal.mem_image;
+        k.move(f.datatable[k.grid]);
+        ASSERT_EQ(f.datatable[k.grid].Row, k.row) << k.how;
+        EXPECT_EQ(f.HScroll1[k.grid].Value(), k.shown) << k.how;
+        EXPECT_EQ(f.Text1[k.grid].Text, f.datatable[k.grid].Cell(k.row, 1)) << k.how;
+        EXPECT_EQ(c.page.cal.mem_image, expected) << k.how;  // shown, not written
+        EXPECT_FALSE(c.page.CalibrationUnsaved()) << k.how;
+        // One step of the bar (an arrow click) edits the row shown, by one.
+        f.HScroll1[k.grid].UserChange(k.shown - 1);
+        expected[kTableOffset[k.grid] + k.row - 1] = static_cast<std::uint8_t>(k.shown - 1);
+        EXPECT_EQ(c.page.cal.mem_image, expected) << k.how;
+    }
+}
+
+TEST(Grids, MonitorCursorShowsTheLiveRowOnEveryTickWithoutWriting) {
+    Tables c;
+    for (int i = 0; i < 1837; ++i) c.page.cal.mem_image[i] = static_cast<std::uint8_t>(i * 7);
+    c.page.cal.reload_tables = true;
+    c.page.Timer1_Timer();
+    c.page.MarkCalibrationKept();
+    const Image before = c.page.cal.mem_image;
+    auto& f = c.f();
+    for (int rpm : {0, 40, 41, 150, 3, 255}) {
+        c.page.live.live_rpm = static_cast<std::uint8_t>(rpm);
+        c.page.live.live_pressure = static_cast<std::uint8_t>(rpm / 5);
+        c.page.Timer1_Timer();
+        for (int g = 0; g < 2; ++g) {
+            const form::Grid& grid = f.datatable[g];
+            c.page.Get_Mem_Addr(g);
+            const int b = before[c.page.cal.mem_addr + grid.Row - 1];
+            const form::ScrollBar& bar = f.HScroll1[g];
+            EXPECT_EQ(bar.Value(), std::clamp(b, bar.Min(), bar.Max())) << rpm << " grid " << g;
+            EXPECT_EQ(f.Text1[g].Text, grid.Text()) << rpm;
+        }
+        EXPECT_EQ(c.page.cal.mem_image, before) << rpm;
+        EXPECT_FALSE(c.page.CalibrationUnsaved()) << rpm;
+    }
 }
