@@ -34,12 +34,13 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- The ORV console is the desktop program with which a tuner watches and
- calibrates an add-on engine controller over a serial line: live gauges,
- the calibration tables, upload and download of the calibration, host mode,
- map files with their reports and an event recorder.
- .
- orvtool does the console's work from the command line; orv-sim simulates
- the controller on a pseudo-terminal, for trying the console without one.")
+# The synopsis is the summary above; CPack indents this and marks the empty
+# line as the paragraph break.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "The ORV console is the desktop program with which a tuner watches and
+calibrates an add-on engine controller over a serial line: live gauges,
+the calibration tables, upload and download of the calibration, host mode,
+map files with their reports and an event recorder.
+
+orvtool does the console's work from the command line; orv-sim simulates
+the controller on a pseudo-terminal, for trying the console without one.")
 include(CPack)

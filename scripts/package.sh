@@ -21,7 +21,7 @@ rm -rf "$out"
 (cd "$build" && cpack -G DEB -B "$out" >/dev/null)
 deb=$(ls "$out"/orv-console_*_amd64.deb)
 dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
-lintian --fail-on error --suppress-tags binary-without-manpage "$deb"
+lintian --fail-on error --suppress-tags no-manual-page "$deb"
 if [ $check = 1 ]; then
     tree=$(mktemp -d)
     trap 'rm -rf "$tree"' EXIT
