@@ -15,13 +15,17 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
 ninja -C "$build" orv_soak orv-sim >/dev/null
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+work=$(mktemp -d /tmp/orv-soak.XXXXXX)
 export QT_QPA_PLATFORM=offscreen
 status=0
 "$build/bench/soak/orv_soak" "$minutes" "$root/samples/sample.map" "$work" || status=$?
 if [ "$status" -gt 128 ]; then
     echo "soak: the console crashed (signal $((status - 128)))"
     grep -h "" "$work"/sim-*.log 2>/dev/null | tail -5
+fi
+if [ "$status" = 0 ]; then
+    rm -rf "$work"
+else
+    echo "soak: orv-sim's logs and the files kept in $work"
 fi
 exit "$status"

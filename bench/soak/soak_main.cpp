@@ -75,6 +75,10 @@ class Soak {
     // stalls it: then Connect, as the user would, and again).
     bool Transfer(const char* button);
     void WaitUntil(qint64 ms);
+    void Tally(const char* what, int minute, bool same) {
+        same ? ++exact : ++wrong;
+        if (!same) std::fprintf(stderr, "orv_soak: minute %d: %s not byte-exact\n", minute, what);
+    }
 
     fs::path dir_, sample_;
     orvtest::SimProcess sim_;
@@ -137,6 +141,7 @@ bool Soak::Transfer(const char* button) {
             QTest::qWait(500);
         }
         Click(button);
+        if (!Transferring()) break;  // the button is off: nothing started
         unsigned long replies = console_->link.replies;
         QElapsedTimer quiet;
         quiet.start();
@@ -201,7 +206,6 @@ int Soak::Run(double minutes) {
 
     clock_.start();
     start_usage = Measure();
-    Click("edit");
     // The controller holds what was last downloaded whole; unknown while a
     // download was given up half way.
     std::optional<orv::Image> controller = images[0];
@@ -210,25 +214,29 @@ int Soak::Run(double minutes) {
         const qint64 t0 = static_cast<qint64>(minute) * 60000;
         WaitUntil(t0 + 5000);
 
+        // The console sends its image as it stands when the download starts
+        // (view bits set to bank 1): that is what the controller must hold.
         const int which = minute % 2 == 0 ? 1 : 0;
         dialog_.answers.push_back(maps[which].string());
+        Click("edit");
         Click("loadmem");
         if (Transfer("download")) {
             QTest::qWait(500);  // the simulator saves its calibration area once programming ends
             const auto saved = orv::ReadMapFile(dir_ / "eeprom.map");
-            SameCalibration(images[which], saved.values) ? ++exact : ++wrong;
-            controller = images[which];
+            const bool same = SameCalibration(console.cal.mem_image, saved.values);
+            Tally("download", minute, same);
+            controller = console.cal.mem_image;
         } else {
             controller.reset();
         }
         console.cal.mem_image = orv::Image{};
         if (Transfer("upload") && controller) {
-            std::equal(controller->begin(), controller->begin() + kCalibrationBytes, console.cal.mem_image.begin())
-                ? ++exact
-                : ++wrong;
+            Tally("upload", minute,
+                  std::equal(controller->begin(), controller->begin() + kCalibrationBytes, console.cal.mem_image.begin()));
         } else {
             ++unverified;
         }
+        Click("monitor");
 
         if (minute % 3 == 2) {
             WaitUntil(t0 + 30000);
