@@ -32,7 +32,8 @@ std::string Usage() {
          "               [--latency-ms X] [--log FILE] [--eeprom FILE] [--calibration MAPFILE]\n"
          "               [--drop-every N] [--truncate-every N] [--noise-every N]\n"
          "               [--corrupt-program OFFSET]\n"
-         "               [--silent-after S] [--hangup-after S] [--seed N]\n";
+         "               [--silent-after S] [--hangup-after S] [--seed N]\n"
+         "       orv-sim --help | --version\n";
 }
 
 ParsedArgs ParseArgs(std::span<const std::string_view> args) {
@@ -53,6 +54,10 @@ ParsedArgs ParseArgs(std::span<const std::string_view> args) {
     }
     if (name == "--help" || name == "-h") {
       out.status = ParsedArgs::Status::help;
+      return out;
+    }
+    if (name == "--version") {
+      out.status = ParsedArgs::Status::version;
       return out;
     }
     if (!name.starts_with("--")) return fail("unexpected argument '" + std::string(args[i]) + "'");

@@ -20,7 +20,7 @@ struct ServerConfig {
 };
 
 struct ParsedArgs {
-  enum class Status { run, help, error } status = Status::run;
+  enum class Status { run, help, version, error } status = Status::run;
   ServerConfig config;
   std::string error;
 };

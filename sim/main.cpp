@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "orv_version.h"
 #include "sim/args.h"
 #include "sim/controller.h"
 #include "sim/pty_server.h"
@@ -44,6 +45,10 @@ int main(int argc, char** argv) {
   const orvsim::ParsedArgs parsed = orvsim::ParseArgs(args);
   if (parsed.status == orvsim::ParsedArgs::Status::help) {
     std::fputs(orvsim::Usage().c_str(), stdout);
+    return 0;
+  }
+  if (parsed.status == orvsim::ParsedArgs::Status::version) {
+    std::printf("orv-sim %s\n", orv::kVersion);
     return 0;
   }
   if (parsed.status == orvsim::ParsedArgs::Status::error) {

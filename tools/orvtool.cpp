@@ -2,6 +2,7 @@
 // for scripts and terminals.
 #include <iostream>
 
+#include "orv_version.h"
 #include "tools/commands.h"
 
 namespace orv::tool {
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     using namespace orv::tool;
     CLI::App app{"orvtool: the ORV console's work from the command line"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("orvtool ") + orv::kVersion);
     // A bad command line is one line, like every other failure.
     app.failure_message([](const CLI::App*, const CLI::Error& e) { return std::string("orvtool: ") + e.what() + "\n"; });
     AddReport(app);

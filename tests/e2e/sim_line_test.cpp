@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "orv_version.h"
 #include "sim_fixture.h"
 
 namespace orvtest {
@@ -153,6 +154,12 @@ TEST_F(SimLine, BadCommandLinesExitWith2) {
     EXPECT_TRUE(run.stdout_lines.empty());
     EXPECT_NE(run.stderr_text.find("orv-sim: "), std::string::npos) << run.stderr_text;
   }
+}
+
+TEST_F(SimLine, VersionIsTheProjectsOwn) {
+  const SimRun run = RunSimToEnd({"--version"});
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.stdout_lines, std::vector<std::string>{std::string("orv-sim ") + orv::kVersion});
 }
 
 TEST_F(SimLine, LogHasOneLinePerRequestAndReply) {

@@ -36,6 +36,7 @@ TEST(Args, EveryOption) {
   EXPECT_EQ(Parse({}).config.controller.faults.corrupt_program, -1);
   EXPECT_EQ(Parse({"--firmware", "ff"}).config.controller.firmware, 0xFF);
   EXPECT_EQ(Parse({"--seed", "1", "--help"}).status, ParsedArgs::Status::help);
+  EXPECT_EQ(Parse({"--version", "--bogus"}).status, ParsedArgs::Status::version);
 }
 
 TEST(Args, Rejected) {

@@ -1,6 +1,7 @@
 // The tool's own command line: help, and a subcommand it does not know.
 #include <gtest/gtest.h>
 
+#include "orv_version.h"
 #include "tests/tools/run_tool.h"
 
 using orv::test::RunTool;
@@ -13,4 +14,10 @@ TEST(Orvtool, HelpListsEverySubcommandAndAnUnknownOneFails) {
     const auto bad = RunTool({"frobnicate"});
     EXPECT_NE(bad.status, 0);
     EXPECT_TRUE(bad.out.empty());
+}
+
+TEST(Orvtool, VersionIsTheProjectsOwn) {
+    const auto v = RunTool({"--version"});
+    EXPECT_EQ(v.status, 0);
+    EXPECT_EQ(v.out, std::string("orvtool ") + orv::kVersion + "\n");
 }

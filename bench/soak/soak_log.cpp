@@ -1,0 +1,58 @@
+#include "soak_log.h"
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace orv::soak {
+
+LogCounts& LogCounts::operator+=(const LogCounts& o) {
+    requests += o.requests;
+    replies += o.replies;
+    dropped += o.dropped;
+    truncated += o.truncated;
+    noise += o.noise;
+    console_violations += o.console_violations;
+    noise_violations += o.noise_violations;
+    return *this;
+}
+
+LogCounts CountLog(std::istream& in) {
+    LogCounts c;
+    bool after_noise = false;
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        long long us = 0;
+        std::string direction;
+        if (!(words >> us >> direction)) continue;
+        const auto open = line.find('(');
+        const std::string note = open == std::string::npos ? "" : line.substr(open);
+        if (direction == "RX") {
+            if (note.find("malformed") != std::string::npos) continue;
+            ++c.requests;
+            if (note.find("violation") != std::string::npos) ++(after_noise ? c.noise_violations : c.console_violations);
+            after_noise = false;
+        } else if (direction == "TX") {
+            if (note.find("dropped") != std::string::npos) ++c.dropped;
+            if (note.find("dropped") != std::string::npos || note.find("no reply") != std::string::npos ||
+                note.find("silent") != std::string::npos) {
+                after_noise = false;
+                continue;
+            }
+            ++c.replies;
+            if (note.find("truncated") != std::string::npos) ++c.truncated;
+            after_noise = note.find("noise") != std::string::npos;
+            if (after_noise) ++c.noise;
+        } else {
+            after_noise = false;  // a hang-up: nothing is on the line any more
+        }
+    }
+    return c;
+}
+
+LogCounts CountLog(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    return CountLog(in);
+}
+
+}  // namespace orv::soak
