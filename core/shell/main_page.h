@@ -170,9 +170,11 @@ class Main_Page {
     // chain of handlers tells the listeners once, when it is over.
     class EventScope {
        public:
-        explicit EventScope(Main_Page& page) : page_(page) { ++page_.event_depth_; }
+        explicit EventScope(Main_Page& page) : page_(page) {
+            if (page_.event_depth_++ == 0) page_.nothing_shown_changed_ = false;
+        }
         ~EventScope() {
-            if (--page_.event_depth_ == 0) page_.Notify();
+            if (--page_.event_depth_ == 0 && !page_.nothing_shown_changed_) page_.Notify();
         }
         EventScope(const EventScope&) = delete;
         EventScope& operator=(const EventScope&) = delete;
@@ -181,6 +183,15 @@ class Main_Page {
         Main_Page& page_;
     };
     void Notify();
+    // The event now running, if it is a port signal of its own, left every
+    // control as it was: the listeners need not hear of it. A byte in
+    // mid-reply is such a signal, and there are a dozen of them per reply.
+    void NothingShownChanged() {
+        if (event_depth_ == 1) nothing_shown_changed_ = true;
+    }
+    // Takes the reply the port holds, if it is whole, and hands it on;
+    // false when the signal brought no reply.
+    bool TakeReply(CommEvent event);
     void WireHandlers();
     void Dispatch(std::uint8_t cmd);
     void BuildLiveRead();
@@ -210,6 +221,7 @@ class Main_Page {
     std::vector<std::pair<int, std::function<void()>>> listeners_;
     int next_listener_ = 0;
     int event_depth_ = 0;
+    bool nothing_shown_changed_ = false;
 };
 
 }  // namespace orv
