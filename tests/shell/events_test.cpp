@@ -96,3 +96,14 @@ TEST(Events, PortSignalsNotifyOnlyWhenSomethingShownChanged) {
     EXPECT_EQ(notified, 1);
     EXPECT_EQ(f.Text3.Text, "Connected");
 }
+
+// What the port has to say on opening reaches the status bar with the event
+// that opened it.
+TEST(Events, APortNoticeIsShownWithTheEventThatOpenedThePort) {
+    Console c;
+    c.port.notice_on_open = "adapter refused low latency";
+    std::string shown;
+    c.page.AddListener([&] { shown = c.page.form.Notice; });
+    c.StartUp(1);
+    EXPECT_EQ(shown, "adapter refused low latency");
+}
