@@ -36,18 +36,6 @@ TEST_F(SerialPortOnPty, PortNumberNamesTheLinkedDeviceElseTheSerialPort) {
     EXPECT_EQ(QtSerialPort::DevicePath(line_.dir(), 7), "/dev/ttyS6");
 }
 
-TEST_F(SerialPortOnPty, AMappedPortOpensItsDeviceWhateverTheFolderHolds) {
-    PtyLine other(1);
-    port_->MapPort(3, other.device());
-    port_->MapPort(5, other.device());
-    EXPECT_EQ(port_->Device(3), other.device());  // the mapping wins over com3
-    EXPECT_EQ(port_->Device(5), other.device());
-    EXPECT_EQ(port_->Device(1), "/dev/ttyS0");
-    ASSERT_TRUE(port_->Open(5));
-    EXPECT_TRUE(port_->Write({0x8A, 0x01, 0x03}));
-    EXPECT_EQ(other.FarEndReads(3), (Bytes{0x8A, 0x01, 0x03}));
-}
-
 // An adapter that will not hand bytes on at once is said once a run, however
 // often the port is opened again; a line that is no serial adapter at all
 // (a pseudo-terminal) says nothing.
