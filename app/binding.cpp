@@ -30,7 +30,7 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // Enabled and Visible as last applied. Nothing else touches them, and the
-// refresh runs after every received byte: a bool compare is all it may cost.
+// refresh runs after every reply taken: a bool compare is all it may cost.
 class ControlState {
    public:
     void Sync(QWidget* w, const form::Control& c) {

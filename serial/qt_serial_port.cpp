@@ -21,24 +21,31 @@ struct InCall {
 
 // Asks the driver to hand every received byte on at once instead of
 // batching it for a few milliseconds: the link polls back to back, each
-// request waiting for its reply. Drivers that do not know the request (a
-// pseudo-terminal) refuse it, and the port works as before.
-bool RequestLowLatency([[maybe_unused]] int fd) {
+// request waiting for its reply. A USB adapter left batching holds each
+// reply for its latency timer (16 ms by default), which cuts polling to a
+// third. Drivers that are no serial driver at all (a pseudo-terminal) do
+// not know the request and need nothing.
+QtSerialPort::LowLatency RequestLowLatency([[maybe_unused]] int fd) {
+    using L = QtSerialPort::LowLatency;
 #ifdef __linux__
     serial_struct info{};
-    if (fd < 0 || ioctl(fd, TIOCGSERIAL, &info) != 0) return false;
-    if (info.flags & ASYNC_LOW_LATENCY) return true;
+    if (fd < 0 || ioctl(fd, TIOCGSERIAL, &info) != 0) return L::kNotSerial;
+    if (info.flags & ASYNC_LOW_LATENCY) return L::kGranted;
     info.flags |= ASYNC_LOW_LATENCY;
-    return ioctl(fd, TIOCSSERIAL, &info) == 0;
+    if (ioctl(fd, TIOCSSERIAL, &info) != 0) return L::kRefused;
+    // Some drivers take the request and drop the flag: believe what reads back.
+    serial_struct after{};
+    if (ioctl(fd, TIOCGSERIAL, &after) != 0 || !(after.flags & ASYNC_LOW_LATENCY)) return L::kRefused;
+    return L::kGranted;
 #else
-    return false;
+    return L::kNotSerial;
 #endif
 }
 
 }  // namespace
 
 QtSerialPort::QtSerialPort(std::filesystem::path start_dir, QObject* parent)
-    : QObject(parent), start_dir_(std::move(start_dir)) {
+    : QObject(parent), request_low_latency(RequestLowLatency), start_dir_(std::move(start_dir)) {
     connect(&port_, &QSerialPort::readyRead, this, [this] { Signal(CommEvent::Receive); });
     connect(&port_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) { OnError(e); });
 }
@@ -62,10 +69,20 @@ std::filesystem::path QtSerialPort::DevicePath(const std::filesystem::path& star
     return "/dev/ttyS" + std::to_string(port_number - 1);
 }
 
+void QtSerialPort::MapPort(int port_number, std::filesystem::path device) {
+    mapped_[port_number] = std::move(device);
+}
+
+std::filesystem::path QtSerialPort::Device(int port_number) const {
+    auto it = mapped_.find(port_number);
+    return it != mapped_.end() ? it->second : DevicePath(start_dir_, port_number);
+}
+
 bool QtSerialPort::Open(int port_number) {
     if (port_.isOpen()) port_.close();
     if (port_number < 1) return false;
-    port_.setPortName(QString::fromStdString(DevicePath(start_dir_, port_number).string()));
+    const std::filesystem::path device = Device(port_number);
+    port_.setPortName(QString::fromStdString(device.string()));
     port_.setBaudRate(baud_);
     port_.setDataBits(QSerialPort::Data8);
     port_.setParity(QSerialPort::NoParity);
@@ -76,7 +93,14 @@ bool QtSerialPort::Open(int port_number) {
     opening_ = true;
     const bool ok = port_.open(QIODevice::ReadWrite);
     if (ok) {
-        low_latency_ = RequestLowLatency(static_cast<int>(port_.handle()));
+        const LowLatency answer =
+            request_low_latency ? request_low_latency(static_cast<int>(port_.handle())) : LowLatency::kNotSerial;
+        low_latency_ = answer == LowLatency::kGranted;
+        if (answer == LowLatency::kRefused && !refusal_told_ && on_notice) {
+            refusal_told_ = true;
+            on_notice("The serial adapter on " + device.string() +
+                      " refused low-latency mode: the controller is polled about 44 times a second instead of 147.");
+        }
         port_.clear();
     }
     opening_ = false;

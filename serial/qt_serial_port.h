@@ -7,6 +7,9 @@
 #include <QObject>
 #include <QSerialPort>
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
 
 #include "core/link/serial_port.h"
 
@@ -29,12 +32,27 @@ class QtSerialPort : public QObject, public SerialPort {
     // The device port number n opens: what comN in the start-up folder
     // points to, else /dev/ttyS{n-1}.
     static std::filesystem::path DevicePath(const std::filesystem::path& start_dir, int port_number);
+    // For this run, port number n is `device` whatever the start-up folder
+    // holds (orv-console --port N=DEVICE).
+    void MapPort(int port_number, std::filesystem::path device);
+    // The device port number n opens now: its mapping, else DevicePath.
+    std::filesystem::path Device(int port_number) const;
 
     // The line speed the next Open sets; the controller's line runs at 19,200.
     void SetBaudRate(qint32 baud) { baud_ = baud; }
 
-    // Whether the driver took the low-latency request at the last open.
+    // What the driver made of the low-latency request at an open.
+    enum class LowLatency {
+        kGranted,
+        kNotSerial,  // not a serial driver (a pseudo-terminal): nothing to ask
+        kRefused,    // a serial adapter that keeps batching its input
+    };
+    // Whether the driver took the low-latency request at the last open. The
+    // first adapter of a run that refuses it is told through on_notice: the
+    // link then polls about 44 times a second instead of about 147.
     bool low_latency() const { return low_latency_; }
+    // Asks the driver behind fd for low latency; tests put a stand-in here.
+    std::function<LowLatency(int fd)> request_low_latency;
     std::size_t in_buffer_size() const { return in_buffer_size_; }
 
    private:
@@ -46,6 +64,8 @@ class QtSerialPort : public QObject, public SerialPort {
     bool opening_ = false;
     int in_call_ = 0;  // inside one of the console's calls
     bool low_latency_ = false;
+    bool refusal_told_ = false;
+    std::map<int, std::filesystem::path> mapped_;
     qint32 baud_ = QSerialPort::Baud19200;
     std::size_t in_buffer_size_ = 0;
 };

@@ -18,8 +18,8 @@ struct Form {
     Form& operator=(const Form&) = delete;
 
     std::string Caption = "ORV Engine Controller's Console - Version 2.1";
-    // Why the last file operation failed, shown in the window's status bar;
-    // empty once one succeeds.
+    // Shown in the window's status bar: why the last file operation failed
+    // (empty once one succeeds), or what the serial port had to say on opening.
     std::string Notice;
     Timer Timer1;
 

@@ -7,6 +7,7 @@ namespace orv {
 
 namespace {
 constexpr const char* kOffLine = "OffLine";
+constexpr const char* kConnected = "Connected";
 constexpr int kSilentTicks = 5;  // "OffLine" once this many ticks have passed without a signal
 }  // namespace
 
@@ -151,15 +152,22 @@ void Main_Page::Connect_Click() {
 }
 
 void Main_Page::MSComm1_OnComm(CommEvent event) {
+    const bool status_shown = form.Text3.Text == kConnected;
     link.idle_ticks = 0;
-    form.Text3.Text = "Connected";
-    if (event == CommEvent::Send || event == CommEvent::Error) return;
+    form.Text3.Text = kConnected;
+    // Only a reply taken changes the read-outs; the rest of the link's
+    // bookkeeping (bytes dropped, a request sent again) shows nowhere.
+    if (!TakeReply(event) && status_shown) NothingShownChanged();
+}
+
+bool Main_Page::TakeReply(CommEvent event) {
+    if (event == CommEvent::Send || event == CommEvent::Error) return false;
     link.heard = true;
     // The controller only ever answers a request: with none on the line,
     // what arrives is noise.
     if (link.settling || !link.awaiting) {
         DiscardInput();
-        return;
+        return false;
     }
     // A reply is recognised by its length alone.
     const std::size_t waiting = MSComm1.InBufferCount();
@@ -172,11 +180,11 @@ void Main_Page::MSComm1_OnComm(CommEvent event) {
             DiscardInput();
             link.dropped = true;
         }
-        return;
+        return false;
     }
     if (waiting > link.reply_len) {
         Resync(false);
-        return;
+        return false;
     }
     link.rx_data = MSComm1.Input();
     link.awaiting = false;
@@ -190,6 +198,7 @@ void Main_Page::MSComm1_OnComm(CommEvent event) {
     // The handler left the next request in tx_frame.
     if (link.cur_cmd != kCmdNone && !link.probe) WriteRequest();
     link.probe = false;
+    return true;
 }
 
 void Main_Page::Dispatch(std::uint8_t cmd) {

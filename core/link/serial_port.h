@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace orv {
@@ -38,6 +39,9 @@ class SerialPort {
 
     // Set by the console; the port calls it for every signal.
     std::function<void(CommEvent)> on_comm;
+    // Set by the console: something about the line the user should know
+    // (an adapter that refuses low latency), told from inside Open.
+    std::function<void(const std::string& message)> on_notice;
 };
 
 }  // namespace orv

@@ -8,9 +8,14 @@ Main_Page::Main_Page(SerialPort& port, std::filesystem::path dir) : MSComm1(port
         EventScope event(*this);
         MSComm1_OnComm(e);
     };
+    // The port opens inside an event, which shows the notice when it is over.
+    MSComm1.on_notice = [this](const std::string& message) { form.Notice = message; };
 }
 
-Main_Page::~Main_Page() { MSComm1.on_comm = nullptr; }
+Main_Page::~Main_Page() {
+    MSComm1.on_comm = nullptr;
+    MSComm1.on_notice = nullptr;
+}
 
 void Main_Page::Notify() {
     // A listener may remove itself or another: go by copies.

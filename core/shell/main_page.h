@@ -203,12 +203,14 @@ class Main_Page {
     class EventScope {
        public:
         explicit EventScope(Main_Page& page) : page_(page) {
-            if (page_.event_depth_++ == 0) page_.BeginEvent();
+            if (page_.event_depth_++ != 0) return;
+            page_.nothing_shown_changed_ = false;
+            page_.BeginEvent();
         }
         ~EventScope() {
             if (--page_.event_depth_ != 0) return;
             page_.EndEvent();
-            page_.Notify();
+            if (!page_.nothing_shown_changed_) page_.Notify();
         }
         EventScope(const EventScope&) = delete;
         EventScope& operator=(const EventScope&) = delete;
@@ -227,6 +229,15 @@ class Main_Page {
     bool StepHistory(bool back);
     // The image shown whole, exactly as it is: slot, settings, view, grids.
     void ShowImage(const Image& image);
+    // The event now running, if it is a port signal of its own, left every
+    // control as it was: the listeners need not hear of it. A byte in
+    // mid-reply is such a signal, and there are a dozen of them per reply.
+    void NothingShownChanged() {
+        if (event_depth_ == 1) nothing_shown_changed_ = true;
+    }
+    // Takes the reply the port holds, if it is whole, and hands it on;
+    // false when the signal brought no reply.
+    bool TakeReply(CommEvent event);
     void WireHandlers();
     void Dispatch(std::uint8_t cmd);
     void BuildLiveRead();
@@ -264,6 +275,7 @@ class Main_Page {
     const void* event_bar_ = nullptr;
     bool event_noted_ = false;
     std::optional<MapReference> reference_;
+    bool nothing_shown_changed_ = false;
 };
 
 }  // namespace orv

@@ -1,6 +1,7 @@
 // The real window, offscreen, on the real serial port against orv-sim at the
 // line's pace: an upload, a map saved with its report and loaded back, and a
 // recording captured from the running engine and played back.
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -90,6 +91,43 @@ TEST(WindowOnSimulator, UploadKeepAMapAndRecordAgainstTheController) {
     const auto stats = orvtest::ParseStatsLine(sim.last_line());
     ASSERT_TRUE(stats);
     EXPECT_EQ(stats->violations, 0u);
+}
+
+// A controller on a device of its own naming, as a USB adapter is: with
+// "COM 2" mapped to the simulator's pseudo-terminal and no com2 link in the
+// start-up folder, choosing COM 2 and Connect bring the live values in.
+TEST(WindowOnSimulator, AMappedPortReachesTheControllerWithoutALink) {
+    QTemporaryDir tmp;
+    const std::filesystem::path dir = tmp.path().toStdString();
+    orvtest::SimProcess sim;
+    std::string error;
+    ASSERT_TRUE(sim.Start({"--baud", "19200"}, &error)) << error;
+    serial::QtSerialPort port(dir);
+    port.MapPort(2, sim.device());
+    Main_Page console(port, dir);
+    console.Form_Load();  // no config.dat: no port chosen, nothing opened
+    MainWindow window(console);
+    window.Refresh();
+    window.show();
+    window.StartTimer();
+    auto text = [&](const char* name) { return window.ControlAs<QLineEdit>(name)->text().toStdString(); };
+
+    auto* list = window.ControlAs<QComboBox>("COM");
+    ASSERT_NE(list, nullptr);
+    // What the list does when the user picks "COM 2".
+    list->setCurrentIndex(1);
+    emit list->activated(1);
+    EXPECT_TRUE(WaitFor([&] { return text("Text3") == "Connected" && text("version") == "2.1"; }, 5000))
+        << text("Text3") << " / " << text("version");
+    EXPECT_EQ(console.config.cfg_port, 2);
+    // Connect starts again on the same device, and the replies keep coming.
+    const unsigned long replies = console.link.replies;
+    QTest::mouseClick(window.ControlAs<QPushButton>("Connect"), Qt::LeftButton);
+    EXPECT_TRUE(WaitFor([&] { return console.link.replies > replies + 5; }, 5000));
+    EXPECT_EQ(text("Text3"), "Connected");
+    EXPECT_EQ(text("version"), "2.1");
+    // A pseudo-terminal is no serial adapter: nothing to say about latency.
+    EXPECT_EQ(console.form.Notice, "");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -72,11 +73,16 @@ class ConsoleProcess {
             waitpid(pid_, nullptr, 0);
         }
     }
-    bool Start(const fs::path& dir) {
+    // display false: no display of any kind, as on a bare remote shell.
+    bool Start(const fs::path& dir, const std::vector<std::string>& args = {}, bool display = true) {
         std::vector<std::string> env;
-        for (char** e = environ; *e; ++e)
-            if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0) env.emplace_back(*e);
-        env.emplace_back("QT_QPA_PLATFORM=offscreen");
+        for (char** e = environ; *e; ++e) {
+            const std::string_view v(*e);
+            if (v.starts_with("QT_QPA_PLATFORM=") || v.starts_with("DISPLAY=") || v.starts_with("WAYLAND_DISPLAY="))
+                continue;
+            env.emplace_back(v);
+        }
+        if (display) env.emplace_back("QT_QPA_PLATFORM=offscreen");
         std::vector<char*> envp;
         for (std::string& e : env) envp.push_back(e.data());
         envp.push_back(nullptr);
@@ -87,8 +93,12 @@ class ConsoleProcess {
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
         std::string binary = ORV_CONSOLE_BINARY;
-        char* argv[] = {binary.data(), nullptr};
-        const int rc = posix_spawn(&pid_, binary.c_str(), &actions, nullptr, argv, envp.data());
+        std::vector<std::string> arg_strings{binary};
+        arg_strings.insert(arg_strings.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& a : arg_strings) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const int rc = posix_spawn(&pid_, binary.c_str(), &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         if (rc != 0) pid_ = -1;
         return rc == 0;
@@ -101,6 +111,12 @@ class ConsoleProcess {
         pid_ = -1;
         exit_status_ = status;
         return false;
+    }
+    // The exit code once the process has ended by itself; -1 if it is still
+    // running at the deadline.
+    int Wait(std::chrono::milliseconds deadline = 5s) {
+        if (!WaitFor([&] { return !Running(); }, deadline)) return -1;
+        return WIFEXITED(exit_status_) ? WEXITSTATUS(exit_status_) : -1;
     }
     // SIGTERM closes the window; the exit code, or -1 if it had to be killed.
     int Stop(std::chrono::milliseconds deadline = 5s) {
@@ -141,18 +157,23 @@ class ConsoleAgainstSim : public ::testing::Test {
         if (!HasFailure()) fs::remove_all(dir_, ec);
     }
 
-    // Use with ASSERT_NO_FATAL_FAILURE.
-    void Launch(std::vector<std::string> sim_args) {
+    // Use with ASSERT_NO_FATAL_FAILURE. mapped_port: config.dat names that
+    // port, and the console is told the simulator's device for it with
+    // --port instead of finding a com1 link.
+    void Launch(std::vector<std::string> sim_args, int mapped_port = 0) {
         ASSERT_FALSE(dir_.empty());
         fs::copy_file(ORV_SAMPLE_MAP, dir_ / "sample.map");
         // Not the console's own spelling (blanks, LF only): start-up rewrites it.
-        std::ofstream(dir_ / "config.dat", std::ios::binary) << "1 , \"" << (dir_ / "sample.map").string() << "\" , \"\"\n";
-        std::vector<std::string> args = {"--link", (dir_ / "com1").string(), "--log", log().string(),
-                                         "--calibration", ORV_SAMPLE_MAP};
+        std::ofstream(dir_ / "config.dat", std::ios::binary)
+            << (mapped_port ? mapped_port : 1) << " , \"" << (dir_ / "sample.map").string() << "\" , \"\"\n";
+        std::vector<std::string> args = {"--log", log().string(), "--calibration", ORV_SAMPLE_MAP};
+        if (!mapped_port) args.insert(args.end(), {"--link", (dir_ / "com1").string()});
         args.insert(args.end(), sim_args.begin(), sim_args.end());
         std::string error;
         ASSERT_TRUE(sim_.Start(args, &error)) << error;
-        ASSERT_TRUE(console_.Start(dir_)) << "cannot start " << ORV_CONSOLE_BINARY;
+        std::vector<std::string> console_args;
+        if (mapped_port) console_args = {"--port", std::to_string(mapped_port) + "=" + sim_.device()};
+        ASSERT_TRUE(console_.Start(dir_, console_args)) << "cannot start " << ORV_CONSOLE_BINARY;
     }
     fs::path log() const { return dir_ / "sim.log"; }
     std::string ConsoleOutput() const { return ReadFile(dir_ / "console.log"); }
@@ -206,3 +227,39 @@ TEST_F(ConsoleAgainstSim, AHungUpLineClosesThePortAndTheConsoleCarriesOn) {
 }
 
 }  // namespace
+
+TEST_F(ConsoleAgainstSim, PortMappedOnTheCommandLinePollsTheController) {
+    ASSERT_NO_FATAL_FAILURE(Launch({"--baud", "19200"}, 4));
+    EXPECT_TRUE(WaitFor([&] { return Requests(log()).size() > 20; }, 8s)) << ConsoleOutput();
+    EXPECT_EQ(console_.Stop(), 0) << ConsoleOutput();
+    EXPECT_FALSE(fs::exists(dir_ / "com4"));
+    EXPECT_EQ(ReadFile(dir_ / "config.dat").substr(0, 2), "4,");
+}
+
+// On a bare remote shell: no display, and the command line answers before
+// the console would need one.
+TEST(ConsoleCommandLine, AnswersWithoutADisplay) {
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* says;
+    } cases[] = {
+        {{"--port", "8=/dev/ttyUSB0"}, 2, "must be 1 to 7"},
+        {{"--port", "1"}, 2, "expected N=DEVICE"},
+        {{"--port", "1="}, 2, "no device"},
+        {{"--version"}, 0, "orv-console "},
+        {{"--help"}, 0, "--port <N=DEVICE>"},
+    };
+    std::string tmpl = (fs::temp_directory_path() / "orv-console-cl-XXXXXX").string();
+    ASSERT_TRUE(mkdtemp(tmpl.data()));
+    const fs::path dir = tmpl;
+    for (const auto& c : cases) {
+        ConsoleProcess console;
+        ASSERT_TRUE(console.Start(dir, c.args, false));
+        EXPECT_EQ(console.Wait(), c.status) << c.args[0];
+        const std::string out = ReadFile(dir / "console.log");
+        EXPECT_NE(out.find(c.says), std::string::npos) << out;
+    }
+    EXPECT_FALSE(fs::exists(dir / "config.dat")) << "nothing started";
+    fs::remove_all(dir);
+}

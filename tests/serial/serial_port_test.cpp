@@ -4,6 +4,8 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +34,33 @@ TEST_F(SerialPortOnPty, PortNumberNamesTheLinkedDeviceElseTheSerialPort) {
     EXPECT_EQ(QtSerialPort::DevicePath(line_.dir(), 3), fs::canonical(line_.device()));
     EXPECT_EQ(QtSerialPort::DevicePath(line_.dir(), 1), "/dev/ttyS0");
     EXPECT_EQ(QtSerialPort::DevicePath(line_.dir(), 7), "/dev/ttyS6");
+}
+
+// An adapter that will not hand bytes on at once is said once a run, however
+// often the port is opened again; a line that is no serial adapter at all
+// (a pseudo-terminal) says nothing.
+TEST_F(SerialPortOnPty, ARefusedLowLatencyIsToldOnce) {
+    std::vector<std::string> notices;
+    port_->on_notice = [&](const std::string& m) { notices.push_back(m); };
+    ASSERT_TRUE(port_->Open(3));
+    EXPECT_TRUE(notices.empty());
+    EXPECT_FALSE(port_->low_latency());
+
+    port_->request_low_latency = [](int fd) {
+        EXPECT_GE(fd, 0);
+        return QtSerialPort::LowLatency::kRefused;
+    };
+    for (int i = 0; i < 3; ++i) {
+        port_->Close();
+        ASSERT_TRUE(port_->Open(3));
+    }
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].find(fs::canonical(line_.device()).string()), std::string::npos) << notices[0];
+    EXPECT_NE(notices[0].find("low-latency"), std::string::npos) << notices[0];
+
+    port_->request_low_latency = [](int) { return QtSerialPort::LowLatency::kGranted; };
+    ASSERT_TRUE(port_->Open(3));
+    EXPECT_TRUE(port_->low_latency());
 }
 
 TEST_F(SerialPortOnPty, OpensWritesPromptlyAndReadsWhatArrives) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "core/link/serial_port.h"
@@ -18,6 +19,8 @@ class FakePort : public SerialPort {
     int opened_port = 0;
     int open_count = 0;
     std::size_t in_buffer_size = 0;
+    // Said through on_notice at every open, as an adapter's driver might.
+    std::string notice_on_open;
     std::vector<Bytes> writes;  // one entry per write
 
     // Replies to each written frame; set to wire a controller in.
@@ -30,6 +33,7 @@ class FakePort : public SerialPort {
         opened_port = port_number;
         ++open_count;
         in_.clear();
+        if (!notice_on_open.empty() && on_notice) on_notice(notice_on_open);
         return true;
     }
     void Close() override {

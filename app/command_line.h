@@ -1,0 +1,31 @@
+#pragma once
+// orv-console's command line: --port N=DEVICE (repeatable) names the device
+// behind list entry "COM N" for this run; --help and --version. Nothing
+// else: everything the console keeps between runs is in config.dat.
+#include <QStringList>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orv::app {
+
+struct CommandLine {
+    std::map<int, std::string> ports;  // port number -> device
+    // Set when the program ends here: 0 after --help or --version, 2 on a
+    // bad argument, with `message` to print (stdout for 0, stderr else).
+    std::optional<int> exit_code;
+    std::string message;
+};
+
+// One --port value, "N=DEVICE" with N from 1 to 7; nothing and the reason
+// when it is not one.
+std::optional<std::pair<int, std::string>> ParsePortMapping(std::string_view value, std::string* error);
+
+// args[0] is the program. Before the toolkit has taken its own arguments
+// (-platform offscreen, -style ...) options it does not know are let pass,
+// so that --help, --version and a bad --port answer without a display;
+// afterwards every argument must be the console's.
+CommandLine ParseCommandLine(const QStringList& args, bool toolkit_args_left);
+
+}  // namespace orv::app
