@@ -45,6 +45,10 @@ struct LinkState {
     bool quiet_from_tick = false;  // a tick has passed since settling began
     bool heard = false;         // bytes arrived since the last tick
     bool dropped = false;       // bytes were dropped as too soon since the request went out
+    // The last byte of the long live blocks taken since the port opened: the
+    // firmware version, the same in every block. A block that ends otherwise
+    // began with a stray byte read late, and is one byte out of step.
+    int version_byte = -1;      // -1: none taken yet
     unsigned long replies = 0;     // replies taken, whole and in step
     unsigned long discarded = 0;   // bytes that could not belong to a reply
     unsigned long resyncs = 0;     // times the link started again on a quiet line

@@ -238,6 +238,9 @@ class Main_Page {
     // Takes the reply the port holds, if it is whole, and hands it on;
     // false when the signal brought no reply.
     bool TakeReply(CommEvent event);
+    // Whether the reply just taken is in step with its request, as far as its
+    // content can tell.
+    bool InStep();
     void WireHandlers();
     void Dispatch(std::uint8_t cmd);
     void BuildLiveRead();

@@ -43,6 +43,11 @@ TEST(Alignment, StrayOrMissingBytesAreNeverDecodedAndPollingResumes) {
     };
     std::vector<Case> cases = {
         {"stray before, in one piece", [&](Aligned& c) { c.port.Deliver(Cat({0x55}, reply)); }, "1.8", 1},
+        // Read only after the next request crossed the line, so not dropped as
+        // too soon: the block looks whole one byte early, and its last byte is
+        // not the version.
+        {"stray before, read late, byte by byte",
+         [&](Aligned& c) { c.port.DeliverByteByByte(Cat({0x55}, reply)); }, "1.8", 1},
         {"stray after, in one piece", [&](Aligned& c) { c.port.Deliver(Cat(reply, {0x55})); }, "1.8", 1},
         // Whole and in step, so decoded; the stray then looks like the start
         // of the next reply until the line falls quiet.
