@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/binding.h"
@@ -58,6 +59,7 @@ QString RangeMessage(const RangeEditResult& r, int rows) {
 
 TunerTools::TunerTools(Main_Page& console, Binding& binding, MainWindow& window)
     : console_(console), binding_(binding), window_(window) {
+    for (int t = 0; t < kTableCount; ++t) grids_[t] = window_.Control(Indexed("datatable", t));
     ask_value = [this](const ValueQuestion& q) -> std::optional<double> {
         bool ok = false;
         const double v = QInputDialog::getDouble(&window_, q.title, q.label, q.initial, -1e6, 1e6, 2, &ok);
@@ -153,7 +155,7 @@ void TunerTools::AddEditEntries(QMenu* menu) {
 int TunerTools::RangeTable() const {
     const QWidget* focus = window_.focusWidget();
     for (int t = 0; t < kTableCount; ++t)
-        if (focus && focus == window_.Control(Indexed("datatable", t))) return t;
+        if (focus && focus == grids_[t]) return t;
     for (int t = 0; t < kTableCount; ++t)
         if (console_.form.datatable[t].SelCount() > 1) return t;
     return -1;
@@ -212,26 +214,26 @@ void TunerTools::StopComparing() {
 void TunerTools::Tell(const QString& message) { window_.statusBar()->showMessage(message, kMessageMs); }
 
 bool TunerTools::WatchedMoved() {
+    // Runs after every event while comparing: compared in place, copied
+    // only when something moved.
     const form::Form& f = console_.form;
     const MapReference* ref = console_.Reference();
-    Watched now;
-    now.comparing = ref != nullptr;
-    now.image = console_.cal.mem_image;
-    if (ref) {
-        now.reference = ref->image;
-        now.length = ref->length;
-        now.path = ref->path;
-    }
-    now.views[0] = f.bank1mem.Value();
-    now.views[1] = f.bank2mem.Value();
-    now.views[2] = f.IgnMem.Value();
-    for (int t = 0; t < kTableCount; ++t) now.shown[t] = f.datatable[t].Visible;
-    const bool moved = now.comparing != watched_.comparing || now.image != watched_.image ||
-                       now.reference != watched_.reference || now.length != watched_.length ||
-                       now.path != watched_.path || !std::equal(now.views, now.views + 3, watched_.views) ||
-                       !std::equal(now.shown, now.shown + kTableCount, watched_.shown);
-    if (moved) watched_ = std::move(now);
-    return moved;
+    const bool views[3] = {f.bank1mem.Value(), f.bank2mem.Value(), f.IgnMem.Value()};
+    bool moved = (ref != nullptr) != watched_.comparing || console_.cal.mem_image != watched_.image ||
+                 !std::equal(views, views + 3, watched_.views);
+    for (int t = 0; t < kTableCount; ++t) moved = moved || f.datatable[t].Visible != watched_.shown[t];
+    if (ref)
+        moved = moved || ref->image != watched_.reference || ref->length != watched_.length ||
+                ref->path != watched_.path;
+    if (!moved) return false;
+    watched_.comparing = ref != nullptr;
+    watched_.image = console_.cal.mem_image;
+    watched_.reference = ref ? ref->image : Image{};
+    watched_.length = ref ? ref->length : 0;
+    watched_.path = ref ? ref->path : std::string();
+    std::copy(views, views + 3, watched_.views);
+    for (int t = 0; t < kTableCount; ++t) watched_.shown[t] = f.datatable[t].Visible;
+    return true;
 }
 
 void TunerTools::MarkGrids() {

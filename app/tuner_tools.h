@@ -18,6 +18,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QWidget;
 
 namespace orv {
 class Main_Page;
@@ -86,6 +87,7 @@ class TunerTools : public QObject {
     std::array<QAction*, 4> range_{};
     std::array<std::pair<QAction*, QPushButton*>, 3> buttons_{};
     QLabel* status_ = nullptr;
+    std::array<const QWidget*, kTableCount> grids_{};
     Watched watched_;
     bool marked_ = false;  // some grid row or control carries a mark
 };
