@@ -541,8 +541,8 @@ class GridBinder : public Binder {
             Look& had = looks_[static_cast<std::size_t>(r)];
             if (looks_valid_ && had == want) continue;
             QTableWidgetItem* item = w_->item(r, 1);
-            item->setData(Qt::BackgroundRole, in_range ? QVariant(kRangeBackground)
-                                                       : (mark ? QVariant(kMarkBackground) : QVariant()));
+            item->setData(Qt::BackgroundRole,
+                          in_range ? QVariant(kRangeBackground) : (mark ? QVariant(kMarkBackground) : QVariant()));
             item->setData(Qt::ForegroundRole, mark ? QVariant(kMarkText) : QVariant());
             item->setToolTip(mark ? QStringLiteral("Reference: %1").arg(Q(*mark)) : QString());
             had = std::move(want);

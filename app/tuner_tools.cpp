@@ -28,9 +28,9 @@ std::string Indexed(const char* name, int t) { return std::string(name) + "(" + 
 // The controls that show a byte of the settings: each bar or option with the
 // box that shows its value.
 constexpr const char* kSettingControls[] = {
-    "cylinsel", "ncylinder", "FullSel",  "RPMAcc",    "TRPMAcc",  "deltasel", "pdeltatps", "WaterAcc",
-    "TWaterAcc", "Limiter",  "TLimiter", "loadtimesel", "loadtime", "windowsel", "windowsize", "ignnormal",
-    "igninv",   "bank2sel", "ignsel",   "mem1",      "mem2",     "mem3",     "mem4",
+    "cylinsel",  "ncylinder", "FullSel",  "RPMAcc",      "TRPMAcc",  "deltasel",  "pdeltatps",  "WaterAcc",
+    "TWaterAcc", "Limiter",   "TLimiter", "loadtimesel", "loadtime", "windowsel", "windowsize", "ignnormal",
+    "igninv",    "bank2sel",  "ignsel",   "mem1",        "mem2",     "mem3",      "mem4",
 };
 
 // Options and check boxes take the window's sheet; bars and text boxes have
@@ -223,8 +223,8 @@ bool TunerTools::WatchedMoved() {
                  !std::equal(views, views + 3, watched_.views);
     for (int t = 0; t < kTableCount; ++t) moved = moved || f.datatable[t].Visible != watched_.shown[t];
     if (ref)
-        moved = moved || ref->image != watched_.reference || ref->length != watched_.length ||
-                ref->path != watched_.path;
+        moved =
+            moved || ref->image != watched_.reference || ref->length != watched_.length || ref->path != watched_.path;
     if (!moved) return false;
     watched_.comparing = ref != nullptr;
     watched_.image = console_.cal.mem_image;
