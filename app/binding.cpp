@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -126,6 +127,7 @@ class BarWheel : public WheelGuard {
 const char* const kValueBarSheet = R"(
     QScrollBar:horizontal { background: #15171a; border: 1px solid #4b5058; height: 15px; margin: 0 15px; }
     QScrollBar:horizontal:focus { border: 1px solid #e0a030; }
+    QScrollBar:horizontal[refdiff="true"] { background: #0e3a48; border: 1px solid #4cd2ee; }
     QScrollBar::handle:horizontal { background: #f0b040; border: 1px solid #101010; border-radius: 2px;
                                     min-width: 9px; max-width: 9px; margin: 1px 0; }
     QScrollBar::handle:horizontal:disabled { background: #6a6d73; }
@@ -383,6 +385,13 @@ class GridKeys : public QObject {
     bool eventFilter(QObject*, QEvent* e) override {
         if (e->type() != QEvent::KeyPress) return false;
         const auto* k = static_cast<const QKeyEvent*>(e);
+        // Shift with a cursor key stretches the range of rows from its anchor.
+        if ((k->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+            if (const int to = ExtendedRow(k->key()); to != 0) {
+                b_.User([this, to] { m_.UserExtend(to); });
+                return true;
+            }
+        }
         if (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
         int code = KeyCode(*k);
         if (k->key() == Qt::Key_Escape) code = form::kKeyEscape;
@@ -394,9 +403,61 @@ class GridKeys : public QObject {
     }
 
    private:
+    // Where Shift with `key` takes the current row; 0 for a key that moves nothing.
+    int ExtendedRow(int key) const {
+        const int from = m_.Row >= 1 ? m_.Row : 1, last = m_.Rows() - 1;
+        switch (key) {
+            case Qt::Key_Up: return std::max(from - 1, 1);
+            case Qt::Key_Down: return std::min(from + 1, last);
+            case Qt::Key_PageUp: return std::max(from - form::Grid::kVisibleRows, 1);
+            case Qt::Key_PageDown: return std::min(from + form::Grid::kVisibleRows, last);
+            case Qt::Key_Home: return 1;
+            case Qt::Key_End: return last;
+            default: return 0;
+        }
+    }
+
     Binding& b_;
     form::Grid& m_;
 };
+
+// Shift with a click on a data row stretches the range to it. The press and
+// its release are the grid's alone: the view never sees them, so neither its
+// current cell nor its click signal moves behind the model's back.
+class GridShiftClicks : public QObject {
+   public:
+    GridShiftClicks(Binding& b, form::Grid& m, QTableWidget* w) : QObject(w), b_(b), m_(m), w_(w) {}
+
+   protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        const auto type = e->type();
+        if (type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick) {
+            if (!swallowing_) return false;
+            if (type == QEvent::MouseButtonRelease) swallowing_ = false;
+            return true;
+        }
+        if (type != QEvent::MouseButtonPress) return false;
+        const auto* me = static_cast<const QMouseEvent*>(e);
+        if (me->button() != Qt::LeftButton || !(me->modifiers() & Qt::ShiftModifier)) return false;
+        const int row = w_->rowAt(me->position().toPoint().y());
+        if (row < 0) return false;
+        swallowing_ = true;
+        w_->setFocus(Qt::MouseFocusReason);
+        b_.User([this, row] { m_.UserExtend(row + 1, true); });
+        return true;
+    }
+
+   private:
+    Binding& b_;
+    form::Grid& m_;
+    QTableWidget* w_;
+    bool swallowing_ = false;
+};
+
+// The looks of a value cell: in the selected range, marked, or both.
+const QColor kRangeBackground(92, 70, 26);
+const QColor kMarkBackground(14, 72, 90);
+const QColor kMarkText(120, 232, 250);
 
 // The grid: the model's row 0 is the header, its column 0 the axis. The
 // widget shows row 0 in its own fixed header and the data rows below it, so
@@ -438,6 +499,7 @@ class GridBinder : public Binder {
         });
         w->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kGridBarSheet));
         w->installEventFilter(new GridKeys(b, m, w));
+        w->viewport()->installEventFilter(new GridShiftClicks(b, m, w));
     }
 
     void Refresh() override {
@@ -463,9 +525,34 @@ class GridBinder : public Binder {
         // flag keeps it from reaching the model.
         QScrollBar* bar = w_->verticalScrollBar();
         if (bar->value() != m_.TopRow - 1) bar->setValue(m_.TopRow - 1);
+        RefreshLooks(data_rows);
     }
 
    private:
+    // The range and the marks, only when either moved since last applied.
+    void RefreshLooks(int data_rows) {
+        const int first = m_.SelCount() > 1 ? m_.SelFirst() : 0, last = first ? m_.SelLast() : 0;
+        if (looks_valid_ && first == sel_first_ && last == sel_last_ && m_.MarkRevision() == marks_revision_) return;
+        looks_.resize(static_cast<std::size_t>(data_rows));
+        for (int r = 0; r < data_rows; ++r) {
+            const std::string* mark = m_.Mark(r + 1);
+            const bool in_range = r + 1 >= first && r + 1 <= last;
+            Look want{in_range, mark != nullptr, mark ? *mark : std::string()};
+            Look& had = looks_[static_cast<std::size_t>(r)];
+            if (looks_valid_ && had == want) continue;
+            QTableWidgetItem* item = w_->item(r, 1);
+            item->setData(Qt::BackgroundRole,
+                          in_range ? QVariant(kRangeBackground) : (mark ? QVariant(kMarkBackground) : QVariant()));
+            item->setData(Qt::ForegroundRole, mark ? QVariant(kMarkText) : QVariant());
+            item->setToolTip(mark ? QStringLiteral("Reference: %1").arg(Q(*mark)) : QString());
+            had = std::move(want);
+        }
+        sel_first_ = first;
+        sel_last_ = last;
+        marks_revision_ = m_.MarkRevision();
+        looks_valid_ = true;
+    }
+
     void RefreshCells(int data_rows) {
         for (int c = 0; c < form::Grid::Cols; ++c)
             if (header_[c].Changed(m_.Cell(0, c))) w_->horizontalHeaderItem(c)->setText(Q(m_.Cell(0, c)));
@@ -482,6 +569,7 @@ class GridBinder : public Binder {
     void Rebuild(int data_rows) {
         w_->setRowCount(data_rows);
         cells_valid_ = false;
+        looks_valid_ = false;
         row_ = col_ = -2;
         cells_.assign(static_cast<std::size_t>(data_rows * form::Grid::Cols), CaptionCache{});
         header_[0] = header_[1] = CaptionCache{};
@@ -512,6 +600,15 @@ class GridBinder : public Binder {
     int row_ = -2, col_ = -2;
     unsigned long revision_ = 0;
     bool cells_valid_ = false;
+    struct Look {
+        bool in_range = false, marked = false;
+        std::string tip;
+        bool operator==(const Look&) const = default;
+    };
+    std::vector<Look> looks_;
+    int sel_first_ = 0, sel_last_ = 0;
+    unsigned long marks_revision_ = 0;
+    bool looks_valid_ = false;
     ControlState state_;
 };
 

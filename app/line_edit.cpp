@@ -20,9 +20,16 @@ LineEdit::LineEdit(QWidget* parent) : QLineEdit(parent) {
     flash_.setSingleShot(true);
     flash_.setInterval(kFlashMs);
     QObject::connect(&flash_, &QTimer::timeout, this, [this] {
-        setToolTip(QString());
+        setToolTip(mark_);
         ApplySheet();
     });
+}
+
+void LineEdit::SetMark(const QString& tip) {
+    if (tip == mark_) return;
+    mark_ = tip;
+    if (!flash_.isActive()) setToolTip(mark_);
+    ApplySheet();
 }
 
 void LineEdit::SetTextColour(std::optional<QColor> colour) {
@@ -43,6 +50,7 @@ void LineEdit::ApplySheet() {
     QString rules;
     if (colour_) rules += QStringLiteral("color: %1; ").arg(colour_->name());
     if (flash_.isActive()) rules += QStringLiteral("border: 2px solid #e5484d; background: #3a1618; ");
+    else if (!mark_.isEmpty()) rules += QStringLiteral("border: 1px solid #4cd2ee; background: #0e3a48; ");
     setStyleSheet(rules.isEmpty() ? QString() : QStringLiteral("QLineEdit { %1}").arg(rules));
 }
 

@@ -25,6 +25,10 @@ class LineEdit : public QLineEdit {
     // A refused entry: a red frame and the reason, for a moment.
     void FlashRefusal(const QString& why);
     bool flashing() const { return flash_.isActive(); }
+    // A mark (empty: none): a cyan frame and the text as the box's tooltip,
+    // for as long as it stands; a refusal's flash shows over it.
+    void SetMark(const QString& tip);
+    const QString& mark() const { return mark_; }
     static constexpr int kFlashMs = 2000;
 
     std::function<void()> on_press;
@@ -40,6 +44,7 @@ class LineEdit : public QLineEdit {
     void ApplySheet();
     std::optional<QColor> colour_;
     QTimer flash_;
+    QString mark_;
 };
 
 }  // namespace orv::app

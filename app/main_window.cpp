@@ -27,6 +27,7 @@
 #include "app/line_edit.h"
 #include "app/plots/plot_windows.h"
 #include "app/qt_file_dialog.h"
+#include "app/tuner_tools.h"
 #include "core/monitor/gauge_geometry.h"
 #include "core/shell/main_page.h"
 
@@ -103,12 +104,12 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
     ApplyLook();
     CreateControls();
     LayOut();
-    CreateMenus();
-
-    binding_->BindCaption(console_.form.Caption, this);
     auto* status = new QStatusBar(this);
     status->setObjectName("Notice");
     setStatusBar(status);
+    CreateMenus();
+
+    binding_->BindCaption(console_.form.Caption, this);
     binding_->BindStatus(console_.form.Notice, status);
     ask_save_on_close = [this] {
         return QMessageBox::question(this, windowTitle(),
@@ -136,8 +137,11 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::Refresh() {
+    // The reference's marks go into the grids' model before the grids follow it.
+    if (tools_) tools_->MarkGrids();
     binding_->Refresh();
     FollowLinkState();
+    if (tools_) tools_->Follow();
 }
 
 void MainWindow::CreateMenus() {
@@ -148,12 +152,15 @@ void MainWindow::CreateMenus() {
         "QMenu::item { padding: 4px 22px; }"
         "QMenu::item:selected { background: #d08a1a; color: #101010; }"
         "QMenu::item:disabled { color: #7a7c80; }"));
+    tools_ = std::make_unique<TunerTools>(console_, *binding_, *this);
     file_menu_ = menuBar()->addMenu(QStringLiteral("&File"));
     file_menu_->setObjectName("FileMenu");
+    tools_->AddFileEntries(file_menu_);
     QAction* close_window = file_menu_->addAction(QStringLiteral("&Close"), this, &QWidget::close);
     close_window->setObjectName("closewindow");
     edit_menu_ = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit_menu_->setObjectName("EditMenu");
+    tools_->AddEditEntries(edit_menu_);
     view_menu_ = menuBar()->addMenu(QStringLiteral("&View"));
     view_menu_->setObjectName("ViewMenu");
     plots_ = std::make_unique<plots::PlotWindows>(console_, *binding_, this);

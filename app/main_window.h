@@ -27,6 +27,7 @@ namespace orv::app {
 
 class BarFace;
 class DialFace;
+class TunerTools;
 namespace plots {
 class PlotWindows;
 }
@@ -61,6 +62,8 @@ class MainWindow : public QMainWindow {
     QMenu* editMenu() const { return edit_menu_; }
     QMenu* viewMenu() const { return view_menu_; }
     plots::PlotWindows& plotWindows() { return *plots_; }
+    // Undo and redo, range edits, the reference map, the buttons' keys.
+    TunerTools& tools() { return *tools_; }
 
    protected:
     void closeEvent(QCloseEvent* event) override;
@@ -83,6 +86,7 @@ class MainWindow : public QMainWindow {
     QMenu* file_menu_ = nullptr;
     QMenu* edit_menu_ = nullptr;
     QMenu* view_menu_ = nullptr;
+    std::unique_ptr<TunerTools> tools_;
     // Last, so that the plot windows go before the binding they act through.
     std::unique_ptr<plots::PlotWindows> plots_;
 };

@@ -55,7 +55,13 @@ void ScrollBar::UserChange(int v) {
 }
 
 void Grid::SetRows(int n) {
-    rows_ = n < 0 ? 0 : n;
+    n = n < 0 ? 0 : n;
+    if (n != rows_) {
+        SelAnchor = 0;
+        if (!marks_.empty()) ++mark_revision_;
+        marks_.clear();
+    }
+    rows_ = n;
     cells_.resize(static_cast<std::size_t>(rows_) * Cols);
     ++revision_;
     if (Row >= rows_) Row = rows_ > 0 ? rows_ - 1 : 0;
@@ -96,14 +102,64 @@ void Grid::KeepInView() {
 }
 
 void Grid::UserClick(int row, int col) {
+    SelAnchor = 0;
     if (MoveTo(row, col)) Raise(on_sel_change);
     Raise(on_click);
 }
 
 void Grid::UserSelect(int row, int col) {
+    SelAnchor = 0;
     if (!MoveTo(row, col)) return;
     Raise(on_sel_change);
     KeepInView();
+}
+
+void Grid::UserExtend(int row, bool click) {
+    if (rows_ < 2) return;
+    if (row < 1) row = 1;
+    if (row > rows_ - 1) row = rows_ - 1;
+    const int anchor = RangeHeld() ? SelAnchor : (Row >= 1 ? Row : row);
+    if (click) {
+        UserClick(row, Cols - 1);
+    } else {
+        UserSelect(row, Cols - 1);
+    }
+    // The handlers have seen a plain click or move; the range is kept beside it.
+    SelAnchor = anchor;
+    sel_row_ = Row;
+}
+
+int Grid::SelFirst() const {
+    if (!RangeHeld()) return Row >= 1 ? Row : 0;
+    return SelAnchor < Row ? SelAnchor : Row;
+}
+
+int Grid::SelLast() const {
+    if (!RangeHeld()) return Row >= 1 ? Row : 0;
+    return SelAnchor > Row ? SelAnchor : Row;
+}
+
+const std::string* Grid::Mark(int row) const {
+    if (row < 1 || row >= static_cast<int>(marks_.size()) || !marks_[static_cast<std::size_t>(row)]) return nullptr;
+    return &*marks_[static_cast<std::size_t>(row)];
+}
+
+void Grid::SetMark(int row, std::optional<std::string> text) {
+    if (row < 1 || row >= rows_) return;
+    if (marks_.size() != static_cast<std::size_t>(rows_)) {
+        if (!text) return;
+        marks_.resize(static_cast<std::size_t>(rows_));
+    }
+    auto& mark = marks_[static_cast<std::size_t>(row)];
+    if (mark == text) return;
+    mark = std::move(text);
+    ++mark_revision_;
+}
+
+void Grid::ClearMarks() {
+    if (marks_.empty()) return;
+    marks_.clear();
+    ++mark_revision_;
 }
 
 void Grid::UserScroll(int top_row) {

@@ -168,6 +168,13 @@ struct ComboBox : Control {
 // scrolling raises nothing; the user's actions raise SelChange, Click and
 // Scroll. A click or move onto the header row or the axis column lands on the
 // data cell of that row, and the user's moves keep the current row in view.
+//
+// Beside the current row the user may hold a range of rows: from SelAnchor
+// to Row. Extending moves Row exactly as a click or a move does, raising the
+// same events, and keeps the anchor; a plain click or move, a new row count,
+// or any other move of Row leaves the current row alone in the range again.
+// Each data row may also carry a mark: a text the window shows on its value
+// cell (the value a reference map holds there).
 struct Grid : Control {
     static constexpr int Cols = 2;
     static constexpr int kVisibleRows = 10;
@@ -194,13 +201,35 @@ struct Grid : Control {
     void UserKeyPress(int code) {
         if (on_key_press) on_key_press(code);
     }
+    // Shift with a click (`click`) or with a move: Row goes to `row` of the
+    // data column as UserClick or UserSelect would take it there.
+    void UserExtend(int row, bool click = false);
+
+    // The anchor of the range (0: none); meaningful while SelFirst() says so.
+    int SelAnchor = 0;
+    // The rows of the range, the first and the last; both Row with no range,
+    // 0 with no current data row.
+    int SelFirst() const;
+    int SelLast() const;
+    int SelCount() const { return Row >= 1 ? SelLast() - SelFirst() + 1 : 0; }
+
+    // The mark of data row `row`, nullptr for none.
+    const std::string* Mark(int row) const;
+    void SetMark(int row, std::optional<std::string> text);
+    void ClearMarks();
+    // Counts every change of the marks, as Revision() does for the cells.
+    unsigned long MarkRevision() const { return mark_revision_; }
 
    private:
     bool MoveTo(int row, int col);
     void KeepInView();
+    bool RangeHeld() const { return SelAnchor >= 1 && SelAnchor < rows_ && Row >= 1 && Row == sel_row_; }
     int rows_ = 0;
     std::vector<std::string> cells_;
     unsigned long revision_ = 0;
+    int sel_row_ = 0;  // Row as extending left it
+    std::vector<std::optional<std::string>> marks_;
+    unsigned long mark_revision_ = 0;
 };
 
 // Gauge needle line, end points in twips.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/form/form.h"
 
 using namespace orv::form;
@@ -158,4 +160,58 @@ TEST(Controls, GridMovesByTheUserKeepTheCurrentRowInView) {
         EXPECT_EQ(scroll, k.scrolls) << k.to_row;
         EXPECT_EQ(sel, k.row != k.top ? 1 : 0) << k.to_row;
     }
+}
+
+TEST(Controls, GridRangeIsExtendedByMovesTheHandlersSeeAsPlainOnes) {
+    int sel = 0, click = 0, scroll = 0;
+    Grid g;
+    g.SetRows(32);
+    g.on_sel_change = [&] { ++sel; };
+    g.on_click = [&] { ++click; };
+    g.on_scroll = [&] { ++scroll; };
+    g.UserClick(5, 1);
+    EXPECT_EQ(g.SelCount(), 1);
+    g.UserExtend(8, true);  // shift+click: SelChange and Click, as a click
+    EXPECT_EQ(std::make_tuple(g.Row, g.SelFirst(), g.SelLast(), sel, click), std::make_tuple(8, 5, 8, 2, 2));
+    g.UserExtend(2);  // shift+up past the anchor
+    EXPECT_EQ(std::make_tuple(g.Row, g.SelFirst(), g.SelLast(), sel, click), std::make_tuple(2, 2, 5, 3, 2));
+    g.UserExtend(14);  // below the view: scrolls as a move does, the anchor stays
+    EXPECT_EQ(std::make_tuple(g.TopRow, g.SelFirst(), g.SelLast(), scroll), std::make_tuple(5, 5, 14, 1));
+    g.UserExtend(99);  // past the end: the last row
+    EXPECT_EQ(g.SelLast(), 31);
+
+    g.Row = 20;  // any other move of the row collapses the range
+    EXPECT_EQ(std::make_tuple(g.SelFirst(), g.SelLast(), g.SelCount()), std::make_tuple(20, 20, 1));
+    g.UserExtend(22);
+    EXPECT_EQ(g.SelFirst(), 20);
+    g.UserSelect(21, 1);
+    EXPECT_EQ(g.SelCount(), 1);
+    g.UserExtend(23);
+    g.UserClick(23, 1);  // a plain click on the row it is on
+    EXPECT_EQ(g.SelCount(), 1);
+    g.UserExtend(25);
+    g.SetRows(20);  // a new row count
+    EXPECT_EQ(g.SelCount(), 1);
+}
+
+TEST(Controls, GridMarksCountTheirChangesAndGoWithTheRowCount) {
+    Grid g;
+    g.SetRows(10);
+    const auto start = g.MarkRevision();
+    g.SetMark(3, std::nullopt);  // nothing to clear
+    g.SetMark(0, "header");      // the header and rows outside: never marked
+    g.SetMark(10, "outside");
+    EXPECT_EQ(g.MarkRevision(), start);
+    g.SetMark(3, "1.5");
+    ASSERT_NE(g.Mark(3), nullptr);
+    EXPECT_EQ(*g.Mark(3), "1.5");
+    EXPECT_EQ(g.Mark(4), nullptr);
+    const auto marked = g.MarkRevision();
+    g.SetMark(3, "1.5");
+    EXPECT_EQ(g.MarkRevision(), marked);
+    g.SetRows(10);  // refilled with the same rows: marks stay
+    EXPECT_NE(g.Mark(3), nullptr);
+    g.SetRows(12);
+    EXPECT_EQ(g.Mark(3), nullptr);
+    EXPECT_NE(g.MarkRevision(), marked);
 }

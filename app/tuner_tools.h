@@ -1,0 +1,95 @@
+#pragma once
+// The tuner's tools in the window: undo and redo, edits of a range of rows,
+// comparing with a reference map, and keys for the map and link buttons.
+// Their entries go into the window's "File" and "Edit" menus; every action
+// runs as one event of the console through the binding, so the window
+// refreshes once.
+#include <QObject>
+#include <QString>
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/calibration/image.h"
+#include "core/calibration/range_edit.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QWidget;
+
+namespace orv {
+class Main_Page;
+}
+
+namespace orv::app {
+
+class Binding;
+class MainWindow;
+
+class TunerTools : public QObject {
+   public:
+    TunerTools(Main_Page& console, Binding& binding, MainWindow& window);
+
+    // "Load map", "Save map", "Compare with map…", "Stop comparing", "Connect".
+    void AddFileEntries(QMenu* menu);
+    // "Undo", "Redo" and the range edits.
+    void AddEditEntries(QMenu* menu);
+
+    // Before the controls follow the model: the reference's marks on the
+    // grids' rows, recomputed only when the image, the view or the
+    // reference moved.
+    void MarkGrids();
+    // After: the marks on the settings controls, the status line, and which
+    // entries can run now.
+    void Follow();
+
+    // The number a scale, offset or set asks for; nothing when cancelled.
+    // Tests answer in its place.
+    struct ValueQuestion {
+        QString title, label;
+        double initial = 0;
+    };
+    std::function<std::optional<double>(const ValueQuestion&)> ask_value;
+
+    // The table the range entries act on: the focused grid, else the first
+    // grid holding a range of rows; -1 for none.
+    int RangeTable() const;
+    // A range edit on that table's range, asking for the value first.
+    void EditRange(RangeOp op);
+    void Compare();
+    void StopComparing();
+
+   private:
+    struct Watched {
+        bool comparing = false;
+        Image image{}, reference{};
+        int length = 0;
+        std::string path;
+        bool views[3] = {};
+        bool shown[kTableCount] = {};
+    };
+    QAction* Add(QMenu* menu, const char* name, const QString& text, const QKeySequence& keys);
+    // A menu entry that clicks a button of the window as the mouse does.
+    QAction* AddButtonKey(QMenu* menu, const char* name, const QString& text, const QKeySequence& keys,
+                          const char* button);
+    void UpdateEntries();
+    void MarkSettings();
+    void Tell(const QString& message);
+    bool WatchedMoved();
+
+    Main_Page& console_;
+    Binding& binding_;
+    MainWindow& window_;
+    QAction *undo_ = nullptr, *redo_ = nullptr, *stop_ = nullptr;
+    std::array<QAction*, 4> range_{};
+    std::array<std::pair<QAction*, QPushButton*>, 3> buttons_{};
+    QLabel* status_ = nullptr;
+    std::array<const QWidget*, kTableCount> grids_{};
+    Watched watched_;
+    bool marked_ = false;  // some grid row or control carries a mark
+};
+
+}  // namespace orv::app
