@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the window need.
+# clang and its runtime (libFuzzer) build the fuzz targets, scripts/fuzz.sh.
 # Safe to run again: apt-get skips what is already there.
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-serialport-dev libgl-dev libcli11-dev
-          xvfb xauth x11-apps imagemagick xdotool fonts-dejavu-core)
+          xvfb xauth x11-apps imagemagick xdotool fonts-dejavu-core
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
