@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace orv {
@@ -24,10 +25,16 @@ FileText ReadRegularFile(const std::filesystem::path& path, std::size_t limit) {
         ::close(fd);
         return out;
     }
-    // One byte past the limit tells a file that is too large.
-    out.text.resize(limit + 1);
+    // One byte past the limit tells a file that is too large; the buffer
+    // starts at the size the file claims and grows if it was wrong.
+    const std::size_t cap = limit + 1;
+    out.text.resize(std::min(cap, static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1));
     std::size_t done = 0;
-    while (done < out.text.size()) {
+    while (true) {
+        if (done == out.text.size()) {
+            if (done == cap) break;
+            out.text.resize(std::min(cap, done * 2));
+        }
         const ssize_t n = ::read(fd, out.text.data() + done, out.text.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
