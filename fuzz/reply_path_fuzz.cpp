@@ -5,6 +5,7 @@
 // the reply to the one before may still arrive, and nothing but the whole
 // reply to the request on the line is ever taken as its reply.
 #include <algorithm>
+#include <optional>
 
 #include "core/shell/main_page.h"
 #include "fuzz/fuzz_support.h"
@@ -49,7 +50,12 @@ class Line : public SerialPort {
         return true;
     }
     std::size_t InBufferCount() const override { return buffer_.size(); }
-    Bytes Input() override { return taken_ = std::exchange(buffer_, {}); }
+    // The first take of an arrival is the reply when one is taken; handlers
+    // may discard after it.
+    Bytes Input() override {
+        if (!taken_) taken_ = buffer_;
+        return std::exchange(buffer_, {});
+    }
     void SetInBufferSize(std::size_t) override {}
     double Now() const override { return now_; }
 
@@ -89,6 +95,7 @@ class Line : public SerialPort {
         const Bytes expected = reply_;
         const unsigned long replies = page.link.replies;
         buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+        taken_.reset();
         Signal(CommEvent::Receive);
         // Taken as a reply: it must be the whole reply to the request answered.
         if (page.link.replies != replies) ORV_REQUIRE(page.link.replies == replies + 1 && taken_ == expected);
@@ -98,7 +105,8 @@ class Line : public SerialPort {
     bool open_ = false;
     int port_ = 0;
     double now_ = 1000, due_ = 0;
-    Bytes buffer_, reply_, owed_, taken_;
+    Bytes buffer_, reply_, owed_;
+    std::optional<Bytes> taken_;
     bool stray_ = false;
 };
 
