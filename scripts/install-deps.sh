@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the window need.
+# clang and its runtime (libFuzzer) build the fuzz targets, scripts/fuzz.sh.
 # Safe to run again: apt-get skips what is already there.
 #   scripts/install-deps.sh              the build, the tests and the window (gcc and clang)
 #   scripts/install-deps.sh --packaging  what scripts/package.sh needs besides

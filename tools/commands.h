@@ -17,6 +17,9 @@ struct Failure : std::runtime_error {
 // The exit status a subcommand leaves (diff and lint: 1 when they found something).
 int& ExitStatus();
 
+// Every subcommand on `app`, with the failure message orvtool prints.
+void BuildApp(CLI::App& app);
+
 void AddReport(CLI::App& app);
 void AddCalc(CLI::App& app);
 void AddDiff(CLI::App& app);

@@ -38,9 +38,24 @@ int CreateTemporary(const std::filesystem::path& path, std::filesystem::path& tm
     return -1;
 }
 
+// A name that is a symbolic link is saved through to the file it names: the
+// rename replaces that file and the link stays. Followed as the system
+// would, a relative target from the link's own folder.
+std::filesystem::path FollowLinks(std::filesystem::path path) {
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(path, ec)) break;
+        std::filesystem::path next = std::filesystem::read_symlink(path, ec);
+        if (ec) break;
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return path;
+}
+
 }  // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content, std::string* error) {
+bool WriteFileAtomically(const std::filesystem::path& name, std::string_view content, std::string* error) {
+    const std::filesystem::path path = FollowLinks(name);
     std::filesystem::path tmp;
     int err = 0;
     const int fd = CreateTemporary(path, tmp, err);

@@ -1,7 +1,6 @@
 #include "core/files/value_list.h"
 
-#include <fstream>
-#include <sstream>
+#include "core/files/read_file.h"
 
 namespace orv {
 
@@ -40,20 +39,11 @@ ValueList ParseValueList(std::string_view text, std::size_t max_count) {
 }
 
 ValueList ReadValueFile(const std::filesystem::path& path, std::size_t max_count) {
-    // A folder opens like a file here and reads as empty: it must not pass
-    // for a file without values.
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return {{}, "is a folder, not a file"};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {{}, "cannot be opened"};
     // Each value takes at most a few characters; anything far larger is not ours.
-    const std::size_t limit = max_count * 8 + 1024;
-    std::string text(limit + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) return {{}, "cannot be read"};
-    if (text.size() > limit) return {{}, "file too large"};
-    return ParseValueList(text, max_count);
+    FileText file = ReadRegularFile(path, max_count * 8 + 1024);
+    if (!file.error.empty()) return {{}, file.error};
+    if (!file.whole) return {{}, "file too large"};
+    return ParseValueList(file.text, max_count);
 }
 
 std::string FormatValueList(const std::uint8_t* values, std::size_t count) {

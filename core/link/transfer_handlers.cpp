@@ -28,7 +28,10 @@ void StartTransfer(Main_Page& page, Cmd cmd, const char* message, void (Main_Pag
     if (!ShowsTransferMessage(page.form.mapfile.Text)) page.xfer.saved_mapname = page.form.mapfile.Text;
     page.form.mapfile.Text = message;
     page.link.next_cmd = cmd;
-    if (page.link.cur_cmd != kCmdNone) {
+    // A request on the line, or one waiting for a quiet line, is let finish:
+    // pressed twice before its reply, the second press finds cur_cmd already
+    // cleared, and sending now would put a second request on the line.
+    if (page.link.cur_cmd != kCmdNone || page.link.awaiting || page.link.settling) {
         page.link.cur_cmd = kCmdNone;
         return;
     }

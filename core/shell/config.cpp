@@ -1,16 +1,16 @@
 #include "core/shell/config.h"
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <vector>
 
 #include "core/common/numbers.h"
 #include "core/files/atomic_file.h"
+#include "core/files/read_file.h"
 
 namespace orv {
 
 namespace {
+
+constexpr std::size_t kConfigLimit = 1 << 20;
 
 // Splits the first line into list-input fields: leading blanks skipped, a
 // quoted field keeps its commas, an unquoted one ends at a comma or blank.
@@ -80,15 +80,12 @@ std::string FormatConfig(const ConfigValues& v) {
 }
 
 ConfigValues ReadConfigFile(const std::filesystem::path& dir) {
-    std::ifstream in(dir / "config.dat", std::ios::binary);
-    std::string content;
-    if (in) {
-        // One short line is all the file holds; a huge file is not ours.
-        content.resize(4096);
-        in.read(content.data(), static_cast<std::streamsize>(content.size()));
-        content.resize(static_cast<std::size_t>(in.gcount()));
-    }
-    return ParseConfig(content);
+    // The line is read whole, however long its paths: a cut one would be
+    // written back at start-up. A first line past a megabyte is not ours.
+    const FileText file = ReadRegularFile(dir / "config.dat", kConfigLimit);
+    if (!file.error.empty()) return {};
+    if (!file.whole && file.text.find_first_of("\r\n") == std::string::npos) return {};
+    return ParseConfig(file.text);
 }
 
 bool WriteConfigFile(const std::filesystem::path& dir, const ConfigValues& values, std::string* error) {

@@ -143,6 +143,23 @@ TEST(Transfer, PressedAgainRestartsAtTheNextReplyAndKeepsTheMapName) {
     EXPECT_EQ(c.page.form.mapfile.Text, "/maps/a.map");
 }
 
+// A second press before the live reply in flight has come must not send a
+// request of its own: two would be on the line, and every reply after shifted.
+TEST(Transfer, PressedTwiceBeforeTheReplyInFlightSendsNothingUntilIt) {
+    for (bool up_first : {true, false}) {
+        for (bool up_second : {true, false}) {
+            Transfer c;
+            const std::size_t from = c.port.writes.size();
+            (up_first ? c.page.form.upload : c.page.form.download).UserClick();
+            (up_second ? c.page.form.upload : c.page.form.download).UserClick();
+            EXPECT_EQ(c.port.writes.size(), from) << up_first << up_second;
+            c.Run();
+            EXPECT_EQ(c.SentSince(from), up_second ? UploadFrames() : DownloadFrames(Sent(c.image)));
+            EXPECT_EQ(c.page.form.mapfile.Text, "/maps/a.map");
+        }
+    }
+}
+
 TEST(Transfer, ConnectAbandonsEitherTransferAndRestoresTheMapName) {
     for (bool up : {true, false}) {
         SCOPED_TRACE(up ? "upload" : "download");

@@ -101,3 +101,35 @@ TEST(Config, ReadFromTheFolderTheConsoleWasGivenNotTheWorkingOne) {
     EXPECT_EQ(page.config.cfg_port, 5);
     EXPECT_EQ(page.config.cfg_map_file, "/a.map");
 }
+
+TEST(Config, ALongLineIsReadWholeAndWrittenBackAsItWas) {
+    for (std::size_t length : {4000u, 4096u, 5000u, 70000u}) {
+        Console c;
+        const std::string line =
+            "2,\"/" + std::string(length, 'm') + ".map\",\"/" + std::string(length / 2, 'r') + ".rec\"\r\n";
+        c.dir.WriteFile("config.dat", line);
+        c.page.Form_Load();  // selecting the port rewrites the file
+        EXPECT_EQ(c.page.config.cfg_map_file.size(), length + 5);
+        EXPECT_EQ(c.dir.ReadFile("config.dat"), line) << length;
+    }
+}
+
+// A config.dat that is a link keeps being one: the save goes to the file it
+// names. And no name planted beside it, a link above all, is written through.
+TEST(Config, SavedThroughALinkAndNeverThroughAPlantedTemporary) {
+    Console c;
+    std::filesystem::create_directory(c.dir.path() / "real");
+    c.dir.WriteFile("real/config.dat", "1,,\r\n");
+    c.dir.WriteFile("victim", "precious");
+    std::filesystem::create_symlink("real/config.dat", c.dir.path() / "config.dat");
+    for (const char* planted : {"config.dat.tmp", "real/config.dat.tmp"})
+        std::filesystem::create_symlink(c.dir.path() / "victim", c.dir.path() / planted);
+    c.page.Read_Config();
+    EXPECT_EQ(c.page.config.cfg_port, 1);
+    c.page.config.cfg_port = 6;
+    c.page.Write_Config();
+    EXPECT_TRUE(std::filesystem::is_symlink(c.dir.path() / "config.dat"));
+    EXPECT_EQ(c.dir.ReadFile("real/config.dat"), "6,,\r\n");
+    EXPECT_EQ(c.dir.ReadFile("victim"), "precious");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(c.dir.path() / "real"), {}), 2);  // no temporary left
+}

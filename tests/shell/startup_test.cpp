@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/support/console_fixture.h"
 
@@ -82,4 +83,30 @@ TEST(StartUp, MissingFilesNamedInConfigStartEmpty) {
     EXPECT_EQ(c.page.rec.rec_count, 0);
     EXPECT_EQ(c.port.opened_port, 2);
     EXPECT_EQ(c.dir.ReadFile("config.dat"), "2,\"/nonexistent/x.map\",\"/nonexistent/y.rec\"\r\n");
+}
+
+// Any of the three files a FIFO, a folder or a device: refused at once, as an
+// unreadable file is, and the console starts all the same.
+TEST(StartUp, SpecialFilesAreRefusedWithoutWaiting) {
+    enum Which { kConfig, kMap, kRec };
+    for (Which which : {kConfig, kMap, kRec}) {
+        for (const char* kind : {"fifo", "folder", "/dev/null"}) {
+            Console c;
+            std::filesystem::path special = kind[0] == '/' ? std::filesystem::path(kind) : c.dir.path() / "special";
+            if (kind == std::string("fifo")) {
+                ASSERT_EQ(::mkfifo(special.c_str(), 0600), 0);
+            }
+            if (kind == std::string("folder")) std::filesystem::create_directory(special);
+            const std::string name = "\"" + special.string() + "\"";
+            if (which == kConfig) std::filesystem::create_symlink(special, c.dir.path() / "config.dat");
+            else c.dir.WriteFile("config.dat", which == kMap ? "3," + name + ",\r\n" : "3,," + name + "\r\n");
+            c.page.Form_Load();
+            EXPECT_EQ(c.port.opened_port, which == kConfig ? 0 : 3) << which << kind;
+            EXPECT_EQ(c.page.rec.rec_count, 0) << which << kind;
+            EXPECT_EQ(c.page.cal.mem_image[0], 0) << which << kind;
+            if (which == kMap) {
+                EXPECT_NE(c.page.form.Notice, "") << kind;
+            }
+        }
+    }
 }
