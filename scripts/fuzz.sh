@@ -6,6 +6,7 @@
 #   scripts/fuzz.sh --ci|--long TARGET...   only those targets
 # A crash leaves its input in build-fuzz/artifacts/ and fails the script.
 # New inputs found go to build-fuzz/corpus/, never into the seeds.
+# ORV_FUZZ_BUILD picks another build folder.
 set -euo pipefail
 mode=--ci
 if [[ $# -gt 0 && $1 == --* ]]; then mode=$1; shift; fi
@@ -20,8 +21,12 @@ build=${ORV_FUZZ_BUILD:-$root/build-fuzz}
 "$root/scripts/install-deps.sh"
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DORV_FUZZ=ON -DORV_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
+# A build already configured for fuzzing (ORV_FUZZ_BUILD=build-asan-clang,
+# which scripts/test.sh --sanitize --compiler clang makes) is used as it is.
+if ! grep -q '^ORV_FUZZ:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
+    CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DORV_FUZZ=ON -DORV_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
+fi
 if ! grep -q '^ORV_HAVE_LIBFUZZER:INTERNAL=1' "$build/CMakeCache.txt"; then
     echo "fuzz.sh: clang++ cannot build libFuzzer targets here; fuzzing skipped" >&2
     exit 0

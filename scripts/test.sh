@@ -4,7 +4,7 @@
 #   scripts/test.sh [--sanitize] [--compiler gcc|clang]
 #     (default)   gcc, RelWithDebInfo, in build/
 #     --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer, Debug, in build-asan/
-#     --compiler  clang builds in build-clang/ or build-asan-clang/
+#     --compiler  clang builds in build-clang/ or build-asan-clang/ (with the fuzz targets)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sanitize=0
@@ -29,7 +29,12 @@ if [ $sanitize = 1 ]; then
 fi
 case "$compiler" in
     gcc) ;;  # the system's c++, g++ on Debian
-    clang) flags+=(-DCMAKE_CXX_COMPILER=clang++); dir+=-clang ;;
+    clang)
+        flags+=(-DCMAKE_CXX_COMPILER=clang++)
+        dir+=-clang
+        # The sanitizer build with clang builds the fuzz targets as well, so
+        # that scripts/fuzz.sh can run them without a build of its own.
+        [ $sanitize = 1 ] && flags+=(-DORV_FUZZ=ON) ;;
     *) echo "scripts/test.sh: unknown compiler '$compiler' (gcc or clang)" >&2; exit 2 ;;
 esac
 cmake -S . -B "$dir" -G Ninja "${flags[@]}"
