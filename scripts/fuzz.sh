@@ -16,7 +16,7 @@ case $mode in
     *) echo "usage: $0 [--ci|--long] [target...]" >&2; exit 2 ;;
 esac
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${ORV_FUZZ_BUILD:-$root/build-fuzz}
+build=$(realpath -m -- "${ORV_FUZZ_BUILD:-$root/build-fuzz}")
 
 "$root/scripts/install-deps.sh"
 launcher=()
