@@ -214,7 +214,12 @@ bool Main_Page::TakeReply(CommEvent event) {
 bool Main_Page::InStep() {
     if (link.rx_data.size() != kLiveBlockLong || link.tx_frame != frames::LiveRead(kLiveBlockLong)) return true;
     const int version = link.rx_data.back();
-    if (link.version_byte >= 0 && version != link.version_byte) return false;
+    if (link.version_byte >= 0 && version != link.version_byte) {
+        // The read is asked again on a quiet line, so the next block is in
+        // step: it says the version again, even a controller swapped meanwhile.
+        link.version_byte = -1;
+        return false;
+    }
     link.version_byte = version;
     return true;
 }

@@ -72,6 +72,16 @@ TEST(Alignment, StrayOrMissingBytesAreNeverDecodedAndPollingResumes) {
     }
 }
 
+TEST(Alignment, AnotherVersionCostsOneBlockNotTheLink) {
+    Aligned c;  // a block of version 2.1 taken
+    c.port.DeliverByteByByte(Console::LiveReply(0x30, 0x4B, 0x22));
+    EXPECT_EQ(c.page.form.rpm.Text, "1.8");  // taken for one out of step
+    c.Ticks(2);
+    c.port.DeliverByteByByte(Console::LiveReply(0x40, 0x4B, 0x22));
+    EXPECT_EQ(c.page.form.rpm.Text, "6.4");
+    EXPECT_EQ(c.page.form.version.Text, "2.2");
+}
+
 TEST(Alignment, AByteTooSoonAfterARequestIsTheTailOfTheLastReply) {
     Aligned c;
     c.port.DeliverByteByByte(Console::LiveReply(0x30));
