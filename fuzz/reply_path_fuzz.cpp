@@ -26,6 +26,7 @@ class Line : public SerialPort {
         port_ = port_number;
         open_ = true;
         buffer_.clear();
+        threshold_ = 1;
         return true;
     }
     void Close() override {
@@ -57,6 +58,7 @@ class Line : public SerialPort {
         return std::exchange(buffer_, {});
     }
     void SetInBufferSize(std::size_t) override {}
+    void SetRThreshold(std::size_t bytes) override { threshold_ = std::max<std::size_t>(bytes, 1); }
     double Now() const override { return now_; }
 
     // The next piece of the owed reply, after a pause of a few byte times.
@@ -96,7 +98,8 @@ class Line : public SerialPort {
         const unsigned long replies = page.link.replies;
         buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
         taken_.reset();
-        Signal(CommEvent::Receive);
+        // Under the console's receive threshold the bytes wait unsignalled.
+        if (buffer_.size() >= threshold_) Signal(CommEvent::Receive);
         // Taken as a reply: it must be the whole reply to the request answered.
         if (page.link.replies != replies) ORV_REQUIRE(page.link.replies == replies + 1 && taken_ == expected);
     }
@@ -108,6 +111,7 @@ class Line : public SerialPort {
     Bytes buffer_, reply_, owed_;
     std::optional<Bytes> taken_;
     bool stray_ = false;
+    std::size_t threshold_ = 1;
 };
 
 void Press(form::CommandButton& b) {

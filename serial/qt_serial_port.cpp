@@ -2,9 +2,14 @@
 
 #include <system_error>
 
+#include <algorithm>
+#include <cerrno>
+
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
 #ifdef __linux__
 #include <linux/serial.h>
-#include <sys/ioctl.h>
 #endif
 
 namespace orv::serial {
@@ -46,7 +51,7 @@ QtSerialPort::LowLatency RequestLowLatency([[maybe_unused]] int fd) {
 
 QtSerialPort::QtSerialPort(std::filesystem::path start_dir, QObject* parent)
     : QObject(parent), request_low_latency(RequestLowLatency), start_dir_(std::move(start_dir)) {
-    connect(&port_, &QSerialPort::readyRead, this, [this] { Signal(CommEvent::Receive); });
+    connect(&port_, &QSerialPort::readyRead, this, [this] { OnReadyRead(); });
     connect(&port_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) { OnError(e); });
 }
 
@@ -102,6 +107,9 @@ bool QtSerialPort::Open(int port_number) {
                       " refused low-latency mode: the controller is polled about 44 times a second instead of 147.");
         }
         port_.clear();
+        rthreshold_ = 1;
+        line_vmin_ = -1;
+        ApplyThreshold();
     }
     opening_ = false;
     return ok && port_.isOpen();
@@ -116,21 +124,80 @@ bool QtSerialPort::IsOpen() const { return port_.isOpen(); }
 bool QtSerialPort::Write(const Bytes& bytes) {
     if (!port_.isOpen()) return false;
     InCall call(in_call_);
-    const auto n = static_cast<qint64>(bytes.size());
-    if (port_.write(reinterpret_cast<const char*>(bytes.data()), n) != n) return false;
+    // Straight to the driver, which takes a request whole: through
+    // QSerialPort's buffer every request would cost the event loop another
+    // turn for its write notifier. What the driver does not take goes the
+    // buffered way.
+    const char* data = reinterpret_cast<const char*>(bytes.data());
+    auto n = static_cast<qint64>(bytes.size());
+    if (!port_.bytesToWrite()) {
+        const ssize_t written = ::write(static_cast<int>(port_.handle()), data, bytes.size());
+        if (written < 0 && errno != EAGAIN && errno != EINTR) {
+            OnError(QSerialPort::WriteError);
+            return false;
+        }
+        if (written > 0) data += written, n -= written;
+        if (n == 0) return true;
+    }
+    if (port_.write(data, n) != n) return false;
     // Out now, not at the next turn of the event loop: the controller only
     // answers once it has the whole request.
     return port_.flush() && port_.isOpen();
 }
 
 std::size_t QtSerialPort::InBufferCount() const {
-    return port_.isOpen() ? static_cast<std::size_t>(port_.bytesAvailable()) : 0;
+    return port_.isOpen() ? static_cast<std::size_t>(port_.bytesAvailable()) + DriverCount() : 0;
 }
 
 Bytes QtSerialPort::Input() {
     if (!port_.isOpen()) return {};
     const QByteArray data = port_.readAll();
-    return Bytes(data.begin(), data.end());
+    Bytes taken(data.begin(), data.end());
+    // Then what the driver still holds under the threshold. A failing line
+    // is left to QSerialPort's own read, which reports it.
+    const int fd = static_cast<int>(port_.handle());
+    std::uint8_t chunk[256];
+    for (std::size_t owed = DriverCount(); owed > 0;) {
+        const ssize_t got = ::read(fd, chunk, std::min(owed, sizeof chunk));
+        if (got <= 0) break;
+        taken.insert(taken.end(), chunk, chunk + got);
+        owed -= std::min(owed, static_cast<std::size_t>(got));
+    }
+    ApplyThreshold();
+    return taken;
+}
+
+void QtSerialPort::SetRThreshold(std::size_t bytes) {
+    rthreshold_ = std::max<std::size_t>(bytes, 1);
+    ApplyThreshold();
+}
+
+std::size_t QtSerialPort::DriverCount() const {
+    int count = 0;
+    if (!port_.isOpen() || ioctl(static_cast<int>(port_.handle()), FIONREAD, &count) != 0 || count < 0) return 0;
+    return static_cast<std::size_t>(count);
+}
+
+void QtSerialPort::ApplyThreshold() {
+#ifdef __linux__
+    // With VTIME 0, Linux's terminal driver reports the line readable only
+    // once VMIN bytes are there; reads still return whatever is there.
+    if (!port_.isOpen()) return;
+    const int fd = static_cast<int>(port_.handle());
+    if (line_vmin_ < 0 && tcgetattr(fd, &line_settings_) != 0) return;
+    const std::size_t have = static_cast<std::size_t>(port_.bytesAvailable());
+    const int vmin = static_cast<int>(std::min<std::size_t>(rthreshold_ > have ? rthreshold_ - have : 1, 255));
+    if (vmin == line_vmin_) return;
+    line_settings_.c_cc[VMIN] = static_cast<cc_t>(vmin);
+    line_settings_.c_cc[VTIME] = 0;
+    line_vmin_ = tcsetattr(fd, TCSANOW, &line_settings_) == 0 ? vmin : -1;
+#endif
+}
+
+void QtSerialPort::OnReadyRead() {
+    // Under the threshold, only the driver's wake-up point moves on.
+    if (static_cast<std::size_t>(port_.bytesAvailable()) >= rthreshold_) Signal(CommEvent::Receive);
+    ApplyThreshold();
 }
 
 void QtSerialPort::SetInBufferSize(std::size_t size) {

@@ -1,11 +1,13 @@
 #pragma once
 // The console's serial port on QSerialPort: 19,200 baud, 8N1, no flow
-// control, raw bytes. Every arrival of bytes signals Receive; a port that
+// control, raw bytes. Every arrival of bytes that brings the waiting count
+// to the receive threshold signals Receive; a port that
 // fails underneath (adapter unplugged, line hung up) is closed at once and
 // signals one Error, so the link supervision sees silence and Connect can
 // open it again.
 #include <QObject>
 #include <QSerialPort>
+#include <termios.h>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -28,6 +30,9 @@ class QtSerialPort : public QObject, public SerialPort {
     std::size_t InBufferCount() const override;
     Bytes Input() override;
     void SetInBufferSize(std::size_t size) override;
+    // On Linux the threshold is the line's VMIN as well, so that the driver
+    // wakes the console only once the bytes asked for are there.
+    void SetRThreshold(std::size_t bytes) override;
 
     // The device port number n opens: what comN in the start-up folder
     // points to, else /dev/ttyS{n-1}.
@@ -57,7 +62,13 @@ class QtSerialPort : public QObject, public SerialPort {
 
    private:
     void OnError(QSerialPort::SerialPortError error);
+    void OnReadyRead();
     void Signal(CommEvent e);
+    // Bytes the driver holds that QSerialPort has not read yet.
+    std::size_t DriverCount() const;
+    // Asks the driver to wake the console once the bytes still missing
+    // below the threshold are there.
+    void ApplyThreshold();
 
     std::filesystem::path start_dir_;
     QSerialPort port_;
@@ -68,6 +79,9 @@ class QtSerialPort : public QObject, public SerialPort {
     std::map<int, std::filesystem::path> mapped_;
     qint32 baud_ = QSerialPort::Baud19200;
     std::size_t in_buffer_size_ = 0;
+    std::size_t rthreshold_ = 1;
+    int line_vmin_ = -1;  // the VMIN the line has now; -1: not set since the open
+    termios line_settings_{};  // the line's settings as read at the open
 };
 
 }  // namespace orv::serial

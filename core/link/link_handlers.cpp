@@ -20,6 +20,8 @@ void Main_Page::Send_Frame() {
 
 // Every request goes out through here, so the link knows one is on the line.
 bool Main_Page::WriteRequest() {
+    // Every arrival is signalled until the reply has started in good time.
+    MSComm1.SetRThreshold(1);
     if (!MSComm1.Write(link.tx_frame)) return false;
     link.awaiting = true;
     link.dropped = false;
@@ -64,7 +66,13 @@ void Main_Page::StartCom() {
 
 void Main_Page::SendFirstRequest() { form.Text3.Text = WriteRequest() ? "Connected " : kOffLine; }
 
-void Main_Page::DiscardInput() { link.discarded += MSComm1.Input().size(); }
+Bytes Main_Page::TakeInput() {
+    MSComm1.SetRThreshold(1);
+    link.waiting_at_tick = 0;
+    return MSComm1.Input();
+}
+
+void Main_Page::DiscardInput() { link.discarded += TakeInput().size(); }
 
 // The request in tx_frame waits until a whole tick has passed without a byte
 // on the line; whatever arrives until then is dropped.
@@ -90,6 +98,12 @@ void Main_Page::Resync(bool line_quiet) {
 }
 
 void Main_Page::WatchLine() {
+    // Bytes that came in under the port's receive threshold raised no
+    // signal; the line was not quiet all the same.
+    if (MSComm1.InBufferCount() > link.waiting_at_tick) {
+        link.heard = true;
+        link.idle_ticks = 0;
+    }
     if (link.settling) {
         if (link.quiet_from_tick && !link.heard) {
             link.settling = false;
@@ -104,6 +118,7 @@ void Main_Page::WatchLine() {
         Resync(true);
     }
     link.heard = false;
+    link.waiting_at_tick = MSComm1.InBufferCount();
 }
 
 void Main_Page::StopCom() {
@@ -180,14 +195,18 @@ bool Main_Page::TakeReply(CommEvent event) {
         if (MSComm1.Now() < link.sent_at + static_cast<double>(link.sent_len) * kByteSeconds) {
             DiscardInput();
             link.dropped = true;
+            return false;
         }
+        // The reply has begun: its other bytes come in one signal, not one
+        // signal (and one wake-up of the console) each.
+        MSComm1.SetRThreshold(link.reply_len);
         return false;
     }
     if (waiting > link.reply_len) {
         Resync(false);
         return false;
     }
-    link.rx_data = MSComm1.Input();
+    link.rx_data = TakeInput();
     if (!InStep()) {
         link.discarded += link.rx_data.size();
         link.rx_data.clear();

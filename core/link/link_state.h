@@ -44,6 +44,7 @@ struct LinkState {
     bool settle_connects = false;  // and then it is the first request of a connect
     bool quiet_from_tick = false;  // a tick has passed since settling began
     bool heard = false;         // bytes arrived since the last tick
+    std::size_t waiting_at_tick = 0;  // bytes waiting at the last tick, not yet taken
     bool dropped = false;       // bytes were dropped as too soon since the request went out
     // The last byte of the long live blocks taken since the port opened: the
     // firmware version, the same in every block. A block that ends otherwise

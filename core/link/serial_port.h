@@ -31,6 +31,13 @@ class SerialPort {
     // Takes every waiting byte.
     virtual Bytes Input() = 0;
     virtual void SetInBufferSize(std::size_t size) = 0;
+    // How many bytes must be waiting before the port signals Receive (the
+    // serial control's RThreshold). Every open starts at 1: each arrival is
+    // signalled. A higher threshold lets the rest of a reply come in one
+    // signal instead of one per byte. Bytes under it are not held back:
+    // InBufferCount counts them and Input takes them. A port may signal more
+    // often than asked, never less.
+    virtual void SetRThreshold(std::size_t bytes) { (void)bytes; }
     // Seconds on a clock that never goes back, read when the console looks
     // at the line: bytes seen too soon after a request cannot be its reply.
     virtual double Now() const {

@@ -246,6 +246,8 @@ class Main_Page {
     void BuildLiveRead();
     bool WriteRequest();
     void SendFirstRequest();
+    // Takes every waiting byte; the port signals each arrival again.
+    Bytes TakeInput();
     void DiscardInput();
     void Settle();
     void Resync(bool line_quiet);

@@ -130,3 +130,28 @@ TEST(Alignment, ABabblingLineIsDroppedAsItArrives) {
     c.Ticks(2);
     EXPECT_EQ(c.port.writes, std::vector<B>{kRead10});
 }
+
+// Once a reply has begun in good time, the port signals again only when the
+// whole of it is there: two wake-ups a reply, not one a byte. Bytes that
+// trickle in under that threshold still tell the tick the line is busy.
+TEST(Alignment, AReplyWakesTheConsoleAtItsStartAndItsEnd) {
+    Aligned c;
+    const B reply = Console::LiveReply(0x30);
+    const int before = c.port.signals_sent;
+    const unsigned long taken = c.page.link.replies;
+    c.port.DeliverByteByByte(reply);
+    EXPECT_EQ(c.port.signals_sent - before, 2);
+    EXPECT_EQ(c.page.form.rpm.Text, "4.8");
+
+    c.port.Deliver({reply[0]});
+    for (std::size_t i = 1; i + 1 < reply.size(); ++i) {
+        c.Ticks(1);
+        c.port.Deliver({reply[i]});
+    }
+    c.Ticks(1);
+    EXPECT_EQ(c.page.link.resyncs, 0u);
+    EXPECT_EQ(c.page.form.Text3.Text, "Connected");
+    c.port.Deliver({reply.back()});
+    EXPECT_EQ(c.port.writes, (std::vector<B>{kRead10, kRead10}));
+    EXPECT_EQ(c.page.link.replies, taken + 2);
+}

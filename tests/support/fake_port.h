@@ -19,6 +19,7 @@ class FakePort : public SerialPort {
     int opened_port = 0;
     int open_count = 0;
     std::size_t in_buffer_size = 0;
+    std::size_t rthreshold = 1;
     // Said through on_notice at every open, as an adapter's driver might.
     std::string notice_on_open;
     std::vector<Bytes> writes;  // one entry per write
@@ -33,6 +34,7 @@ class FakePort : public SerialPort {
         opened_port = port_number;
         ++open_count;
         in_.clear();
+        rthreshold = 1;
         if (!notice_on_open.empty() && on_notice) on_notice(notice_on_open);
         return true;
     }
@@ -52,6 +54,7 @@ class FakePort : public SerialPort {
     std::size_t InBufferCount() const override { return in_.size(); }
     Bytes Input() override { return std::exchange(in_, {}); }
     void SetInBufferSize(std::size_t size) override { in_buffer_size = size; }
+    void SetRThreshold(std::size_t bytes) override { rthreshold = std::max<std::size_t>(bytes, 1); }
 
     // The port's clock. Each delivery comes a little later than anything
     // before it, so a reply never looks as if it beat its own request;
@@ -70,12 +73,14 @@ class FakePort : public SerialPort {
         now = at;
         if (!open_) return;
         in_.insert(in_.end(), bytes.begin(), bytes.end());
-        Signal(CommEvent::Receive);
+        if (in_.size() >= rthreshold) Signal(CommEvent::Receive);
     }
     void DeliverByteByByte(const Bytes& bytes) {
         for (std::uint8_t b : bytes) Deliver({b});
     }
+    int signals_sent = 0;
     void Signal(CommEvent e) {
+        ++signals_sent;
         if (on_comm) on_comm(e);
     }
 
