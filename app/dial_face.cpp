@@ -120,8 +120,8 @@ void PaintZone(QPainter& p, const DialScale& s, QPointF pivot, std::pair<double,
 }  // namespace
 
 DialFace::DialFace(DialScale scale, QSize size, QWidget* parent) : QWidget(parent), scale_(std::move(scale)), size_(size) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(size_);
-    // Not opaque: where the face does not fill its room, the panel shows.
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
@@ -156,9 +156,24 @@ void DialFace::resizeEvent(QResizeEvent*) {
 
 void DialFace::SetNeedleLine(int part, QLineF twips, bool visible) {
     if (part < 0 || part > 2) return;
-    parts_[part].px = QLineF(twips.p1() / kTwipsPerPixel, twips.p2() / kTwipsPerPixel);
+    const QLineF px(twips.p1() / kTwipsPerPixel, twips.p2() / kTwipsPerPixel);
+    if (parts_[part].px == px && parts_[part].visible == visible) return;
+    // Only where the needle was and where it is now: the ticks move the
+    // needles ten times a second, and the face under them stays.
+    const QRect before = NeedleBounds();
+    parts_[part].px = px;
     parts_[part].visible = visible;
-    update();
+    update(before | NeedleBounds());
+}
+
+QRect DialFace::NeedleBounds() const {
+    QRectF design(QPointF(kPivotX, kPivotY) - QPointF(6, 6), QSizeF(12, 12));  // the hub
+    for (const Part& part : parts_)
+        if (part.visible) design |= QRectF(part.px.p1(), part.px.p2()).normalized();
+    const double s = Scale();
+    const QPointF o = Origin();
+    const QRectF shown(o + design.topLeft() * s, design.size() * s);
+    return shown.toAlignedRect().adjusted(-3, -3, 3, 3);
 }
 
 QLineF DialFace::NeedleLine(int part) const { return parts_[part].px; }
@@ -168,7 +183,8 @@ double DialFace::ScaleAngle(double value) const { return AngleOf(scale_, value);
 void DialFace::paintEvent(QPaintEvent*) {
     QPainter p(this);
     // The face changes only with its size: painted once into a pixmap at the
-    // size shown, the needle on top.
+    // size shown, the needle on top. Around it, the panel's colour: the dial
+    // paints all of itself, so nothing behind it is painted again.
     const qreal dpr = devicePixelRatioF();
     const double s = Scale();
     const QPointF o = Origin();
@@ -180,6 +196,8 @@ void DialFace::paintEvent(QPaintEvent*) {
         fp.scale(s, s);
         PaintFace(fp);
     }
+    if (o != QPointF(0, 0) || cache_.deviceIndependentSize() != QSizeF(size()))
+        p.fillRect(rect(), window()->palette().window());  // what the window fills its panels with
     p.drawPixmap(o, cache_);
     p.translate(o);
     p.scale(s, s);

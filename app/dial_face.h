@@ -74,6 +74,8 @@ class DialFace : public QWidget {
     };
     void PaintFace(class QPainter& p) const;
     void PaintNeedle(QPainter& p) const;
+    // What the needle covers now, in the widget's pixels.
+    QRect NeedleBounds() const;
 
     DialScale scale_;
     QSize size_;

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -43,6 +44,7 @@ constexpr int kGridColumnWidth = 44;
 constexpr int kGridRowHeight = 17;
 constexpr int kGridHeaderHeight = 19;
 constexpr int kValueBoxWidth = 48;
+constexpr int kLinkRefreshMs = 50;
 // Captions of the calculated table output boxes.
 constexpr const char* kTableOutputCaption = "Table output";
 constexpr const char* kTableDutyCaption = "Duty";
@@ -121,14 +123,27 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { console_.Timer1_Timer(); });
 
-    // Whatever the event, the window follows the model once it is over.
-    listener_ = console_.AddListener([this] { Refresh(); });
+    // Whatever the event, the window follows the model once it is over;
+    // what replies change, at most every 50 ms. They come up to 147 times a
+    // second, faster than a read-out can be read or a screen shows it, and
+    // painting each would cost the console more than the link itself.
+    link_refresh_.setSingleShot(true);
+    link_refresh_.setInterval(kLinkRefreshMs);
+    connect(&link_refresh_, &QTimer::timeout, this, [this] { Refresh(); });
+    listener_ = console_.AddListener([this] {
+        if (!console_.PortSignalRunning()) Refresh();
+        else if (!link_refresh_.isActive()) link_refresh_.start();
+    });
+    // The user never acts on a window older than the model.
+    qApp->installEventFilter(this);
     file_dialog_ = std::make_unique<QtFileDialog>(this);
     console_.file_dialog = file_dialog_.get();
 }
 
 MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
     timer_.stop();
+    link_refresh_.stop();
     console_.RemoveListener(listener_);
     console_.file_dialog = nullptr;
     // Widgets going away move the focus about; none of that is the user's.
@@ -136,7 +151,22 @@ MainWindow::~MainWindow() {
     delete takeCentralWidget();
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride:
+        case QEvent::Wheel:
+            if (link_refresh_.isActive()) Refresh();
+            break;
+        default: break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void MainWindow::Refresh() {
+    link_refresh_.stop();
     // The reference's marks go into the grids' model before the grids follow it.
     if (tools_) tools_->MarkGrids();
     binding_->Refresh();

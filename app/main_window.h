@@ -65,8 +65,12 @@ class MainWindow : public QMainWindow {
     // Undo and redo, range edits, the reference map, the buttons' keys.
     TunerTools& tools() { return *tools_; }
 
+    // Whether what replies changed still waits to be shown.
+    bool LinkRefreshPending() const { return link_refresh_.isActive(); }
+
    protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
    private:
     void CreateControls();
@@ -80,6 +84,7 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<Binding> binding_;
     std::map<std::string, QWidget*> widgets_;
     QTimer timer_;
+    QTimer link_refresh_;
     int listener_ = 0;
     std::unique_ptr<FileDialog> file_dialog_;
     std::string link_shown_;

@@ -5,8 +5,14 @@ namespace orv {
 Main_Page::Main_Page(SerialPort& port, std::filesystem::path dir) : MSComm1(port), app_dir(std::move(dir)) {
     WireHandlers();
     MSComm1.on_comm = [this](CommEvent e) {
-        EventScope event(*this);
-        MSComm1_OnComm(e);
+        // A signal during another event is part of that event.
+        const bool own_event = event_depth_ == 0;
+        if (own_event) port_signal_running_ = true;
+        {
+            EventScope event(*this);
+            MSComm1_OnComm(e);
+        }
+        if (own_event) port_signal_running_ = false;
     };
     // The port opens inside an event, which shows the notice when it is over.
     MSComm1.on_notice = [this](const std::string& message) { form.Notice = message; };

@@ -57,6 +57,9 @@ class Main_Page {
     void RemoveListener(int handle);
     // Runs `action` as one event: the window's user actions come through here.
     void RunEvent(const std::function<void()>& action);
+    // Whether the event the listeners hear of is a port signal: the line's
+    // own pace, up to 147 replies a second, not a person's.
+    bool PortSignalRunning() const { return port_signal_running_; }
 
     // --- start-up and configuration (shell/) ---
     void Form_Load();
@@ -275,6 +278,7 @@ class Main_Page {
     std::vector<std::pair<int, std::function<void()>>> listeners_;
     int next_listener_ = 0;
     int event_depth_ = 0;
+    bool port_signal_running_ = false;
     EditRecorder history_;
     EditEvent event_kind_ = EditEvent::Plain;
     const void* event_bar_ = nullptr;

@@ -251,9 +251,18 @@ TEST_F(WindowTest, SerialNotificationsAndTicksRefreshTheWindow) {
     console.form.COM.SetListIndex(0);
     window->Refresh();
     port.Deliver({0x12, 0x1E, 0x00, 0x14, 0x46, 0x28, 0x2D, 0x4B, 0x78, 0x21});
+    // What replies change shows a moment later, not as each arrives.
+    EXPECT_TRUE(window->LinkRefreshPending());
+    EXPECT_NE(Text(Widget<QLineEdit>("rpm")), "1.8");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->LinkRefreshPending(); }, 1000));
     EXPECT_EQ(Text(Widget<QLineEdit>("rpm")), "1.8");
     EXPECT_EQ(Text(Widget<QLineEdit>("pressure")), "2.0");
     EXPECT_EQ(Text(Widget<QLineEdit>("Text3")), "Connected");
+    // At once when the user acts: never on a window older than the model.
+    port.Deliver({0x18, 0x1E, 0x00, 0x14, 0x46, 0x28, 0x2D, 0x4B, 0x78, 0x21});
+    ASSERT_TRUE(window->LinkRefreshPending());
+    QTest::keyClick(Widget<QLineEdit>("rpm"), Qt::Key_Shift);
+    EXPECT_EQ(Text(Widget<QLineEdit>("rpm")), "2.4");
 
     // Timer1 runs the console's tick and then refreshes: here at once.
     const form::Line& hand = console.form.rpmhand[0];
