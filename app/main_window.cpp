@@ -44,7 +44,7 @@ constexpr int kGridColumnWidth = 44;
 constexpr int kGridRowHeight = 17;
 constexpr int kGridHeaderHeight = 19;
 constexpr int kValueBoxWidth = 48;
-constexpr int kLinkRefreshMs = 50;
+constexpr int kLinkRefreshMs = 100;  // as long as a tick, which shows them first
 // Captions of the calculated table output boxes.
 constexpr const char* kTableOutputCaption = "Table output";
 constexpr const char* kTableDutyCaption = "Duty";
@@ -124,9 +124,10 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
     connect(&timer_, &QTimer::timeout, this, [this] { console_.Timer1_Timer(); });
 
     // Whatever the event, the window follows the model once it is over;
-    // what replies change, at most every 50 ms. They come up to 147 times a
-    // second, faster than a read-out can be read or a screen shows it, and
-    // painting each would cost the console more than the link itself.
+    // what replies change, with the next tick: read-outs and needles move
+    // together, ten times a second. Replies come up to 147 times a second,
+    // faster than a read-out can be read, and painting each would cost the
+    // console more than the link itself.
     link_refresh_.setSingleShot(true);
     link_refresh_.setInterval(kLinkRefreshMs);
     connect(&link_refresh_, &QTimer::timeout, this, [this] { Refresh(); });
