@@ -508,7 +508,7 @@ class GridBinder : public Binder {
         const int data_rows = std::max(m_.Rows() - 1, 0);
         if (w_->rowCount() != data_rows) Rebuild(data_rows);
         // The cells change only when the console refills or edits the grid;
-        // most refreshes (every byte that arrives) skip them in one compare.
+        // most refreshes (every tick) skip them in one compare.
         if (!cells_valid_ || m_.Revision() != revision_) RefreshCells(data_rows);
         // The cursor as last applied: the user's moves reach the model first,
         // so the widget never differs from what was applied.

@@ -234,7 +234,8 @@ class Main_Page {
     void ShowImage(const Image& image);
     // The event now running, if it is a port signal of its own, left every
     // control as it was: the listeners need not hear of it. A byte in
-    // mid-reply is such a signal, and there are a dozen of them per reply.
+    // mid-reply is such a signal: the first of a reply, and each piece a
+    // line without a receive threshold brings.
     void NothingShownChanged() {
         if (event_depth_ == 1) nothing_shown_changed_ = true;
     }

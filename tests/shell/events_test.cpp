@@ -39,9 +39,8 @@ TEST(Events, EachEventNotifiesOnceWhenItIsOver) {
     EXPECT_EQ(notified, 0);
 }
 
-// A reply comes a byte at a time, each byte a signal of its own: only the
-// signals that change what the window shows are told, so the window is not
-// refreshed a dozen times per reply for nothing.
+// A reply comes a byte at a time: only the signals that change what the
+// window shows are told, so the window is not refreshed for nothing.
 TEST(Events, PortSignalsNotifyOnlyWhenSomethingShownChanged) {
     Console c;
     c.StartUp(1);
