@@ -1,10 +1,9 @@
 #pragma once
 // The console's serial port on QSerialPort: 19,200 baud, 8N1, no flow
-// control, raw bytes. Every arrival of bytes that brings the waiting count
-// to the receive threshold signals Receive; a port that
-// fails underneath (adapter unplugged, line hung up) is closed at once and
-// signals one Error, so the link supervision sees silence and Connect can
-// open it again.
+// control, raw bytes. Every arrival that leaves at least the receive
+// threshold waiting signals Receive; a port that fails underneath (adapter
+// unplugged, line hung up) is closed at once and signals one Error, so the
+// link supervision sees silence and Connect can open it again.
 #include <QObject>
 #include <QSerialPort>
 #include <termios.h>
