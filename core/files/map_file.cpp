@@ -8,7 +8,13 @@ namespace orv {
 
 std::string FormatMapFile(const Image& image) { return FormatValueList(image.data(), image.size()); }
 
-ValueList ReadMapFile(const std::filesystem::path& path) { return ReadValueFile(path, kImageSize); }
+ValueList ReadMapFile(const std::filesystem::path& path) {
+    ValueList map = ReadValueFile(path, kImageSize);
+    // A short map fills the leading bytes; an empty one would fill none and
+    // still be named and remembered as if it had loaded.
+    if (map.error.empty() && map.values.empty()) map.error = "no values";
+    return map;
+}
 
 void ApplyMapValues(Image& image, const std::vector<std::uint8_t>& values) {
     std::copy_n(values.begin(), std::min(values.size(), image.size()), image.begin());

@@ -16,7 +16,7 @@ namespace orv {
 // 1,837 lines, CR LF, nothing else.
 std::string FormatMapFile(const Image& image);
 
-// The whole file read and checked: at most 1,837 whole numbers 0..255. The
+// The whole file read and checked: 1 to 1,837 whole numbers 0..255. The
 // image is not touched here, so a file that fails costs nothing.
 ValueList ReadMapFile(const std::filesystem::path& path);
 

@@ -35,7 +35,6 @@ TEST(MapFile, ReadingTakesCommasBlanksBareLineFeedsAndShortFiles) {
         {"1 2   3\r\n", {1, 2, 3}},
         {"1\n2\n3\n", {1, 2, 3}},
         {"  1, 2\n 3", {1, 2, 3}},
-        {"", {}},
     };
     ScratchDir dir;
     for (const auto& [content, values] : cases) {
@@ -60,6 +59,9 @@ TEST(MapFile, FilesThatCannotBeUsedSayWhy) {
         {"1,-1", "not a byte value: \"-1\""},
         {"1\r\nabc\r\n", "not a byte value: \"abc\""},
         {full + "1\r\n", "more than 1837 values"},
+        {"", "no values"},
+        {"\r\n\r\n", "no values"},
+        {" \n,", "no values"},
     };
     for (const auto& [content, error] : cases) {
         dir.WriteFile("bad.map", content);

@@ -134,13 +134,15 @@ TEST(MapHandlers, ShortFileKeepsTheTailAndOtherLayoutsLoadAlike) {
 TEST(MapHandlers, AFailedLoadLeavesEverythingAndSaysSo) {
     MapConsole probe;
     const struct {
-        std::string content;  // empty: no such file
+        std::optional<std::string> content;  // none: no such file
         std::string reason;
     } cases[] = {
-        {"", "cannot be opened"},
+        {std::nullopt, "cannot be opened"},
         {"1\r\n2\r\n300\r\n", "not a byte value: \"300\""},
         {"1\r\nx\r\n", "not a byte value: \"x\""},
         {probe.Lines(1838, 3), "more than 1837 values"},
+        {"", "no values"},
+        {"\r\n\r\n", "no values"},
     };
     for (const auto& k : cases) {
         MapConsole c;
@@ -148,12 +150,13 @@ TEST(MapHandlers, AFailedLoadLeavesEverythingAndSaysSo) {
         c.page.cal.mem_image[157] = 0;
         c.page.form.bank2mem.SetValue(true);
         const Image before = c.page.cal.mem_image;
-        if (!k.content.empty()) c.dir.WriteFile("bad.map", k.content);
+        if (k.content) c.dir.WriteFile("bad.map", *k.content);
         c.Answer("bad.map");
         c.page.loadmem_Click();
         EXPECT_EQ(c.page.cal.mem_image, before) << k.reason;
         EXPECT_EQ(c.page.form.Notice, "Map file \"" + c.Path("bad.map") + "\" not loaded: " + k.reason);
         EXPECT_EQ(c.page.config.cfg_map_file, "");
+        EXPECT_EQ(c.page.form.mapfile.Text, "");
         EXPECT_TRUE(c.port.IsOpen()) << "the link runs again";
     }
 }
@@ -216,17 +219,18 @@ TEST(MapHandlers, SaveThenLoadGivesTheSameImageButTheViewBits) {
 
 TEST(MapHandlers, StartUpLoadsTheLastMapOrSkipsIt) {
     const struct {
-        std::string content;  // empty: missing
+        std::optional<std::string> content;  // none: missing
         std::uint8_t first;
         std::string notice;   // after the path
     } cases[] = {
         {"5\r\n6\r\n", 5, ""},
-        {"", 0, "\" not loaded: cannot be opened"},
+        {std::nullopt, 0, "\" not loaded: cannot be opened"},
         {"5\r\n256\r\n", 0, "\" not loaded: not a byte value: \"256\""},
+        {"\r\n", 0, "\" not loaded: no values"},
     };
     for (const auto& k : cases) {
         Console c;
-        if (!k.content.empty()) c.dir.WriteFile("last.map", k.content);
+        if (k.content) c.dir.WriteFile("last.map", *k.content);
         const std::string path = (c.dir.path() / "last.map").string();
         c.dir.WriteFile("config.dat", "2,\"" + path + "\",\"\"\r\n");
         c.page.Form_Load();

@@ -261,3 +261,16 @@ TEST(OfflineCommands, FailuresAreOneLineAndWriteNothing) {
         EXPECT_NE(help.out.find(sub), std::string::npos) << sub;
     }
 }
+
+TEST(OfflineCommands, AnEmptyMapIsRefusedByEveryReader) {
+    ToolConsole c(SampleImage());
+    c.dir.WriteFile("empty.map", "\r\n\r\n");
+    const std::string empty = c.Path("empty.map");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"report", empty}, {"diff", empty, empty}, {"calc", empty, "--rpm", "1", "--pressure", "1",
+                                                                              "--tps", "1", "--air", "1", "--water", "1"}}) {
+        const auto run = RunTool(args);
+        EXPECT_EQ(run.status, 2) << args[0];
+        EXPECT_EQ(run.err, "orvtool: " + empty + ": no values\n");
+    }
+}
