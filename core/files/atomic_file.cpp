@@ -1,11 +1,15 @@
 #include "core/files/atomic_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
+#include <climits>
+#include <optional>
 #include <system_error>
 
 namespace orv {
@@ -38,6 +42,39 @@ int CreateTemporary(const std::filesystem::path& path, std::filesystem::path& tm
     return -1;
 }
 
+// The process id in a temporary's name NAME.tmpPID-N of `prefix` NAME.tmp,
+// or nothing when the name is not exactly of that form.
+std::optional<pid_t> TemporaryOwner(std::string_view name, std::string_view prefix) {
+    if (!name.starts_with(prefix)) return std::nullopt;
+    name.remove_prefix(prefix.size());
+    const std::size_t dash = name.find('-');
+    if (dash == std::string_view::npos) return std::nullopt;
+    auto digits = [](std::string_view s) { return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos; };
+    if (!digits(name.substr(0, dash)) || !digits(name.substr(dash + 1))) return std::nullopt;
+    long long pid = 0;
+    // Zero would ask about our own process group, not a process.
+    if (std::from_chars(name.data(), name.data() + dash, pid).ec != std::errc() || pid <= 0 || pid > INT_MAX)
+        return std::nullopt;
+    return static_cast<pid_t>(pid);
+}
+
+// A save cut short (the process killed between creating its temporary and
+// the rename) leaves the temporary behind. The next save of the same file
+// removes those whose process is gone; a live one may still be saving.
+void RemoveStaleTemporaries(const std::filesystem::path& path) {
+    const std::string prefix = path.filename().string() + ".tmp";
+    const std::filesystem::path dir = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::filesystem::path& entry = it->path();
+        const std::optional<pid_t> owner = TemporaryOwner(entry.filename().string(), prefix);
+        if (!owner || *owner == ::getpid()) continue;
+        if (::kill(*owner, 0) == 0 || errno != ESRCH) continue;
+        struct stat st {};
+        if (::lstat(entry.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(entry.c_str());
+    }
+}
+
 // A name that is a symbolic link is saved through to the file it names: the
 // rename replaces that file and the link stays. Followed as the system
 // would, a relative target from the link's own folder.
@@ -52,10 +89,41 @@ std::filesystem::path FollowLinks(std::filesystem::path path) {
     return path;
 }
 
+const char* Kind(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISLNK(mode)) return "a loop of links";
+    return "not a file";
+}
+
+// `target` is `name` with its links followed. Nothing there yet is fine: the
+// save creates a regular file (through a dangling link, the one it names).
+std::string TargetError(const std::filesystem::path& name, const std::filesystem::path& target) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return {};
+    if (target == name) return std::string("is ") + Kind(st.st_mode) + ", not a regular file";
+    return "links to \"" + target.string() + "\", " + Kind(st.st_mode) + ", not a regular file";
+}
+
 }  // namespace
+
+std::string SaveTargetError(const std::filesystem::path& path) { return TargetError(path, FollowLinks(path)); }
+
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    struct stat sa {}, sb {};
+    if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    // Not there yet: one file once saved if the names lead to the same place.
+    std::error_code ec;
+    return std::filesystem::absolute(FollowLinks(a), ec).lexically_normal() ==
+           std::filesystem::absolute(FollowLinks(b), ec).lexically_normal();
+}
 
 bool WriteFileAtomically(const std::filesystem::path& name, std::string_view content, std::string* error) {
     const std::filesystem::path path = FollowLinks(name);
+    if (std::string refused = TargetError(name, path); !refused.empty()) return Fail(error, refused);
+    RemoveStaleTemporaries(path);
     std::filesystem::path tmp;
     int err = 0;
     const int fd = CreateTemporary(path, tmp, err);

@@ -6,9 +6,21 @@
 namespace orv {
 
 // Writes the whole file through a temporary beside it and a rename, so a
-// failed save never destroys the previous file. A name that is a symbolic
-// link saves to the file it links to, and the link stays. False on any failure, with
-// the reason in *error when one is asked for.
+// failed save never destroys the previous file. Only a regular file is
+// replaced, or a new one created: a device, a FIFO, a socket or a folder in
+// its place is refused, since the rename would put a file where it was. A
+// name that is a symbolic link saves to the file it links to, and the link
+// stays. Temporaries of the same file left by a process that died mid-save
+// are removed first. False on any failure, with the reason in *error when one
+// is asked for.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content, std::string* error = nullptr);
+
+// Why a save to `path` would be refused ("is a FIFO, not a regular file"),
+// or empty when it may go ahead.
+std::string SaveTargetError(const std::filesystem::path& path);
+
+// Whether the two names are one file (links followed, hard links too), or,
+// where one is not there yet, would be once saved.
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 }  // namespace orv

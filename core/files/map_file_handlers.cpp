@@ -81,14 +81,21 @@ void Main_Page::savemem_Click() {
     // the one on screen.
     Image saved = cal.mem_image;
     ClearViewBits(saved);
-    if (const std::string error = WriteMapFile(*path, saved); !error.empty()) {
+    // The report goes first: a save cut short leaves the old pair, or the
+    // new report beside the old map, never a map its report does not show.
+    // A name that cannot take the map gets no report either.
+    std::string error = SaveTargetError(*path);
+    if (error.empty()) {
+        Write_Map_Report(*path);
+        error = WriteMapFile(*path, saved);
+    }
+    if (!error.empty()) {
         f.Notice = "Map file " + Quote(*path) + " not saved: " + error;
     } else {
         f.mapfile.Text = *path;
         MarkCalibrationKept();
         config.cfg_map_file = *path;
         Write_Config();
-        Write_Map_Report(*path);
     }
     StartCom();
 }
@@ -99,8 +106,11 @@ void Main_Page::Write_Map_Report(const std::string& map_path) {
     Image image = cal.mem_image;
     ClearViewBits(image);
     std::string error;
-    if (!WriteFileAtomically(*report, MapReport(image, map_path, form.Advancer.Visible), &error))
-        form.Notice = "Report " + Quote(*report) + " not written: " + error;
+    // A report name that is a link to the map itself would put the report
+    // where the map belongs.
+    if (SameFile(*report, map_path)) error = "it is the map file itself";
+    else WriteFileAtomically(*report, MapReport(image, map_path, form.Advancer.Visible), &error);
+    if (!error.empty()) form.Notice = "Report " + Quote(*report) + " not written: " + error;
 }
 
 bool Main_Page::CalibrationUnsaved() const { return ImageChanged(cal.mem_image, cal.kept_image); }

@@ -39,7 +39,8 @@ std::string FormatRecording(std::span<const std::uint8_t> buffer, double rec_cou
 
 std::string LoadRecording(const std::filesystem::path& path, RecorderState& rec) {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return "no such file";
+    // Anything else that is there (a FIFO, a folder) the reader names.
+    if (!std::filesystem::exists(path, ec)) return "no such file";
     ValueList list = ReadValueFile(path, kRecBufferSize);
     if (list.error.starts_with("cannot open")) return "the file cannot be read";
     if (!list.error.empty()) return list.error;

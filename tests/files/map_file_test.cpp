@@ -2,6 +2,7 @@
 // atomic write under every save.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "core/files/atomic_file.h"
@@ -9,6 +10,7 @@
 #include "core/files/map_report.h"
 #include "tests/support/console_fixture.h"
 #include "tests/support/random_image.h"
+#include "tests/support/special_files.h"
 
 using namespace orv;
 using orv::test::RandomImage;
@@ -114,6 +116,115 @@ TEST(AtomicFile, NeverWritesThroughAPlantedLinkAndKeepsPermissions) {
     struct stat st {};
     ::stat((dir.path() / "a.map").c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(AtomicFile, WritesOnlyOverARegularFile) {
+    using orv::test::Special;
+    const struct {
+        Special kind;
+        std::string error;  // "@" stands for the scratch folder
+    } cases[] = {
+        {Special::Fifo, "is a FIFO, not a regular file"},
+        {Special::Device, "is a device, not a regular file"},
+        {Special::LinkToDevice, "links to \"/dev/null\", a device, not a regular file"},
+        {Special::LinkToFifo, "links to \"@/out.map.target\", a FIFO, not a regular file"},
+        {Special::Folder, "is a folder, not a regular file"},
+        {Special::LinkToFolder, "links to \"@/out.map.target\", a folder, not a regular file"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(orv::test::Name(k.kind));
+        ScratchDir dir;
+        const std::filesystem::path path = dir.path() / "out.map";
+        if (!orv::test::MakeSpecial(path, k.kind)) continue;  // a device node needs root
+        const auto type = orv::test::TypeOf(path);
+        const bool link = std::filesystem::is_symlink(path);
+        std::string expected = k.error;
+        if (const auto at = expected.find('@'); at != std::string::npos) expected.replace(at, 1, dir.path().string());
+        std::string error;
+        EXPECT_FALSE(WriteFileAtomically(path, "new", &error));
+        EXPECT_EQ(error, expected);
+        EXPECT_EQ(SaveTargetError(path), expected);
+        EXPECT_EQ(orv::test::TypeOf(path), type);
+        EXPECT_EQ(std::filesystem::is_symlink(path), link);
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+    }
+}
+
+TEST(AtomicFile, ThroughALinkOnlyToARegularFileOrWhereOneWillBe) {
+    ScratchDir dir;
+    dir.WriteFile("real.map", "old");
+    std::filesystem::create_symlink("real.map", dir.path() / "to-real.map");
+    std::filesystem::create_symlink("later.map", dir.path() / "dangling.map");
+    std::filesystem::create_symlink("loop-b", dir.path() / "loop-a");
+    std::filesystem::create_symlink("loop-a", dir.path() / "loop-b");
+    EXPECT_TRUE(WriteFileAtomically(dir.path() / "to-real.map", "new"));
+    EXPECT_EQ(dir.ReadFile("real.map"), "new");
+    // A dangling link is a name for a file not made yet, as for a shell's >.
+    EXPECT_TRUE(WriteFileAtomically(dir.path() / "dangling.map", "made"));
+    EXPECT_EQ(dir.ReadFile("later.map"), "made");
+    for (const char* name : {"to-real.map", "dangling.map", "loop-a"})
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / name)) << name;
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomically(dir.path() / "loop-a", "x", &error));
+    EXPECT_NE(error.find("a loop of links, not a regular file"), std::string::npos) << error;
+}
+
+TEST(AtomicFile, RemovesOnlyTheStaleTemporariesOfTheSameFile) {
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ASSERT_GT(dead, 0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string d = std::to_string(dead);
+    const std::string own = std::to_string(::getpid()), parent = std::to_string(::getppid());
+    ScratchDir dir;
+    dir.WriteFile("a.map", "old");
+    std::filesystem::create_directory(dir.path() / "sub");
+    const struct {
+        std::string name;
+        bool removed;
+    } cases[] = {
+        {"a.map.tmp" + d + "-0", true},
+        {"a.map.tmp" + d + "-17", true},
+        {"a.map.tmp" + parent + "-0", false},  // its process may still be saving
+        {"a.map.tmp" + own + "-99", false},
+        {"b.map.tmp" + d + "-0", false},       // another file's
+        {"xa.map.tmp" + d + "-0", false},
+        {"a.map.tmp" + d + "-0.bak", false},
+        {"a.map.tmp" + d + "-", false},
+        {"a.map.tmp-" + d, false},
+        {"a.map.tmp" + d, false},
+        {"a.map.tmp" + d + "-1x", false},
+        {"a.map.tmp+" + d + "-1", false},
+        {"a.map.tmp0-1", false},
+        {"a.map.tmp99999999999999999999-1", false},
+        {"sub/a.map.tmp" + d + "-0", false},   // another folder's
+    };
+    for (const auto& k : cases) dir.WriteFile(k.name, "left");
+    std::filesystem::create_directory(dir.path() / ("a.map.tmp" + d + "-5"));  // not a file a save leaves
+    ASSERT_TRUE(WriteFileAtomically(dir.path() / "a.map", "new"));
+    for (const auto& k : cases) EXPECT_EQ(std::filesystem::exists(dir.path() / k.name), !k.removed) << k.name;
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / ("a.map.tmp" + d + "-5")));
+    EXPECT_EQ(dir.ReadFile("a.map"), "new");
+}
+
+TEST(AtomicFile, SameFileSeesThroughLinksAndHardLinks) {
+    ScratchDir dir;
+    dir.WriteFile("a.map", "x");
+    dir.WriteFile("b.map", "x");
+    std::filesystem::create_hard_link(dir.path() / "a.map", dir.path() / "hard.map");
+    std::filesystem::create_symlink("a.map", dir.path() / "soft.map");
+    std::filesystem::create_symlink("new.map", dir.path() / "dangling.map");
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } cases[] = {
+        {"a.map", "a.map", true},        {"a.map", "hard.map", true},        {"soft.map", "a.map", true},
+        {"./sub/../a.map", "a.map", true}, {"a.map", "b.map", false},        {"a.map", "missing.map", false},
+        {"dangling.map", "new.map", true}, {"dangling.map", "a.map", false},
+    };
+    for (const auto& k : cases) EXPECT_EQ(SameFile(k.a, k.b), k.same) << k.a << " " << k.b;
 }
 
 TEST(MapReport, PathReplacesTheFileNamesExtensionOnly) {

@@ -3,15 +3,19 @@
 // told in the window with the image and the files left as they were.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/files/map_file.h"
 #include "tests/support/console_fixture.h"
 #include "tests/support/random_image.h"
 #include "tests/support/scripted_file_dialog.h"
+#include "tests/support/special_files.h"
 
 using namespace orv;
 using orv::test::Console;
 using orv::test::RandomImage;
 using orv::test::ScriptedFileDialog;
+namespace test = orv::test;
 
 namespace {
 
@@ -256,4 +260,64 @@ TEST(MapHandlers, ChangesCountUntilSavedLoadedOrTransferred) {
     EXPECT_TRUE(c.page.CalibrationUnsaved());
     c.page.loadmem_Click();  // cancelled
     EXPECT_TRUE(c.page.CalibrationUnsaved());
+}
+
+TEST(MapHandlers, SaveRefusesWhatIsNotARegularFileAndWritesNoReport) {
+    for (const test::Special kind : test::kSpecials) {
+        SCOPED_TRACE(test::Name(kind));
+        MapConsole c;
+        if (!test::MakeSpecial(c.dir.path() / "out.map", kind)) continue;  // a device node needs root
+        const auto type = test::TypeOf(c.dir.path() / "out.map");
+        const std::string config = c.dir.ReadFile("config.dat");
+        c.page.cal.mem_image[3] = 4;
+        c.Answer("out.map");
+        c.page.savemem_Click();
+        EXPECT_EQ(c.page.form.Notice.rfind("Map file \"" + c.Path("out.map") + "\" not saved: ", 0), 0u);
+        EXPECT_NE(c.page.form.Notice.find("not a regular file"), std::string::npos) << c.page.form.Notice;
+        EXPECT_EQ(test::TypeOf(c.dir.path() / "out.map"), type);
+        EXPECT_FALSE(std::filesystem::exists(c.dir.path() / "out.txt"));
+        EXPECT_EQ(c.dir.ReadFile("config.dat"), config);
+        EXPECT_EQ(c.page.form.mapfile.Text, "");
+        EXPECT_TRUE(c.page.CalibrationUnsaved());
+        EXPECT_TRUE(c.port.IsOpen());
+    }
+}
+
+TEST(MapHandlers, AReportThatCannotBeWrittenLeavesTheMapSavedAndSaysWhy) {
+    const auto dir = [](MapConsole& c) { return c.dir.path(); };
+    const struct {
+        std::function<void(MapConsole&)> make_report;  // what car.txt is
+        std::string reason;
+    } cases[] = {
+        {[&](MapConsole& c) { test::MakeSpecial(dir(c) / "car.txt", test::Special::Fifo); },
+         "is a FIFO, not a regular file"},
+        {[&](MapConsole& c) { test::MakeSpecial(dir(c) / "car.txt", test::Special::LinkToDevice); },
+         "links to \"/dev/null\", a device, not a regular file"},
+        {[&](MapConsole& c) { std::filesystem::create_symlink("car.map", dir(c) / "car.txt"); },
+         "it is the map file itself"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.reason);
+        MapConsole c;
+        k.make_report(c);
+        c.Answer("car.map");
+        c.page.savemem_Click();
+        EXPECT_EQ(c.page.form.Notice, "Report \"" + c.Path("car.txt") + "\" not written: " + k.reason);
+        EXPECT_EQ(c.dir.ReadFile("car.map"), FormatMapFile(c.page.cal.mem_image));
+        EXPECT_EQ(c.page.config.cfg_map_file, c.Path("car.map"));
+    }
+}
+
+// A save cut short must never leave a map newer than its report: the report
+// goes first. A map whose own temporary cannot be made (its name too long
+// for one) shows the order: the report, under a short name, is there.
+TEST(MapHandlers, TheReportIsWrittenBeforeTheMap) {
+    MapConsole c;
+    const std::string map = "car." + std::string(250, 'm');
+    c.Answer(map);
+    c.page.savemem_Click();
+    EXPECT_EQ(c.page.form.Notice, "Map file \"" + c.Path(map) + "\" not saved: File name too long");
+    EXPECT_EQ(c.dir.ReadFile("car.txt").substr(0, 14), "ORV - TALPA-01");
+    EXPECT_FALSE(std::filesystem::exists(c.dir.path() / map));
+    EXPECT_EQ(c.page.config.cfg_map_file, "");
 }

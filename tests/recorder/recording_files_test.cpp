@@ -3,6 +3,7 @@
 
 #include "core/recorder/recording.h"
 #include "recorder_fixture.h"
+#include "tests/support/special_files.h"
 
 using namespace orv;
 using orv::test::Console;
@@ -90,6 +91,35 @@ TEST(RecFiles, AFailedLoadOrSaveChangesNothingSaysWhyAndRestartsTheLink) {
         EXPECT_NE(c.page.form.Notice.find(k.reason), std::string::npos) << c.page.form.Notice;
         EXPECT_TRUE(c.port.IsOpen());
         EXPECT_EQ(c.page.form.Text3.Text, "Connected ");
+    }
+}
+
+// Save and export write only over a regular file; load names what it found.
+TEST(RecFiles, WhatIsNotARegularFileIsNeitherReplacedNorReadAndIsNamed) {
+    using orv::test::Special;
+    for (const Special kind : orv::test::kSpecials) {
+        for (form::CommandButton form::Form::*button : {&form::Form::save, &form::Form::savecsv, &form::Form::load}) {
+            const bool load = button == &form::Form::load;
+            SCOPED_TRACE(std::string(orv::test::Name(kind)) + (load ? " load" : " save"));
+            Recorder c;
+            c.Recorded(2);
+            if (!orv::test::MakeSpecial(c.dir.path() / "x.rec", kind)) continue;  // a device node needs root
+            const auto type = orv::test::TypeOf(c.dir.path() / "x.rec");
+            const std::string config = c.dir.ReadFile("config.dat");
+            const auto before = c.page.rec.rec_buffer;
+            c.dialog.answers = {c.Path("x.rec")};
+            (c.page.form.*button).UserClick();
+            const bool folder = kind == Special::Folder || kind == Special::LinkToFolder;
+            EXPECT_NE(c.page.form.Notice.find(load && folder ? "is a folder" : "not a regular file"), std::string::npos)
+                << c.page.form.Notice;
+            EXPECT_NE(c.page.form.Notice.find(c.Path("x.rec")), std::string::npos);
+            EXPECT_EQ(orv::test::TypeOf(c.dir.path() / "x.rec"), type);
+            EXPECT_EQ(c.page.rec.rec_buffer, before);
+            EXPECT_DOUBLE_EQ(c.page.rec.rec_count, 2);
+            EXPECT_EQ(c.page.form.recfile.Text, "");
+            EXPECT_EQ(c.dir.ReadFile("config.dat"), config);
+            EXPECT_TRUE(c.port.IsOpen());
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/shell/config.h"
 #include "tests/support/console_fixture.h"
+#include "tests/support/special_files.h"
 
 using namespace orv;
 using orv::test::Console;
@@ -56,6 +57,26 @@ TEST(Config, RoundTripGivesTheIdenticalLine) {
     // A file that held "" for an empty value gets it back; one that held nothing, nothing.
     for (const char* line : {"1,\"\",\"\"\r\n", "1,,\r\n", "2,\"/m.map\",\r\n", "2,,\"\"\r\n", ",\"\",\r\n"})
         EXPECT_EQ(FormatConfig(ParseConfig(line)), line);
+}
+
+// A config.dat that is no file (a link to a device, a FIFO) is left as it
+// is; choosing a port says the configuration was not saved.
+TEST(Config, NeverReplacesWhatIsNotARegularFile) {
+    using orv::test::Special;
+    for (const Special kind : {Special::Fifo, Special::Device, Special::LinkToDevice, Special::LinkToFifo}) {
+        SCOPED_TRACE(orv::test::Name(kind));
+        Console c;
+        if (!orv::test::MakeSpecial(c.dir.path() / "config.dat", kind)) continue;  // a device node needs root
+        const auto type = orv::test::TypeOf(c.dir.path() / "config.dat");
+        c.page.Form_Load();
+        c.page.form.COM.SetListIndex(0);
+        EXPECT_EQ(orv::test::TypeOf(c.dir.path() / "config.dat"), type);
+        EXPECT_EQ(c.page.form.Notice.rfind("Configuration not saved: \"" + (c.dir.path() / "config.dat").string() + "\": ", 0), 0u)
+            << c.page.form.Notice;
+        EXPECT_NE(c.page.form.Notice.find("not a regular file"), std::string::npos);
+        EXPECT_TRUE(c.port.IsOpen());
+    }
+    EXPECT_EQ(orv::test::TypeOf("/dev/null"), std::filesystem::file_type::character);
 }
 
 TEST(Config, MissingFileStartsWithNothingAndIsCreatedAtFirstWrite) {
