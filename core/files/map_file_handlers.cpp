@@ -60,8 +60,7 @@ void Main_Page::loadmem_Click() {
         LoadDataColumns();
         if (!f.bank2sel.Value()) f.bank1mem.SetValue(true);
         MarkCalibrationKept();
-        config.cfg_map_file = *path;
-        Write_Config();
+        Remember(&ConfigValues::cfg_map_file, *path);
     }
     StartCom();
 }
@@ -94,8 +93,7 @@ void Main_Page::savemem_Click() {
     } else {
         f.mapfile.Text = *path;
         MarkCalibrationKept();
-        config.cfg_map_file = *path;
-        Write_Config();
+        Remember(&ConfigValues::cfg_map_file, *path);
     }
     StartCom();
 }

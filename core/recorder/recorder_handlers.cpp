@@ -111,8 +111,7 @@ void Main_Page::save_Click() {
         form.Notice.clear();
         if (WriteFileAtomically(*path, FormatRecording(rec.rec_buffer, rec.rec_count), &error)) {
             form.recfile.Text = *path;
-            config.cfg_rec_file = *path;
-            Write_Config();
+            Remember(&ConfigValues::cfg_rec_file, *path);
         } else {
             form.Notice = "Recording not saved to " + *path + ": " + error;
         }
@@ -128,8 +127,7 @@ void Main_Page::load_Click() {
         form.Notice.clear();
         if (std::string error = LoadRecording(*path, rec); error.empty()) {
             form.recfile.Text = *path;
-            config.cfg_rec_file = *path;
-            Write_Config();
+            Remember(&ConfigValues::cfg_rec_file, *path);
         } else {
             form.Notice = "Recording not loaded from " + *path + ": " + error;
         }

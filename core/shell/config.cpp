@@ -14,6 +14,10 @@ constexpr std::size_t kConfigLimit = 1 << 20;
 
 // Splits the first line into list-input fields: leading blanks skipped, a
 // quoted field keeps its commas, an unquoted one ends at a comma or blank.
+// A quoted field closes at the quote that is followed by a comma or the end
+// of the line (blanks between allowed): a quote inside a name, which older
+// lines can hold, stays in the name instead of cutting the line there and
+// losing the fields after it.
 struct Field {
     std::string text;
     bool quoted = false;
@@ -30,6 +34,11 @@ std::vector<Field> ListFields(std::string_view content) {
         if (i < line.size() && line[i] == '"') {
             field.quoted = true;
             std::size_t close = line.find('"', i + 1);
+            while (close != std::string_view::npos) {
+                const std::size_t next = line.find_first_not_of(" \t", close + 1);
+                if (next == std::string_view::npos || line[next] == ',') break;
+                close = line.find('"', close + 1);
+            }
             if (close == std::string_view::npos) close = line.size();
             field.text = std::string(line.substr(i + 1, close - i - 1));
             i = close + 1;
@@ -77,6 +86,12 @@ std::string FormatConfig(const ConfigValues& v) {
     std::string line = v.cfg_port > 0 ? std::to_string(v.cfg_port) : std::string();
     line += "," + Quoted(v.cfg_map_file, v.map_file_quoted) + "," + Quoted(v.cfg_rec_file, v.rec_file_quoted) + "\r\n";
     return line;
+}
+
+std::string ConfigCannotHold(std::string_view path) {
+    if (path.find('"') != std::string_view::npos) return "a double quote";
+    if (path.find_first_of("\r\n") != std::string_view::npos) return "a line break";
+    return {};
 }
 
 ConfigValues ReadConfigFile(const std::filesystem::path& dir) {

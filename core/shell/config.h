@@ -22,6 +22,10 @@ struct ConfigValues {
 ConfigValues ParseConfig(std::string_view content);
 std::string FormatConfig(const ConfigValues& values);
 
+// What in `path` the line cannot carry ("a double quote", "a line break"),
+// or empty when it reads back as written.
+std::string ConfigCannotHold(std::string_view path);
+
 // config.dat in the folder `dir`: a missing or unreadable file reads as no
 // port and empty paths; the write is atomic and false when it failed.
 ConfigValues ReadConfigFile(const std::filesystem::path& dir);

@@ -143,4 +143,14 @@ void Main_Page::Write_Config() {
         form.Notice = "Configuration not saved: \"" + (app_dir / "config.dat").string() + "\": " + error;
 }
 
+void Main_Page::Remember(std::string ConfigValues::*field, const std::string& path) {
+    if (const std::string unfit = ConfigCannotHold(path); !unfit.empty()) {
+        if (!form.Notice.empty()) form.Notice += "; ";
+        form.Notice += "\"" + path + "\" not remembered in config.dat: the name holds " + unfit;
+        return;
+    }
+    config.*field = path;
+    Write_Config();
+}
+
 }  // namespace orv

@@ -65,6 +65,9 @@ class Main_Page {
     void Form_Load();
     void Read_Config();
     void Write_Config();
+    // The map or recording file just used, into `field` and config.dat; a
+    // name config.dat cannot hold is told and the remembered one kept.
+    void Remember(std::string ConfigValues::*field, const std::string& path);
 
     // --- link (link/) ---
     void COM_Click();

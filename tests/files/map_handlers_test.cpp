@@ -321,3 +321,36 @@ TEST(MapHandlers, TheReportIsWrittenBeforeTheMap) {
     EXPECT_FALSE(std::filesystem::exists(c.dir.path() / map));
     EXPECT_EQ(c.page.config.cfg_map_file, "");
 }
+
+// config.dat holds names between double quotes on one line: a name with a
+// quote or a line break is saved and loaded as chosen, but not remembered,
+// and config.dat keeps every field it had.
+TEST(MapHandlers, ANameConfigDatCannotHoldIsUsedAsChosenAndNotRemembered) {
+    const struct {
+        std::string name;
+        std::string unfit;
+    } cases[] = {
+        {"my \"best\",tune.map", "a double quote"},
+        {"two\nlines.map", "a line break"},
+    };
+    for (const auto& k : cases) {
+        for (bool save : {true, false}) {
+            SCOPED_TRACE(k.name + (save ? " save" : " load"));
+            MapConsole c;
+            c.dir.WriteFile("config.dat", "1,\"" + c.Path("old.map") + "\",\"" + c.Path("r.rec") + "\"\r\n");
+            c.page.Read_Config();
+            const std::string config = c.dir.ReadFile("config.dat");
+            if (!save) {
+                ASSERT_EQ(WriteMapFile(c.Path(k.name), RandomImage(4)), "");
+            }
+            c.Answer(k.name);
+            save ? c.page.savemem_Click() : c.page.loadmem_Click();
+            EXPECT_EQ(c.page.form.Notice, "\"" + c.Path(k.name) + "\" not remembered in config.dat: the name holds " + k.unfit);
+            EXPECT_EQ(ReadMapFile(c.Path(k.name)).values.size(), 1837u);
+            EXPECT_EQ(c.page.form.mapfile.Text, c.Path(k.name));
+            EXPECT_EQ(c.page.config.cfg_map_file, c.Path("old.map"));
+            EXPECT_EQ(c.dir.ReadFile("config.dat"), config);
+            EXPECT_FALSE(c.page.CalibrationUnsaved());
+        }
+    }
+}

@@ -123,6 +123,24 @@ TEST(RecFiles, WhatIsNotARegularFileIsNeitherReplacedNorReadAndIsNamed) {
     }
 }
 
+TEST(RecFiles, ANameConfigDatCannotHoldIsUsedAsChosenAndNotRemembered) {
+    for (const std::string name : {"my \"best\",run.rec", "two\nlines.rec"}) {
+        Recorder c;
+        c.Recorded(1);
+        const std::string config = c.dir.ReadFile("config.dat");
+        c.dialog.answers = {c.Path(name), c.Path(name)};
+        c.page.form.save.UserClick();
+        EXPECT_EQ(c.dir.ReadFile(name), FormatRecording(c.page.rec.rec_buffer, 1));
+        c.page.rec.rec_count = 0;
+        c.page.form.load.UserClick();
+        EXPECT_DOUBLE_EQ(c.page.rec.rec_count, 1);
+        EXPECT_EQ(c.page.form.recfile.Text, c.Path(name));
+        EXPECT_NE(c.page.form.Notice.find("not remembered in config.dat"), std::string::npos) << c.page.form.Notice;
+        EXPECT_EQ(c.page.config.cfg_rec_file, "");
+        EXPECT_EQ(c.dir.ReadFile("config.dat"), config);
+    }
+}
+
 TEST(RecFiles, CancellingADialogChangesNothing) {
     for (form::CommandButton form::Form::*button : {&form::Form::save, &form::Form::load, &form::Form::savecsv}) {
         Recorder c;

@@ -35,6 +35,11 @@ TEST(Config, ReadsListInputFields) {
         {"4,\"unterminated", 4, "unterminated", ""},
         {std::string("\x00\xff\x01,\x80", 5), 0, "\x80", ""},
         {"5,\"/m.map\",\"/r.rec\"\r\nsecond line ignored\r\n", 5, "/m.map", "/r.rec"},
+        // A quote inside a name ends nothing: the field closes at the quote before a comma.
+        {"1,\"m\"q.map\",\"\"\r\n", 1, "m\"q.map", ""},
+        {"1,\"m\"q.map\",\"/r.rec\"\r\n", 1, "m\"q.map", "/r.rec"},
+        {"2,\"a\" \"b.map\" , \"c\"d\"\r\n", 2, "a\" \"b.map", "c\"d"},
+        {"3,\"\"\"\",\"\"", 3, "\"\"", ""},
     };
     for (const Case& c : cases) {
         ConfigValues v = ParseConfig(c.content);
@@ -55,8 +60,23 @@ TEST(Config, RoundTripGivesTheIdenticalLine) {
         EXPECT_EQ(FormatConfig(back), line);
     }
     // A file that held "" for an empty value gets it back; one that held nothing, nothing.
-    for (const char* line : {"1,\"\",\"\"\r\n", "1,,\r\n", "2,\"/m.map\",\r\n", "2,,\"\"\r\n", ",\"\",\r\n"})
+    for (const char* line : {"1,\"\",\"\"\r\n", "1,,\r\n", "2,\"/m.map\",\r\n", "2,,\"\"\r\n", ",\"\",\r\n",
+                             "1,\"m\"q.map\",\"\"\r\n", "1,\"m\"q.map\",\"/r.rec\"\r\n"})
         EXPECT_EQ(FormatConfig(ParseConfig(line)), line);
+}
+
+TEST(Config, NamesTheLineCannotCarryAreKnown) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/home/t/x, y.map", ""}, {"/a b/c.map", ""}, {"my \"best\",tune.map", "a double quote"},
+        {"a\nb.rec", "a line break"}, {"a\rb.rec", "a line break"},
+    };
+    for (const auto& [name, unfit] : cases) {
+        EXPECT_EQ(ConfigCannotHold(name), unfit) << name;
+        // What it accepts is read back as written.
+        if (unfit.empty()) {
+            EXPECT_EQ(ParseConfig(FormatConfig({1, name, name})).cfg_rec_file, name);
+        }
+    }
 }
 
 // A config.dat that is no file (a link to a device, a FIFO) is left as it
