@@ -144,6 +144,13 @@ ValueList ReadMap(const std::string& path) {
     return map;
 }
 
+// An output that cannot be written is refused before the line is opened, so
+// no transfer or capture is made only to be lost.
+void CheckOutput(const std::string& what, const std::string& path) {
+    if (const std::string error = SaveTargetError(path); !error.empty())
+        throw Failure(what + " " + path + " not written: " + error);
+}
+
 std::string Hex(int value) {
     char text[8];
     std::snprintf(text, sizeof text, "0x%04X", value);
@@ -165,6 +172,7 @@ void AddUpload(CLI::App& app) {
     sub->add_option("-o,--output", o->out, "Map file to write")->required();
     sub->add_option("--base", o->base, "Map file whose last value (which the controller does not hold) is kept");
     sub->callback([o] {
+        CheckOutput("map file", o->out);
         Image image{};
         if (!o->base.empty()) ApplyMapValues(image, ReadMap(o->base).values);
         Line line(o->line);
@@ -222,6 +230,7 @@ void AddMonitor(CLI::App& app) {
     sub->add_option("--csv", o->csv, "Write every live sample to this CSV file");
     sub->add_option("--seconds", o->seconds, "Stop after this long (default: at Ctrl-C)")->check(kPositive);
     sub->callback([o] {
+        if (!o->csv.empty()) CheckOutput("CSV file", o->csv);
         Line line(o->line);
         Main_Page& p = line.page();
         const bool tty = ::isatty(STDOUT_FILENO);

@@ -14,11 +14,11 @@ void AddRec2Csv(CLI::App& app) {
     auto o = std::make_shared<Options>();
     CLI::App* sub = app.add_subcommand("rec2csv", "A recording as CSV: time in seconds and every live value in engineering units");
     sub->add_option("REC", o->rec, "Recording file")->required();
-    sub->add_option("-o", o->out, "Write the CSV to FILE instead of standard output");
+    sub->add_option("-o", o->out, "Write the CSV to FILE instead of standard output (-: standard output)");
     sub->callback([o] {
         RecorderState rec;
         if (const std::string error = LoadRecording(o->rec, rec); !error.empty()) throw Failure(o->rec + ": " + error);
-        Emit(o->out, FormatRecordingCsv(rec.rec_buffer, WholeSamples(rec.rec_count)));
+        Emit(o->out, FormatRecordingCsv(rec.rec_buffer, WholeSamples(rec.rec_count)), o->rec);
     });
 }
 

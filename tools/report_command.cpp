@@ -16,13 +16,13 @@ void AddReport(CLI::App& app) {
     auto o = std::make_shared<Options>();
     CLI::App* sub = app.add_subcommand("report", "The memory map text report of MAP, as the console writes it beside a saved map");
     sub->add_option("MAP", o->map, "Map file")->required();
-    sub->add_option("-o", o->out, "Write the report to FILE instead of standard output");
+    sub->add_option("-o", o->out, "Write the report to FILE instead of standard output (-: standard output)");
     sub->add_flag("--no-ignition", o->no_ignition, "As written when the advance gauge is hidden (no ignition sections)");
     sub->callback([o] {
         Image image = ReadMap(o->map);
         // The console reports its image as saved: every view field on bank 1.
         ClearViewBits(image);
-        Emit(o->out, MapReport(image, o->map, !o->no_ignition));
+        Emit(o->out, MapReport(image, o->map, !o->no_ignition), o->map);
     });
 }
 

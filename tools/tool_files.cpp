@@ -16,12 +16,13 @@ Image ReadMap(const std::string& path) {
     return image;
 }
 
-void Emit(const std::string& out_path, const std::string& text) {
-    if (out_path.empty()) {
+void Emit(const std::string& out_path, const std::string& text, const std::string& input) {
+    if (out_path.empty() || out_path == "-") {
         std::cout << text << std::flush;
         if (!std::cout) throw Failure("standard output: write failed");
         return;
     }
+    if (!input.empty() && SameFile(out_path, input)) throw Failure(out_path + ": is the input file, not written over");
     std::string error;
     if (!WriteFileAtomically(out_path, text, &error)) throw Failure(out_path + ": " + error);
 }

@@ -12,8 +12,10 @@ namespace orv::tool {
 // does not read cleanly is a Failure naming it.
 Image ReadMap(const std::string& path);
 
-// `text` to standard output when `out_path` is empty, else written
-// atomically to that file (a failure leaves any old file as it was).
-void Emit(const std::string& out_path, const std::string& text);
+// `text` to standard output when `out_path` is empty or "-", else written
+// atomically to that file (a failure leaves any old file as it was). An
+// output that is the file `input` itself is refused: writing it would
+// destroy what it was made from.
+void Emit(const std::string& out_path, const std::string& text, const std::string& input = {});
 
 }  // namespace orv::tool

@@ -2,6 +2,7 @@
 // pseudo-terminal at the line's real pace.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <fstream>
@@ -194,7 +195,11 @@ TEST(LineCommands, BadInputFailsInOneLineAndWritesNothing) {
         {{"monitor", "--port", quiet.device(), "--csv", csv, "--baud", "0"}, "--baud: not a number above zero"},
         {{"download", "--port", quiet.device(), ORV_SAMPLE_MAP, "--bogus"}, "--bogus"},
         {{"upload", "--port", quiet.device()}, "--output is required"},
+        // Refused before the line is opened: nothing is captured only to be lost.
+        {{"upload", "--port", quiet.device(), "-o", Path(dir, "fifo")}, "map file " + Path(dir, "fifo") + " not written: is a FIFO, not a regular file"},
+        {{"monitor", "--port", quiet.device(), "--csv", "/dev/null"}, "CSV file /dev/null not written: is a device, not a regular file"},
     };
+    ASSERT_EQ(::mkfifo(Path(dir, "fifo").c_str(), 0666), 0);
     for (const Case& k : cases) {
         SCOPED_TRACE(k.args[0] + " " + k.message);
         const auto run = RunTool(k.args);

@@ -11,6 +11,7 @@
 #include "tests/support/console_fixture.h"
 #include "tests/support/random_image.h"
 #include "tests/support/scripted_file_dialog.h"
+#include "tests/support/special_files.h"
 #include "tests/tools/run_tool.h"
 
 using namespace orv;
@@ -260,6 +261,48 @@ TEST(OfflineCommands, FailuresAreOneLineAndWriteNothing) {
         EXPECT_EQ(help.status, 0) << sub;
         EXPECT_NE(help.out.find(sub), std::string::npos) << sub;
     }
+}
+
+// -o writes only over a regular file and never over the file read (by its
+// name, a hard link or a symbolic link): each refusal is one line, exit 2,
+// and the file, node or link stays as it was.
+TEST(OfflineCommands, OutputsThatAreNotARegularFileOrTheInputAreRefused) {
+    ToolConsole c(SampleImage());
+    ASSERT_EQ(WriteMapFile(c.Path("in.map"), SampleImage()), "");
+    c.dir.WriteFile("in.rec", FormatRecording(c.page.rec.rec_buffer, 2));
+    for (const char* sub : {"report", "rec2csv"}) {
+        const std::string ext = std::string(sub) == "report" ? ".map" : ".rec";
+        const std::string input = c.Path("in" + ext), before = c.dir.ReadFile("in" + ext);
+        std::filesystem::create_hard_link(input, c.Path("hard" + ext));
+        std::filesystem::create_symlink("in" + ext, c.Path("soft" + ext));
+        std::vector<std::pair<std::string, std::string>> cases = {
+            {input, "is the input file"}, {c.Path("hard" + ext), "is the input file"}, {c.Path("soft" + ext), "is the input file"}};
+        for (const orv::test::Special kind : orv::test::kSpecials) {
+            const std::string out = c.Path(std::string(sub) + orv::test::Name(kind));
+            if (orv::test::MakeSpecial(out, kind)) cases.emplace_back(out, "not a regular file");  // a device needs root
+        }
+        for (const auto& [out, error] : cases) {
+            SCOPED_TRACE(std::string(sub) + " -o " + out);
+            const auto type = orv::test::TypeOf(out);
+            const bool link = std::filesystem::is_symlink(out);
+            const auto run = RunTool({sub, input, "-o", out});
+            EXPECT_EQ(run.status, 2);
+            EXPECT_EQ(run.out, "");
+            EXPECT_EQ(run.err.rfind("orvtool: " + out + ": ", 0), 0u) << run.err;
+            EXPECT_NE(run.err.find(error), std::string::npos) << run.err;
+            EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+            EXPECT_EQ(orv::test::TypeOf(out), type);
+            EXPECT_EQ(std::filesystem::is_symlink(out), link);
+            EXPECT_EQ(c.dir.ReadFile("in" + ext), before);
+        }
+        // "-" is standard output.
+        const auto dash = RunTool({sub, input, "-o", "-"});
+        EXPECT_EQ(dash.status, 0) << dash.err;
+        EXPECT_FALSE(dash.out.empty());
+        EXPECT_EQ(dash.out, RunTool({sub, input}).out);
+        EXPECT_FALSE(std::filesystem::exists(c.dir.path() / "-"));
+    }
+    EXPECT_EQ(orv::test::TypeOf("/dev/null"), std::filesystem::file_type::character);
 }
 
 TEST(OfflineCommands, AnEmptyMapIsRefusedByEveryReader) {
