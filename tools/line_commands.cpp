@@ -207,8 +207,15 @@ void AddDownload(CLI::App& app) {
         if (!o->verify) return;
         // What was programmed: the image as the transfer sent it (on the bank 1 view).
         const Image sent = p.cal.mem_image;
+        // What was read back, as the last block left it: at the upload's end
+        // the console shows the slot the image names and writes a number
+        // outside 0..3 in byte 157 back as the slot it shows.
+        Image back{};
+        const int watch = p.AddListener([&] {
+            if (serial::TransferRunning(p)) back = p.cal.mem_image;
+        });
         line.Transfer(p.form.upload, "verify");
-        const Image& back = p.cal.mem_image;
+        p.RemoveListener(watch);
         for (int i = 0; i < kImageSize - 1; ++i) {
             if (back[i] != sent[i])
                 throw Failure("verify failed at " + Hex(0xE000 + i) + ": programmed " + std::to_string(sent[i]) +

@@ -135,6 +135,26 @@ TEST(LineCommands, VerifyNamesTheFirstByteTheControllerProgrammedWrong) {
     }
 }
 
+// The console shows the slot byte 157 names and writes a number outside
+// 0..3 back as that slot: verify compares what the controller holds.
+TEST(LineCommands, VerifyPassesWhateverTheActiveSlotByteHolds) {
+    for (const int active : {130, 4, 255}) {
+        SCOPED_TRACE(active);
+        TempDir dir;
+        Sim sim({"--eeprom", Path(dir, "eeprom.map")});
+        ASSERT_TRUE(sim.started);
+        Image image = SavedImage(8);
+        image[kActiveSlotByte] = static_cast<std::uint8_t>(active);
+        ASSERT_EQ(WriteMapFile(Path(dir, "in.map"), image), "");
+        const auto run = RunTool({"download", "--port", sim.device(), Path(dir, "in.map"), "--verify"});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        const ValueList eeprom = ReadMapFile(Path(dir, "eeprom.map"));
+        ASSERT_GE(eeprom.values.size(), 1836u);
+        EXPECT_EQ(eeprom.values[kActiveSlotByte], active);
+    }
+}
+
 TEST(LineCommands, MonitorWritesEveryPollAsCsvInEngineeringUnits) {
     Sim sim({});
     ASSERT_TRUE(sim.started);
