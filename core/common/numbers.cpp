@@ -81,4 +81,14 @@ std::optional<double> ParseNumber(std::string_view text) {
     return v;
 }
 
+std::string Thousands(long v) {
+    const std::string digits = Str(v < 0 ? -v : v);
+    std::string out = v < 0 ? "-" : "";
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
 }  // namespace orv

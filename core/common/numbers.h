@@ -23,6 +23,8 @@ std::string Format(double v, std::string_view pattern);
 
 // A whole number as plain decimal text ("-20", "5").
 std::string Str(long v);
+// A whole number with its thousands grouped, for messages ("1,836").
+std::string Thousands(long v);
 
 // Reads a number typed by the user: optional blanks, an optional sign, digits
 // with at most one decimal point, optional blanks. Anything else is not a

@@ -1,5 +1,8 @@
 // The lock-step request/reply engine: one request outstanding at a time, the
 // next one sent only when the whole reply to the last has arrived.
+#include <algorithm>
+
+#include "core/common/numbers.h"
 #include "core/link/frames.h"
 #include "core/shell/main_page.h"
 
@@ -9,6 +12,13 @@ namespace {
 constexpr const char* kOffLine = "OffLine";
 constexpr const char* kConnected = "Connected";
 constexpr int kSilentTicks = 5;  // "OffLine" once this many ticks have passed without a signal
+// A request unanswered for a whole tick is asked again at once this many
+// times, then once a second: a controller switched off and on again is found
+// again without flooding a dead line.
+constexpr int kQuickAsks = 10;
+constexpr int kSlowAskTicks = 10;
+// A transfer gives up after this many unanswered asks, two to four seconds.
+constexpr int kTransferAsks = 20;
 }  // namespace
 
 void Main_Page::BuildLiveRead() { link.tx_buf = frames::LiveRead(link.live_len); }
@@ -20,17 +30,28 @@ void Main_Page::Send_Frame() {
 
 // Every request goes out through here, so the link knows one is on the line.
 bool Main_Page::WriteRequest() {
-    // Every arrival is signalled until the reply has started in good time.
-    MSComm1.SetRThreshold(1);
+    // Nothing owed is on its way now: whatever waits (a stray byte after the
+    // last reply, read late) cannot be part of the coming reply. This also
+    // sets the port to signal every arrival until the reply has started in
+    // good time.
+    DiscardInput();
+    // The clock before the write: a process held up after the write must not
+    // take the reply's first bytes for bytes that came too soon.
+    const double now = MSComm1.Now();
     if (!MSComm1.Write(link.tx_frame)) return false;
     link.awaiting = true;
     link.dropped = false;
-    // The clock after the write, which errs towards "too soon": a process held
-    // up after the write may drop a reply that came in good time, and then asks
-    // again on a quiet line; a stray byte read late would be decoded.
-    link.sent_at = MSComm1.Now();
+    link.silent_ticks = -1;  // the tick now running is not a whole one
+    link.sent_at = now;
     link.sent_len = link.tx_frame.size();
     return true;
+}
+
+// The request a handler left in tx_frame goes out now, or once the line has
+// been quiet when the handler asked for that.
+void Main_Page::SendNext() {
+    if (link.quiet_first) Settle();
+    else WriteRequest();
 }
 
 void Main_Page::StartCom() {
@@ -47,6 +68,9 @@ void Main_Page::StartCom() {
     // first request still waits for a quiet line.
     link.idle_ticks = 0;
     link.version_byte = -1;
+    link.short_block.clear();
+    link.asked_again = 0;
+    link.quiet_first = false;
     // A queued mode write takes this read's reply, so that a restart never
     // starts the host cycle without the enter-host write, nor leaves the
     // controller in host mode after the link was lost there.
@@ -72,7 +96,20 @@ Bytes Main_Page::TakeInput() {
     return MSComm1.Input();
 }
 
-void Main_Page::DiscardInput() { link.discarded += TakeInput().size(); }
+void Main_Page::DiscardInput() {
+    const std::size_t dropped = TakeInput().size();
+    link.discarded += dropped;
+    if (dropped > 0) LineDisturbed();
+}
+
+void Main_Page::LineDisturbed() {
+    if (link.cur_cmd == kCmdUpload) xfer.upload.Disturbed();
+}
+
+void Main_Page::LineQuiet() {
+    if (link.cur_cmd != kCmdUpload) return;
+    if (auto last = xfer.upload.Quiet(cal.mem_image)) form.ProgressBar1.Value = std::max(form.ProgressBar1.Value, *last);
+}
 
 // The request in tx_frame waits until a whole tick has passed without a byte
 // on the line; whatever arrives until then is dropped.
@@ -82,18 +119,53 @@ void Main_Page::Settle() {
     link.settling = true;
     link.settle_connects = false;
     link.quiet_from_tick = false;
+    link.quiet_first = false;
 }
 
 // What arrived cannot be told apart from the reply: drop it and ask again on
 // a quiet line, which brings replies back in step.
 void Main_Page::Resync(bool line_quiet) {
     ++link.resyncs;
+    LineDisturbed();
     if (!line_quiet) {
         Settle();
         return;
     }
     DiscardInput();
-    link.awaiting = false;
+    AskAgain();
+}
+
+// The request on the line went unanswered, or half answered, for a whole
+// tick, and the line is quiet: ask again, in a way that repeats nothing the
+// controller may have done already.
+void Main_Page::AskAgain() {
+    LineQuiet();
+    const TransferUnderWay transfer = Transferring();
+    if (transfer != TransferUnderWay::None && link.asked_again >= kTransferAsks) {
+        link.awaiting = false;
+        const bool up = transfer == TransferUnderWay::Upload;
+        const int at = up ? xfer.upload.FirstUnkept() : xfer.block_pos;
+        StopTransfer(std::string(up ? "Upload" : "Download") + " stopped at byte " + Thousands(at) + " of " +
+                     Thousands(transfer::kEndOfArea) + ": the controller stopped answering; press Connect, then " +
+                     (up ? "Upload" : "Download") + " again");
+        return;
+    }
+    ++link.asked_again;
+    if (link.cur_cmd == kCmdDownload && xfer.dl_step != transfer::kDownloadDone) {
+        // Whether the controller took the write is unknown, and a program
+        // step repeated alone may not do what it did the first time: the
+        // whole block is programmed again, as a new download would.
+        xfer.dl_step = transfer::kStepOpen;
+        xfer.xfer_pos = xfer.block_pos;
+        link.tx_buf = transfer::NextWrite(cal.mem_image, xfer.xfer_pos, xfer.dl_step)->frame;
+        link.tx_frame = link.tx_buf;
+    } else if (!link.host_mode && link.tx_frame.size() == 12 && link.tx_frame[0] == 0x0C) {
+        // Host mode was left meanwhile: its reply only clocks the leave-host
+        // write, and a live read asks for it without imposing stale values.
+        link.reply_len = link.live_len;
+        BuildLiveRead();
+        link.tx_frame = link.tx_buf;
+    }
     WriteRequest();
 }
 
@@ -107,15 +179,24 @@ void Main_Page::WatchLine() {
     if (link.settling) {
         if (link.quiet_from_tick && !link.heard) {
             link.settling = false;
+            LineQuiet();
             if (link.settle_connects) SendFirstRequest();
             else WriteRequest();
         } else {
             link.quiet_from_tick = true;
         }
-    } else if (link.awaiting && !link.heard && (MSComm1.InBufferCount() > 0 || link.dropped)) {
-        // Part of a reply, or bytes dropped as too soon, then a whole tick of
-        // silence: nothing more is coming for this request.
-        Resync(true);
+    } else if (link.awaiting && !link.heard) {
+        ++link.silent_ticks;
+        if (MSComm1.InBufferCount() > 0 || link.dropped) {
+            // Part of a reply, or bytes dropped as too soon, then a whole tick
+            // of silence: nothing more is coming for this request.
+            Resync(true);
+        } else if (link.silent_ticks >= (link.asked_again < kQuickAsks ? 1 : kSlowAskTicks)) {
+            // Not a byte for a whole tick: the request or its reply was lost.
+            AskAgain();
+        }
+    } else if (link.awaiting) {
+        link.silent_ticks = 0;
     }
     link.heard = false;
     link.waiting_at_tick = MSComm1.InBufferCount();
@@ -214,6 +295,7 @@ bool Main_Page::TakeReply(CommEvent event) {
         return false;
     }
     link.awaiting = false;
+    link.asked_again = 0;
     ++link.replies;
     if (IsCommand(link.cur_cmd)) {
         Dispatch(link.cur_cmd);
@@ -222,7 +304,7 @@ bool Main_Page::TakeReply(CommEvent event) {
         if (IsCommand(link.cur_cmd)) Dispatch(link.cur_cmd);
     }
     // The handler left the next request in tx_frame.
-    if (link.cur_cmd != kCmdNone && !link.probe) WriteRequest();
+    if (link.cur_cmd != kCmdNone && !link.probe) SendNext();
     link.probe = false;
     return true;
 }
@@ -231,6 +313,16 @@ bool Main_Page::TakeReply(CommEvent event) {
 // the timing test and makes the reply look whole one byte early. A long live
 // block shows it: its last byte, the firmware version, comes out different.
 bool Main_Page::InStep() {
+    if (link.rx_data.size() == kLiveBlockShort && link.tx_frame == frames::LiveRead(kLiveBlockShort)) {
+        if (!link.short_block.empty() && LooksShifted(link.short_block, link.rx_data)) {
+            // As with the version: the block asked again on a quiet line is
+            // in step, and sets the reference again.
+            link.short_block.clear();
+            return false;
+        }
+        link.short_block = link.rx_data;
+        return true;
+    }
     if (link.rx_data.size() != kLiveBlockLong || link.tx_frame != frames::LiveRead(kLiveBlockLong)) return true;
     const int version = link.rx_data.back();
     if (link.version_byte >= 0 && version != link.version_byte) {

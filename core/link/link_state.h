@@ -6,6 +6,7 @@
 
 #include "core/link/live_values.h"
 #include "core/link/serial_port.h"
+#include "core/link/transfer.h"
 
 namespace orv {
 
@@ -43,6 +44,9 @@ struct LinkState {
     bool settling = false;      // tx_frame goes out once the line has been quiet
     bool settle_connects = false;  // and then it is the first request of a connect
     bool quiet_from_tick = false;  // a tick has passed since settling began
+    bool quiet_first = false;   // the request a handler left goes out on a quiet line
+    int silent_ticks = 0;       // whole ticks without a byte since the request went out
+    int asked_again = 0;        // times the request on the line was asked again unanswered
     bool heard = false;         // bytes arrived since the last tick
     std::size_t waiting_at_tick = 0;  // bytes waiting at the last tick, not yet taken
     bool dropped = false;       // bytes were dropped as too soon since the request went out
@@ -50,6 +54,9 @@ struct LinkState {
     // firmware version, the same in every block. A block that ends otherwise
     // began with a stray byte read late, and is one byte out of step.
     int version_byte = -1;      // -1: none taken yet
+    // The short block has no version byte: the last one taken stands in,
+    // since a block moved on by a stray byte reads like it shifted.
+    Bytes short_block;          // empty: none taken yet
     unsigned long replies = 0;     // replies taken, whole and in step
     unsigned long discarded = 0;   // bytes that could not belong to a reply
     unsigned long resyncs = 0;     // times the link started again on a quiet line
@@ -70,6 +77,8 @@ struct TransferState {
     std::string saved_mapname;  // the map file box's text, put back when a transfer ends
     std::int16_t xfer_pos = 0;
     std::int16_t dl_step = 0;
+    std::int16_t block_pos = 0;  // download: where the block being programmed starts
+    transfer::UploadCheck upload;
 };
 
 }  // namespace orv

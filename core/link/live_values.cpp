@@ -1,5 +1,8 @@
 #include "core/link/live_values.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "core/common/numbers.h"
 
 namespace orv {
@@ -57,6 +60,20 @@ LiveTexts FormatLive(const LiveValues& v) {
     t.batt = Tenths(r.batt);
     t.version = Tenths(v.live_version / 10.0);
     return t;
+}
+
+bool LooksShifted(std::span<const std::uint8_t> previous, std::span<const std::uint8_t> block) {
+    const std::size_t n = std::min(previous.size(), block.size());
+    // The readings from `shift` on, against those of the block before, in
+    // place and moved on by `shift`.
+    auto distance = [&](std::size_t shift, std::size_t moved) {
+        int d = 0;
+        for (std::size_t i = shift; i < n; ++i) d += std::abs(block[i] - previous[i - moved]);
+        return d;
+    };
+    for (std::size_t shift : {1u, 2u})
+        if (shift < n && distance(shift, shift) < distance(shift, 0)) return true;
+    return false;
 }
 
 }  // namespace orv

@@ -37,6 +37,13 @@ struct LiveValues {
 // shorter than eight bytes changes nothing.
 void DecodeLiveBlock(std::span<const std::uint8_t> block, std::uint8_t live_len, LiveValues& v);
 
+// Whether a short block reads as the block before it moved on by a stray
+// byte or two at its front. The readings change little in the milliseconds
+// between two blocks while neighbouring readings differ, so a shifted block
+// lies closer to its predecessor moved on than to it in place. The short
+// block has no version byte to tell it by.
+bool LooksShifted(std::span<const std::uint8_t> previous, std::span<const std::uint8_t> block);
+
 // The controller reports "no ignition" with an advance byte out of range.
 constexpr bool HasIgnition(std::uint8_t advance) { return advance <= kNoIgnitionAbove; }
 

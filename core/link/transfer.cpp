@@ -1,5 +1,6 @@
 #include "core/link/transfer.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/link/frames.h"
@@ -28,6 +29,51 @@ std::optional<int> StoreBlock(Image& image, std::int16_t xfer_pos, std::span<con
         last = q;
     }
     return last;
+}
+
+void UploadCheck::Start() { *this = UploadCheck(); }
+
+std::optional<UploadCheck::Request> UploadCheck::Next() {
+    // The first pass reads block after block at the line's pace.
+    if (next_ < kBlocks) {
+        asked_ = next_++;
+        return Request{asked_, false};
+    }
+    for (int b = 0; b < kBlocks; ++b) {
+        const bool waiting = std::any_of(pending_.begin(), pending_.end(), [b](const Read& r) { return r.block == b; });
+        if (kept_[b] || waiting) continue;
+        if (reads_[b] >= kMaxReads) return std::nullopt;
+        asked_ = b;
+        return Request{b, true};
+    }
+    asked_ = kEndRead;
+    return Request{kEndRead, true};
+}
+
+bool UploadCheck::Taken(std::span<const std::uint8_t> reply) {
+    if (asked_ == kEndRead) return kept_.all();
+    if (asked_ < 0 || reply.size() != kBlockSize) return false;
+    Read read{asked_, {}};
+    std::copy(reply.begin(), reply.end(), read.data.begin());
+    pending_.push_back(read);
+    ++reads_[asked_];
+    return false;
+}
+
+std::optional<int> UploadCheck::Quiet(Image& image) {
+    std::optional<int> last;
+    for (const Read& r : pending_) {
+        if (auto stored = StoreBlock(image, static_cast<std::int16_t>((r.block + 1) * kBlockSize), r.data)) last = stored;
+        kept_.set(r.block);
+    }
+    pending_.clear();
+    return last;
+}
+
+int UploadCheck::FirstUnkept() const {
+    for (int b = 0; b < kBlocks; ++b)
+        if (!kept_[b]) return b * kBlockSize;
+    return kEndOfArea;
 }
 
 std::optional<DownloadWrite> NextWrite(const Image& image, std::int16_t& xfer_pos, std::int16_t& dl_step) {

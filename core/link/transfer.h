@@ -3,9 +3,12 @@
 // request. Upload reads the calibration area 64 bytes at a time; download
 // programs it 64 bytes at a time inside the controller's programming sequence
 // (open, window, buffer, program; once more at the end, finish).
+#include <array>
+#include <bitset>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "core/calibration/image.h"
 #include "core/link/serial_port.h"
@@ -45,6 +48,53 @@ constexpr bool UploadDone(std::int16_t xfer_pos) { return xfer_pos >= kUploadDon
 // the end of the calibration area. Returns the last position stored, or
 // nothing when no byte was.
 std::optional<int> StoreBlock(Image& image, std::int16_t xfer_pos, std::span<const std::uint8_t> reply);
+
+// Which blocks an upload may keep. An image block carries no check of its
+// own: a stray byte read late, as the first byte of a block, shifts it by one,
+// and the byte it pushed out shows only afterwards, as a byte dropped further
+// on (or as the first byte of the next block, which pushes one out in turn).
+// So a block read is kept only once the line has been seen quiet after it
+// with nothing dropped in between. Blocks read before a drop are read again,
+// each on a quiet line, and the read that ends the upload goes out on a quiet
+// line too, so the last blocks are confirmed like the others.
+class UploadCheck {
+   public:
+    static constexpr int kBlocks = 29;  // the reads that fill the image
+    static constexpr int kEndRead = kBlocks;  // the read past them; its reply ends the upload
+    // Reads of one block before the line is given up as too noisy.
+    static constexpr int kMaxReads = 8;
+
+    struct Request {
+        int block;         // 0..28, or kEndRead
+        bool after_quiet;  // to be sent once the line has been quiet
+    };
+
+    void Start();
+    // The read to send next; nothing when a block went unconfirmed kMaxReads times.
+    std::optional<Request> Next();
+    // The reply to the read Next gave last. True when it ends the upload:
+    // it answers the end read and every block has been kept.
+    bool Taken(std::span<const std::uint8_t> reply);
+    // Bytes were dropped or the link started again: the blocks read since
+    // the line was last quiet may be shifted.
+    void Disturbed() { pending_.clear(); }
+    // The line was quiet: the blocks read since are kept, into the image.
+    // Returns the last position stored, if any.
+    std::optional<int> Quiet(Image& image);
+    // Where the calibration stops being confirmed: the first block not kept.
+    int FirstUnkept() const;
+
+   private:
+    struct Read {
+        int block;
+        std::array<std::uint8_t, kBlockSize> data;
+    };
+    std::vector<Read> pending_;  // read, waiting for a quiet line
+    std::bitset<kBlocks> kept_;
+    std::array<int, kBlocks> reads_{};
+    int next_ = 0;    // the first pass: the next block
+    int asked_ = -1;  // the block of the read on the line
+};
 
 // --- download: xfer_pos is the position of the next byte to send ---
 

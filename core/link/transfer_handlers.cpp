@@ -1,6 +1,9 @@
 // Whole-image transfers: upload reads the controller's calibration into the
 // image, download programs the image into the controller. Both run on the
 // lock-step link, one request per reply, and hold the link until they finish.
+#include <algorithm>
+
+#include "core/common/numbers.h"
 #include "core/link/transfer.h"
 #include "core/shell/main_page.h"
 
@@ -58,32 +61,44 @@ void Main_Page::download_Click() { StartTransfer(*this, kCmdDownload, kDownloadi
 
 void Main_Page::Handle_Upload() {
     form::Form& f = form;
-    if (xfer.xfer_pos != 0) {
-        if (!transfer::UploadDone(xfer.xfer_pos)) {
-            if (auto last = transfer::StoreBlock(cal.mem_image, xfer.xfer_pos, link.rx_data))
-                f.ProgressBar1.Value = *last;
-        } else {
-            link.next_cmd = kCmdNone;
-            link.cur_cmd = kCmdNone;
-            // The whole display follows the new image: slot, settings, grids.
-            Show_Mem_Slot();
-            Show_Settings();
-            LoadDataColumns();
-            f.ProgressBar1.Value = 0;
-            f.mapfile.Text = xfer.saved_mapname;
-            if (!f.bank2sel.Value()) f.bank1mem.SetValue(true);
-            MarkCalibrationKept();
-        }
+    transfer::UploadCheck& check = xfer.upload;
+    if (xfer.xfer_pos == 0) {
+        check.Start();
+        f.ProgressBar1.Value = 0;
+    } else if (check.Taken(link.rx_data)) {
+        link.next_cmd = kCmdNone;
+        link.cur_cmd = kCmdNone;
+        // The whole display follows the new image: slot, settings, grids.
+        Show_Mem_Slot();
+        Show_Settings();
+        LoadDataColumns();
+        f.ProgressBar1.Value = 0;
+        f.mapfile.Text = xfer.saved_mapname;
+        if (!f.bank2sel.Value()) f.bank1mem.SetValue(true);
+        MarkCalibrationKept();
+    } else if (xfer.xfer_pos <= transfer::kEndOfArea + transfer::kBlockSize) {
+        // A block read: the bar follows the reads, the image the blocks kept.
+        f.ProgressBar1.Value = std::max(f.ProgressBar1.Value, std::min<int>(xfer.xfer_pos, transfer::kEndOfArea) - 1);
     }
     if (link.cur_cmd != kCmdNone || link.next_cmd == kCmdUpload) {
+        const auto next = check.Next();
+        if (!next) {
+            StopTransfer("Upload stopped at byte " + Thousands(check.FirstUnkept()) + " of " +
+                         Thousands(transfer::kEndOfArea) +
+                         ": the line is too noisy to read the calibration; press Connect, then Upload again");
+            return;
+        }
         link.reply_len = transfer::kReadReplyLength;
+        xfer.xfer_pos = static_cast<std::int16_t>(next->block * transfer::kBlockSize);
         link.tx_buf = transfer::NextRead(xfer.xfer_pos);
+        link.quiet_first = next->after_quiet;
         Post(*this, kCmdUpload);
     }
 }
 
 void Main_Page::Handle_Download() {
     link.reply_len = transfer::kWriteReplyLength;
+    if (xfer.dl_step == transfer::kStepOpen) xfer.block_pos = xfer.xfer_pos;
     if (const auto write = transfer::NextWrite(cal.mem_image, xfer.xfer_pos, xfer.dl_step)) {
         link.tx_buf = write->frame;
         if (write->progress) form.ProgressBar1.Value = *write->progress;
@@ -97,6 +112,15 @@ void Main_Page::Handle_Download() {
         MarkCalibrationKept();
     }
     Post(*this, kCmdDownload);
+}
+
+void Main_Page::StopTransfer(const std::string& why) {
+    link.cur_cmd = kCmdNone;
+    link.next_cmd = kCmdNone;
+    link.quiet_first = false;
+    form.ProgressBar1.Value = 0;
+    form.mapfile.Text = xfer.saved_mapname;
+    form.Notice = why;
 }
 
 }  // namespace orv

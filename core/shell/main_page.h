@@ -252,7 +252,15 @@ class Main_Page {
     void Dispatch(std::uint8_t cmd);
     void BuildLiveRead();
     bool WriteRequest();
+    void SendNext();
     void SendFirstRequest();
+    void AskAgain();
+    // What the line did, for a transfer that keeps only what it confirmed:
+    // bytes dropped (the last replies may be out of step), or a quiet line.
+    void LineDisturbed();
+    void LineQuiet();
+    // A transfer ends without finishing; the status bar says where and why.
+    void StopTransfer(const std::string& why);
     // Takes every waiting byte; the port signals each arrival again.
     Bytes TakeInput();
     void DiscardInput();

@@ -188,13 +188,35 @@ TEST(Modes, EnabledStatesOfTheControls) {
     }
 }
 
-TEST(Host, LinkLostSelectsRemoteAndTheLateReplyLeavesHostMode) {
-    Hosting c;
-    for (int i = 0; i < 6; ++i) c.page.Timer1_Timer();
-    EXPECT_TRUE(c.page.form.remote.Value());
-    EXPECT_TRUE(c.page.form.recorder.Enabled);
-    EXPECT_TRUE(c.port.writes.empty());
-    EXPECT_EQ(c.Reply(kLive), Frames{kHostOff});
+// Mended: one lost reply stopped the host cycle for good. The request is
+// asked again after each whole silent tick; once the link counts as lost,
+// remote is selected and what is asked is a live read, never the last host
+// values again, and the controller's next reply leaves host mode.
+TEST(Host, ALostReplyIsAskedAgainAndALostLinkLeavesHostModeAtTheNextReply) {
+    struct Case {
+        const char* lost;
+        B last_reply;   // what came before the silence
+        B unanswered;   // the request it drew, asked again while host mode is on
+    };
+    for (const Case& k : {Case{"live reply", kAck, kRead}, Case{"acknowledgement", kLive, kHostWrite}}) {
+        SCOPED_TRACE(k.lost);
+        Hosting c;
+        if (k.last_reply == kLive) c.Reply(kLive);
+        c.port.ClearWrites();
+        for (int i = 0; i < 2; ++i) c.page.Timer1_Timer();
+        EXPECT_EQ(c.port.writes, Frames{k.unanswered});
+        EXPECT_EQ(c.Reply(k.unanswered == kRead ? kLive : kAck), Frames{k.unanswered == kRead ? kHostWrite : kRead});
+        c.port.ClearWrites();
+        for (int i = 0; i < 6; ++i) c.page.Timer1_Timer();
+        EXPECT_TRUE(c.page.form.remote.Value());
+        EXPECT_TRUE(c.page.form.recorder.Enabled);
+        EXPECT_EQ(c.page.form.Text3.Text, "OffLine");
+        c.port.ClearWrites();
+        for (int i = 0; i < 2; ++i) c.page.Timer1_Timer();
+        EXPECT_EQ(c.port.writes, Frames{kRead});
+        EXPECT_EQ(c.Reply(kLive), Frames{kHostOff});
+        EXPECT_EQ(c.Reply(kAck), Frames{kRead});
+    }
 }
 
 // Mended: with the link lost in host mode and no late reply, Connect would
@@ -203,6 +225,7 @@ TEST(Host, ConnectAfterTheLinkWasLostInHostModeLeavesHostModeFirst) {
     Hosting c;
     for (int i = 0; i < 6; ++i) c.page.Timer1_Timer();
     ASSERT_TRUE(c.page.form.remote.Value());
+    c.port.ClearWrites();
     c.page.form.Connect.UserClick();
     c.page.Timer1_Timer();  // the unanswered request: wait for a quiet line
     c.page.Timer1_Timer();
@@ -223,6 +246,7 @@ TEST(Host, ConnectFromOffLineKeepsHostChosenMeanwhile) {
     Hosting c;
     for (int i = 0; i < 6; ++i) c.page.Timer1_Timer();
     ASSERT_EQ(c.page.form.Text3.Text, "OffLine");
+    c.port.ClearWrites();
     c.page.form.Host.UserClick();  // queued: the last request is still unanswered
     c.page.form.Connect.UserClick();
     c.page.Timer1_Timer();

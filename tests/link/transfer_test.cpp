@@ -79,12 +79,14 @@ struct Transfer : Console {
         for (int i = 0; i < 64 && at + i < 1836; ++i) block[i] = controller[at + i];
         return block;
     }
-    // Answers the last request, `max` times or until a reply draws none.
+    // Answers the last request, `max` times or until a reply draws none; a
+    // request that waits for a quiet line gets the ticks it needs.
     void Run(int max = 1000) {
         for (std::size_t n = 0; max-- > 0 && n != port.writes.size();) {
             n = port.writes.size();
             port.Deliver(ReplyTo(port.writes.back()));
             peak = std::max(peak, page.form.ProgressBar1.Value);
+            while (page.link.settling) page.Timer1_Timer();
         }
     }
     // A reopen sends its request once a whole tick has passed without a byte.
@@ -179,11 +181,10 @@ TEST(Transfer, ConnectAbandonsEitherTransferAndRestoresTheMapName) {
         c.page.form.Connect.UserClick();
         c.page.form.monitor.UserClick();
         EXPECT_EQ(c.page.form.mapfile.Text, "/maps/b.map");
+        // Five blocks arrived back to back, none yet confirmed by a quiet
+        // line: the image is as it was.
         if (up) {
-            // Five blocks arrived; the rest of the image is as it was, and no grid was refilled.
-            EXPECT_TRUE(std::equal(c.controller.begin(), c.controller.begin() + 320, c.page.cal.mem_image.begin()));
-            const Image before = Sent(c.image);
-            EXPECT_TRUE(std::equal(before.begin() + 320, before.end(), c.page.cal.mem_image.begin() + 320));
+            EXPECT_EQ(c.page.cal.mem_image, Sent(c.image));
         }
     }
 }

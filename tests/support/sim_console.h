@@ -19,8 +19,11 @@ struct SimConsole : Console {
             if (on_tick) on_tick();
         }
     }
-    // Every reply there is, byte by byte, without ticks.
-    void RunToEnd() { port.Pump(1000000, true); }
+    // Every reply there is, byte by byte, with the ticks a request waiting
+    // for a quiet line needs and no others.
+    void RunToEnd() {
+        while (port.Pump(1000000, true) > 0 || page.link.settling) page.Timer1_Timer();
+    }
 
     orvsim::Controller sim;
     double now = 0;
