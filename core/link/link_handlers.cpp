@@ -70,6 +70,7 @@ void Main_Page::StartCom() {
     link.version_byte = -1;
     link.short_block.clear();
     link.asked_again = 0;
+    link.garbled = false;
     link.quiet_first = false;
     // A queued mode write takes this read's reply, so that a restart never
     // starts the host cycle without the enter-host write, nor leaves the
@@ -118,6 +119,7 @@ void Main_Page::Settle() {
     link.awaiting = false;
     link.settling = true;
     link.settle_connects = false;
+    link.settle_asks_again = false;
     link.quiet_from_tick = false;
     link.quiet_first = false;
 }
@@ -127,8 +129,10 @@ void Main_Page::Settle() {
 void Main_Page::Resync(bool line_quiet) {
     ++link.resyncs;
     LineDisturbed();
+    link.garbled = true;
     if (!line_quiet) {
         Settle();
+        link.settle_asks_again = true;
         return;
     }
     DiscardInput();
@@ -146,8 +150,9 @@ void Main_Page::AskAgain() {
         const bool up = transfer == TransferUnderWay::Upload;
         const int at = up ? xfer.upload.FirstUnkept() : xfer.block_pos;
         StopTransfer(std::string(up ? "Upload" : "Download") + " stopped at byte " + Thousands(at) + " of " +
-                     Thousands(transfer::kEndOfArea) + ": the controller stopped answering; press Connect, then " +
-                     (up ? "Upload" : "Download") + " again");
+                     Thousands(transfer::kEndOfArea) + ": " +
+                     (link.garbled ? "the line is too noisy" : "the controller stopped answering") +
+                     "; press Connect, then " + (up ? "Upload" : "Download") + " again");
         return;
     }
     ++link.asked_again;
@@ -181,6 +186,7 @@ void Main_Page::WatchLine() {
             link.settling = false;
             LineQuiet();
             if (link.settle_connects) SendFirstRequest();
+            else if (link.settle_asks_again) AskAgain();
             else WriteRequest();
         } else {
             link.quiet_from_tick = true;
@@ -191,7 +197,9 @@ void Main_Page::WatchLine() {
             // Part of a reply, or bytes dropped as too soon, then a whole tick
             // of silence: nothing more is coming for this request.
             Resync(true);
-        } else if (link.silent_ticks >= (link.asked_again < kQuickAsks ? 1 : kSlowAskTicks)) {
+        } else if (link.silent_ticks >= (link.asked_again < kQuickAsks || Transferring() != TransferUnderWay::None
+                                              ? 1
+                                              : kSlowAskTicks)) {
             // Not a byte for a whole tick: the request or its reply was lost.
             AskAgain();
         }
@@ -296,6 +304,7 @@ bool Main_Page::TakeReply(CommEvent event) {
     }
     link.awaiting = false;
     link.asked_again = 0;
+    link.garbled = false;
     ++link.replies;
     if (IsCommand(link.cur_cmd)) {
         Dispatch(link.cur_cmd);

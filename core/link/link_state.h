@@ -43,10 +43,12 @@ struct LinkState {
     std::size_t sent_len = 0;   // and how long it was
     bool settling = false;      // tx_frame goes out once the line has been quiet
     bool settle_connects = false;  // and then it is the first request of a connect
+    bool settle_asks_again = false;  // or the request asked again after a reply out of step
     bool quiet_from_tick = false;  // a tick has passed since settling began
     bool quiet_first = false;   // the request a handler left goes out on a quiet line
     int silent_ticks = 0;       // whole ticks without a byte since the request went out
-    int asked_again = 0;        // times the request on the line was asked again unanswered
+    int asked_again = 0;        // times the request on the line was asked again
+    bool garbled = false;       // and something came back for it, out of step
     bool heard = false;         // bytes arrived since the last tick
     std::size_t waiting_at_tick = 0;  // bytes waiting at the last tick, not yet taken
     bool dropped = false;       // bytes were dropped as too soon since the request went out

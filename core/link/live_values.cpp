@@ -71,8 +71,9 @@ bool LooksShifted(std::span<const std::uint8_t> previous, std::span<const std::u
         for (std::size_t i = shift; i < n; ++i) d += std::abs(block[i] - previous[i - moved]);
         return d;
     };
+    // By a wide margin: a quick change of the engine's own must not pass for one.
     for (std::size_t shift : {1u, 2u})
-        if (shift < n && distance(shift, shift) < distance(shift, 0)) return true;
+        if (shift < n && 2 * distance(shift, shift) < distance(shift, 0)) return true;
     return false;
 }
 

@@ -85,7 +85,7 @@ void Main_Page::Handle_Upload() {
         if (!next) {
             StopTransfer("Upload stopped at byte " + Thousands(check.FirstUnkept()) + " of " +
                          Thousands(transfer::kEndOfArea) +
-                         ": the line is too noisy to read the calibration; press Connect, then Upload again");
+                         ": the line is too noisy; press Connect, then Upload again");
             return;
         }
         link.reply_len = transfer::kReadReplyLength;

@@ -182,6 +182,8 @@ class Main_Page {
     bool Undo();
     bool Redo();
     bool CanUndo() const;
+    // Whether an upload or a download holds the link.
+    TransferUnderWay Transferring() const;
     bool CanRedo() const;
     const EditHistory& History() const { return history_.history(); }
     // Rows first_row..last_row (1: the first) of table t of the viewed set,
@@ -231,7 +233,6 @@ class Main_Page {
     void BeginEvent();
     void EndEvent();
     void NoteEvent(EditEvent kind, const void* bar = nullptr);
-    TransferUnderWay Transferring() const;
     bool StepHistory(bool back);
     // The image shown whole, exactly as it is: slot, settings, view, grids.
     void ShowImage(const Image& image);

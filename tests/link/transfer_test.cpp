@@ -244,6 +244,44 @@ TEST(Transfer, UploadShowsTheSlotSettingsAndTablesItBrings) {
     }
 }
 
+B Cat(B a, const B& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Mended: a stray byte read late, as the first byte of a block, was stored
+// with the block shifted by one. Whichever reply it follows, and whether it
+// is read late or right behind that reply, the upload keeps only the
+// controller's blocks; a line that brings one before every reply stops the
+// upload with nothing kept.
+TEST(Transfer, AStrayByteAfterAnyReplyLeavesNoBlockShifted) {
+    for (int after = -1; after < 31; ++after) {
+        for (bool late : {true, false}) {
+            SCOPED_TRACE(std::to_string(after) + (late ? " late" : " right behind"));
+            Transfer c;
+            c.page.form.upload.UserClick();
+            // Reply 0 answers the live read in flight; after = -1: before every reply.
+            for (std::size_t n = 0, k = 0; n != c.port.writes.size() && k < 1000; ++k) {
+                n = c.port.writes.size();
+                const B reply = c.ReplyTo(c.port.writes.back());
+                const bool stray = after < 0 || static_cast<int>(k) == after + (late ? 1 : 0);
+                if (stray && late) c.port.DeliverByteByByte(Cat({0x5A}, reply));
+                else c.port.Deliver(stray ? Cat(reply, {0x5A}) : reply);
+                while (c.page.link.settling) c.page.Timer1_Timer();
+            }
+            EXPECT_EQ(c.page.form.mapfile.Text, "/maps/a.map");
+            EXPECT_EQ(c.page.link.cur_cmd, kCmdNone);
+            Image expected = after < 0 ? Sent(c.image) : c.controller;
+            expected[1836] = c.image[1836];
+            EXPECT_EQ(c.page.cal.mem_image, expected);
+            EXPECT_EQ(c.page.form.Notice,
+                      after < 0 ? "Upload stopped at byte 0 of 1,836: the line is too noisy; press Connect, then "
+                                  "Upload again"
+                                : "");
+        }
+    }
+}
+
 // --- against the simulated controller, replies arriving byte by byte ---
 
 namespace {
@@ -277,3 +315,53 @@ TEST(TransferSim, DownloadLandsInTheControllerAndUploadBringsItBack) {
     EXPECT_EQ(c.sim.stats().malformed, 0u);
     EXPECT_EQ(c.page.form.ProgressBar1.Value, 0);
 }
+
+// Mended: one lost reply stalled a transfer until Connect. Whichever reply
+// is lost, and whether or not the controller carried out its request, the
+// transfer asks again (a download programs the whole block again) and ends
+// byte-exact; a controller that stays silent stops it, saying where.
+TEST(TransferSim, ALostReplyAtAnyStepIsAskedAgainAndTheTransferEndsByteExact) {
+    for (bool up : {true, false}) {
+        for (int lost = 0; lost < (up ? 30 : 117); ++lost) {
+            for (bool carried_out : {true, false}) {
+                SCOPED_TRACE(std::to_string(lost) + (up ? " upload" : " download") + (carried_out ? "" : ", not carried out"));
+                WithSimulator c;
+                const Image image = Plausible(11);
+                c.page.cal.mem_image = image;
+                int k = 0;
+                c.port.responder = [&](const B& request) {
+                    const bool lose = k++ == lost;
+                    if (lose && !carried_out) return B{};
+                    const B reply = c.sim.Receive(request, c.now);
+                    return lose ? B{} : reply;
+                };
+                (up ? c.page.form.upload : c.page.form.download).UserClick();
+                for (int tick = 0; tick < 20 && c.page.Transferring() != TransferUnderWay::None; ++tick) {
+                    c.RunToEnd();
+                    c.page.Timer1_Timer();
+                }
+                ASSERT_EQ(c.page.Transferring(), TransferUnderWay::None);
+                const orvsim::CalibrationImage held = c.sim.calibration();
+                if (up) {
+                    EXPECT_TRUE(std::equal(held.begin(), held.end(), c.page.cal.mem_image.begin()));
+                } else {
+                    EXPECT_TRUE(std::equal(held.begin(), held.end(), Sent(image).begin()));
+                }
+                EXPECT_EQ(c.page.form.mapfile.Text.find("Please Wait"), std::string::npos);
+                EXPECT_EQ(c.page.form.Notice, "");
+                EXPECT_EQ(c.sim.stats().violations, 0u);
+            }
+        }
+    }
+    WithSimulator c;
+    c.page.cal.mem_image = Plausible(11);
+    c.page.form.download.UserClick();
+    c.port.Pump(10, true);
+    c.port.responder = [](const B&) { return B{}; };
+    c.Run(5.0);
+    EXPECT_EQ(c.page.Transferring(), TransferUnderWay::None);
+    EXPECT_EQ(c.page.form.Notice,
+              "Download stopped at byte 128 of 1,836: the controller stopped answering; press Connect, then "
+              "Download again");
+}
+

@@ -49,6 +49,8 @@ class FakePort : public SerialPort {
         writes.push_back(bytes);
         // The controller answers once the whole request has crossed the line.
         if (responder) pending_.push_back({responder(bytes), now + static_cast<double>(bytes.size()) * kByteTime});
+        // A busy machine may hold the console up right after a write.
+        now += hold_after_write;
         return true;
     }
     std::size_t InBufferCount() const override { return in_.size(); }
@@ -60,6 +62,7 @@ class FakePort : public SerialPort {
     // before it, so a reply never looks as if it beat its own request;
     // DeliverAt places bytes at a moment of the test's choosing.
     double now = 0;
+    double hold_after_write = 0;
     double Now() const override { return now; }
     static constexpr double kDeliveryGap = 0.01;
     static constexpr double kByteTime = 10.0 / 19200;
