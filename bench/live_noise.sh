@@ -13,24 +13,8 @@ seconds=${1:-60}
 every=${2:-7}
 firmware=${3:-03}
 build=$(realpath -m -- "${4:-$root/build}")
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-fi
-ninja -C "$build" orvtool orv-sim >/dev/null
-work=$(mktemp -d /tmp/orv-live.XXXXXX)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-"$build/sim/orv-sim" --baud 19200 --noise-every "$every" --firmware "$firmware" --seed 7 \
-    --link "$work/tty" --log "$work/sim.log" >"$work/sim.out" 2>"$work/sim.err" &
-pids+=($!)
-for _ in 1 2; do (while :; do :; done) & pids+=($!); done
-for _ in $(seq 50); do [ -e "$work/tty" ] && break; sleep 0.1; done
+. "$root/bench/noisy_line.sh"
+start_noisy_sim --noise-every "$every" --firmware "$firmware" --log "$work/sim.log"
 
 "$build/tools/orvtool" monitor --port "$work/tty" --seconds "$seconds" --csv "$work/live.csv" 2>"$work/monitor.err"
 python3 - "$work/sim.log" "$work/live.csv" "$every" "$firmware" <<'EOF'

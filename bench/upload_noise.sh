@@ -11,24 +11,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 uploads=${1:-20}
 every=${2:-7}
 build=$(realpath -m -- "${3:-$root/build}")
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-fi
-ninja -C "$build" orvtool orv-sim >/dev/null
-work=$(mktemp -d /tmp/orv-upload.XXXXXX)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-"$build/sim/orv-sim" --baud 19200 --noise-every "$every" --seed 7 --link "$work/tty" \
-    --calibration "$root/samples/sample.map" >"$work/sim.out" 2>"$work/sim.err" &
-pids+=($!)
-for _ in 1 2; do (while :; do :; done) & pids+=($!); done
-for _ in $(seq 50); do [ -e "$work/tty" ] && break; sleep 0.1; done
+. "$root/bench/noisy_line.sh"
+start_noisy_sim --noise-every "$every" --calibration "$root/samples/sample.map"
 
 wrong=0 failed=0
 start=$(date +%s.%N)
