@@ -197,11 +197,14 @@ TEST(Host, ALostReplyIsAskedAgainAndALostLinkLeavesHostModeAtTheNextReply) {
         const char* lost;
         B last_reply;   // what came before the silence
         B unanswered;   // the request it drew, asked again while host mode is on
+        B cut;          // what came of its reply
     };
-    for (const Case& k : {Case{"live reply", kAck, kRead}, Case{"acknowledgement", kLive, kHostWrite}}) {
+    for (const Case& k : {Case{"live reply", kAck, kRead, {}}, Case{"acknowledgement", kLive, kHostWrite, {}},
+                          Case{"acknowledgement cut short", kLive, kHostWrite, {0x01}}}) {
         SCOPED_TRACE(k.lost);
         Hosting c;
         if (k.last_reply == kLive) c.Reply(kLive);
+        if (!k.cut.empty()) c.port.Deliver(k.cut);
         c.port.ClearWrites();
         for (int i = 0; i < 2; ++i) c.page.Timer1_Timer();
         EXPECT_EQ(c.port.writes, Frames{k.unanswered});
