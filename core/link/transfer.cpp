@@ -33,21 +33,28 @@ std::optional<int> StoreBlock(Image& image, std::int16_t xfer_pos, std::span<con
 
 void UploadCheck::Start() { *this = UploadCheck(); }
 
+UploadCheck::Request UploadCheck::Ask(int block, bool after_quiet) {
+    asked_ = block;
+    run_ = after_quiet ? 1 : run_ + 1;
+    return Request{block, after_quiet};
+}
+
 std::optional<UploadCheck::Request> UploadCheck::Next() {
     // The first pass reads block after block at the line's pace.
-    if (next_ < kBlocks) {
-        asked_ = next_++;
-        return Request{asked_, false};
-    }
+    if (next_ < kBlocks) return Ask(next_++, noisy_ && run_ >= kRun);
     for (int b = 0; b < kBlocks; ++b) {
         const bool waiting = std::any_of(pending_.begin(), pending_.end(), [b](const Read& r) { return r.block == b; });
         if (kept_[b] || waiting) continue;
         if (reads_[b] >= kMaxReads) return std::nullopt;
-        asked_ = b;
-        return Request{b, true};
+        // The first read after the pass waits for a quiet line, which keeps
+        // the pass's last blocks.
+        const bool alone = reads_[b] >= 2;
+        const bool after_quiet = !confirming_ || alone || alone_ || run_ >= kRun;
+        confirming_ = true;
+        alone_ = alone;
+        return Ask(b, after_quiet);
     }
-    asked_ = kEndRead;
-    return Request{kEndRead, true};
+    return Ask(kEndRead, true);
 }
 
 bool UploadCheck::Taken(std::span<const std::uint8_t> reply) {

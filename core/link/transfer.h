@@ -63,6 +63,10 @@ class UploadCheck {
     static constexpr int kEndRead = kBlocks;  // the read past them; its reply ends the upload
     // Reads of one block before the line is given up as too noisy.
     static constexpr int kMaxReads = 8;
+    // Once the line has dropped a byte, reads go in runs of this many, each
+    // run after a quiet line, so a run the line leaves alone is kept whole;
+    // a block read twice without being kept is read in a run of its own.
+    static constexpr int kRun = 3;
 
     struct Request {
         int block;         // 0..28, or kEndRead
@@ -77,7 +81,10 @@ class UploadCheck {
     bool Taken(std::span<const std::uint8_t> reply);
     // Bytes were dropped or the link started again: the blocks read since
     // the line was last quiet may be shifted.
-    void Disturbed() { pending_.clear(); }
+    void Disturbed() {
+        pending_.clear();
+        noisy_ = true;
+    }
     // The line was quiet: the blocks read since are kept, into the image.
     // Returns the last position stored, if any.
     std::optional<int> Quiet(Image& image);
@@ -92,8 +99,14 @@ class UploadCheck {
     std::vector<Read> pending_;  // read, waiting for a quiet line
     std::bitset<kBlocks> kept_;
     std::array<int, kBlocks> reads_{};
+    Request Ask(int block, bool after_quiet);
+
     int next_ = 0;    // the first pass: the next block
     int asked_ = -1;  // the block of the read on the line
+    bool noisy_ = false;       // the line has dropped a byte during this upload
+    bool confirming_ = false;  // the first pass is over
+    bool alone_ = false;       // the read on the line is in a run of its own
+    int run_ = 0;              // reads since the last one sent on a quiet line
 };
 
 // --- download: xfer_pos is the position of the next byte to send ---
