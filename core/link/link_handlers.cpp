@@ -108,8 +108,7 @@ void Main_Page::LineDisturbed() {
 }
 
 void Main_Page::LineQuiet() {
-    if (link.cur_cmd != kCmdUpload) return;
-    if (auto last = xfer.upload.Quiet(cal.mem_image)) form.ProgressBar1.Value = std::max(form.ProgressBar1.Value, *last);
+    if (link.cur_cmd == kCmdUpload) xfer.upload.Quiet();
 }
 
 // The request in tx_frame waits until a whole tick has passed without a byte

@@ -39,42 +39,51 @@ UploadCheck::Request UploadCheck::Ask(int block, bool after_quiet) {
     return Request{block, after_quiet};
 }
 
+bool UploadCheck::Pending(int block) const {
+    return std::any_of(pending_.begin(), pending_.end(), [block](const Read& r) { return r.block == block; });
+}
+
 std::optional<UploadCheck::Request> UploadCheck::Next() {
     // The first pass reads block after block at the line's pace.
     if (next_ < kBlocks) return Ask(next_++, noisy_ && run_ >= kRun);
-    for (int b = 0; b < kBlocks; ++b) {
-        const bool waiting = std::any_of(pending_.begin(), pending_.end(), [b](const Read& r) { return r.block == b; });
-        if (kept_[b] || waiting) continue;
-        if (reads_[b] >= kMaxReads) return std::nullopt;
-        // The first read after the pass waits for a quiet line, which keeps
-        // the pass's last blocks.
-        const bool alone = reads_[b] >= 2;
-        const bool after_quiet = !confirming_ || alone || alone_ || run_ >= kRun;
-        confirming_ = true;
-        alone_ = alone;
-        return Ask(b, after_quiet);
+    // Then each block not kept again: the first such read waits for a quiet
+    // line, which makes the first pass count. A block whose read still waits
+    // for one is read again only after it.
+    const bool first = !confirming_;
+    confirming_ = true;
+    int pick = -1;
+    bool waits = false;
+    for (int b = 0; b < kBlocks && (pick < 0 || waits); ++b) {
+        if (kept_[b]) continue;
+        const bool pending = Pending(b);
+        if (pick >= 0 && pending) continue;
+        pick = b;
+        waits = pending;
     }
-    return Ask(kEndRead, true);
+    if (pick < 0) return Ask(kEndRead, false);
+    if (reads_[pick] >= kMaxReads) return std::nullopt;
+    return Ask(pick, first || waits || static_cast<int>(pending_.size()) >= kRun);
 }
 
-bool UploadCheck::Taken(std::span<const std::uint8_t> reply) {
+bool UploadCheck::Taken(std::span<const std::uint8_t> reply, Image& image) {
     if (asked_ == kEndRead) return kept_.all();
     if (asked_ < 0 || reply.size() != kBlockSize) return false;
     Read read{asked_, {}};
     std::copy(reply.begin(), reply.end(), read.data.begin());
-    pending_.push_back(read);
     ++reads_[asked_];
+    // Agreeing with a read that counts: kept, whatever the line does next.
+    if (counted_[asked_] == read.data) {
+        StoreBlock(image, static_cast<std::int16_t>((asked_ + 1) * kBlockSize), read.data);
+        kept_.set(asked_);
+        return false;
+    }
+    pending_.push_back(read);
     return false;
 }
 
-std::optional<int> UploadCheck::Quiet(Image& image) {
-    std::optional<int> last;
-    for (const Read& r : pending_) {
-        if (auto stored = StoreBlock(image, static_cast<std::int16_t>((r.block + 1) * kBlockSize), r.data)) last = stored;
-        kept_.set(r.block);
-    }
+void UploadCheck::Quiet() {
+    for (const Read& r : pending_) counted_[r.block] = r.data;
     pending_.clear();
-    return last;
 }
 
 int UploadCheck::FirstUnkept() const {

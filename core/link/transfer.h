@@ -50,23 +50,24 @@ constexpr bool UploadDone(std::int16_t xfer_pos) { return xfer_pos >= kUploadDon
 std::optional<int> StoreBlock(Image& image, std::int16_t xfer_pos, std::span<const std::uint8_t> reply);
 
 // Which blocks an upload may keep. An image block carries no check of its
-// own: a stray byte read late, as the first byte of a block, shifts it by one,
-// and the byte it pushed out shows only afterwards, as a byte dropped further
-// on (or as the first byte of the next block, which pushes one out in turn).
-// So a block read is kept only once the line has been seen quiet after it
-// with nothing dropped in between. Blocks read before a drop are read again,
-// each on a quiet line, and the read that ends the upload goes out on a quiet
-// line too, so the last blocks are confirmed like the others.
+// own. A stray byte read late, as the first byte of a block, shifts it by
+// one, and the byte it pushed out shows only afterwards, as a byte dropped
+// further on (or as the first byte of the next block, which pushes one out
+// in turn); a reply a byte short with a stray byte behind it, or a byte
+// changed on the line, shows nowhere at all. So every block is read twice:
+// the first read counts once the line has been seen quiet after it with
+// nothing dropped in between, and the block is kept when a later read agrees
+// with it byte for byte.
 class UploadCheck {
    public:
     static constexpr int kBlocks = 29;  // the reads that fill the image
     static constexpr int kEndRead = kBlocks;  // the read past them; its reply ends the upload
     // Reads of one block before the line is given up as too noisy.
-    static constexpr int kMaxReads = 8;
-    // Once the line has dropped a byte, reads go in runs of this many, each
-    // run after a quiet line, so a run the line leaves alone is kept whole;
-    // a block read twice without being kept is read in a run of its own.
+    static constexpr int kMaxReads = 12;
+    // Once the line has dropped a byte, reads waiting for a quiet line go in
+    // runs of this many, so a run the line leaves alone counts whole.
     static constexpr int kRun = 3;
+    using Block = std::array<std::uint8_t, kBlockSize>;
 
     struct Request {
         int block;         // 0..28, or kEndRead
@@ -76,36 +77,38 @@ class UploadCheck {
     void Start();
     // The read to send next; nothing when a block went unconfirmed kMaxReads times.
     std::optional<Request> Next();
-    // The reply to the read Next gave last. True when it ends the upload:
-    // it answers the end read and every block has been kept.
-    bool Taken(std::span<const std::uint8_t> reply);
+    // The reply to the read Next gave last; a block kept goes into the image.
+    // True when it ends the upload: it answers the end read and every block
+    // has been kept.
+    bool Taken(std::span<const std::uint8_t> reply, Image& image);
     // Bytes were dropped or the link started again: the blocks read since
     // the line was last quiet may be shifted.
     void Disturbed() {
         pending_.clear();
         noisy_ = true;
     }
-    // The line was quiet: the blocks read since are kept, into the image.
-    // Returns the last position stored, if any.
-    std::optional<int> Quiet(Image& image);
+    // The line was quiet: the blocks read since count, for a later read to
+    // agree with.
+    void Quiet();
     // Where the calibration stops being confirmed: the first block not kept.
     int FirstUnkept() const;
 
    private:
     struct Read {
         int block;
-        std::array<std::uint8_t, kBlockSize> data;
+        Block data;
     };
+    Request Ask(int block, bool after_quiet);
+    bool Pending(int block) const;
+
     std::vector<Read> pending_;  // read, waiting for a quiet line
+    std::array<std::optional<Block>, kBlocks> counted_;  // read, and the line quiet after
     std::bitset<kBlocks> kept_;
     std::array<int, kBlocks> reads_{};
-    Request Ask(int block, bool after_quiet);
-
     int next_ = 0;    // the first pass: the next block
     int asked_ = -1;  // the block of the read on the line
     bool noisy_ = false;       // the line has dropped a byte during this upload
     bool confirming_ = false;  // the first pass is over
-    bool alone_ = false;       // the read on the line is in a run of its own
     int run_ = 0;              // reads since the last one sent on a quiet line
 };
 

@@ -65,7 +65,7 @@ void Main_Page::Handle_Upload() {
     if (xfer.xfer_pos == 0) {
         check.Start();
         f.ProgressBar1.Value = 0;
-    } else if (check.Taken(link.rx_data)) {
+    } else if (check.Taken(link.rx_data, cal.mem_image)) {
         link.next_cmd = kCmdNone;
         link.cur_cmd = kCmdNone;
         // The whole display follows the new image: slot, settings, grids.
