@@ -10,7 +10,7 @@
 #include "core/files/map_report.h"
 #include "tests/support/console_fixture.h"
 #include "tests/support/random_image.h"
-#include "tests/support/special_files.h"
+#include "tests/support/odd_files.h"
 
 using namespace orv;
 using orv::test::RandomImage;
@@ -119,23 +119,23 @@ TEST(AtomicFile, NeverWritesThroughAPlantedLinkAndKeepsPermissions) {
 }
 
 TEST(AtomicFile, WritesOnlyOverARegularFile) {
-    using orv::test::Special;
+    using orv::test::OddFile;
     const struct {
-        Special kind;
+        OddFile kind;
         std::string error;  // "@" stands for the scratch folder
     } cases[] = {
-        {Special::Fifo, "is a FIFO, not a regular file"},
-        {Special::Device, "is a device, not a regular file"},
-        {Special::LinkToDevice, "links to \"/dev/null\", a device, not a regular file"},
-        {Special::LinkToFifo, "links to \"@/out.map.target\", a FIFO, not a regular file"},
-        {Special::Folder, "is a folder, not a regular file"},
-        {Special::LinkToFolder, "links to \"@/out.map.target\", a folder, not a regular file"},
+        {OddFile::Fifo, "is a FIFO, not a regular file"},
+        {OddFile::Device, "is a device, not a regular file"},
+        {OddFile::LinkToDevice, "links to \"/dev/null\", a device, not a regular file"},
+        {OddFile::LinkToFifo, "links to \"@/out.map.target\", a FIFO, not a regular file"},
+        {OddFile::Folder, "is a folder, not a regular file"},
+        {OddFile::LinkToFolder, "links to \"@/out.map.target\", a folder, not a regular file"},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(orv::test::Name(k.kind));
         ScratchDir dir;
         const std::filesystem::path path = dir.path() / "out.map";
-        if (!orv::test::MakeSpecial(path, k.kind)) continue;  // a device node needs root
+        if (!orv::test::MakeOddFile(path, k.kind)) continue;  // a device node needs root
         const auto type = orv::test::TypeOf(path);
         const bool link = std::filesystem::is_symlink(path);
         std::string expected = k.error;

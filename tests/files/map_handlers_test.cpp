@@ -9,7 +9,7 @@
 #include "tests/support/console_fixture.h"
 #include "tests/support/random_image.h"
 #include "tests/support/scripted_file_dialog.h"
-#include "tests/support/special_files.h"
+#include "tests/support/odd_files.h"
 
 using namespace orv;
 using orv::test::Console;
@@ -263,10 +263,10 @@ TEST(MapHandlers, ChangesCountUntilSavedLoadedOrTransferred) {
 }
 
 TEST(MapHandlers, SaveRefusesWhatIsNotARegularFileAndWritesNoReport) {
-    for (const test::Special kind : test::kSpecials) {
+    for (const test::OddFile kind : test::kOddFiles) {
         SCOPED_TRACE(test::Name(kind));
         MapConsole c;
-        if (!test::MakeSpecial(c.dir.path() / "out.map", kind)) continue;  // a device node needs root
+        if (!test::MakeOddFile(c.dir.path() / "out.map", kind)) continue;  // a device node needs root
         const auto type = test::TypeOf(c.dir.path() / "out.map");
         const std::string config = c.dir.ReadFile("config.dat");
         c.page.cal.mem_image[3] = 4;
@@ -289,9 +289,9 @@ TEST(MapHandlers, AReportThatCannotBeWrittenLeavesTheMapSavedAndSaysWhy) {
         std::function<void(MapConsole&)> make_report;  // what car.txt is
         std::string reason;
     } cases[] = {
-        {[&](MapConsole& c) { test::MakeSpecial(dir(c) / "car.txt", test::Special::Fifo); },
+        {[&](MapConsole& c) { test::MakeOddFile(dir(c) / "car.txt", test::OddFile::Fifo); },
          "is a FIFO, not a regular file"},
-        {[&](MapConsole& c) { test::MakeSpecial(dir(c) / "car.txt", test::Special::LinkToDevice); },
+        {[&](MapConsole& c) { test::MakeOddFile(dir(c) / "car.txt", test::OddFile::LinkToDevice); },
          "links to \"/dev/null\", a device, not a regular file"},
         {[&](MapConsole& c) { std::filesystem::create_symlink("car.map", dir(c) / "car.txt"); },
          "it is the map file itself"},

@@ -3,7 +3,7 @@
 
 #include "core/recorder/recording.h"
 #include "recorder_fixture.h"
-#include "tests/support/special_files.h"
+#include "tests/support/odd_files.h"
 
 using namespace orv;
 using orv::test::Console;
@@ -96,20 +96,20 @@ TEST(RecFiles, AFailedLoadOrSaveChangesNothingSaysWhyAndRestartsTheLink) {
 
 // Save and export write only over a regular file; load names what it found.
 TEST(RecFiles, WhatIsNotARegularFileIsNeitherReplacedNorReadAndIsNamed) {
-    using orv::test::Special;
-    for (const Special kind : orv::test::kSpecials) {
+    using orv::test::OddFile;
+    for (const OddFile kind : orv::test::kOddFiles) {
         for (form::CommandButton form::Form::*button : {&form::Form::save, &form::Form::savecsv, &form::Form::load}) {
             const bool load = button == &form::Form::load;
             SCOPED_TRACE(std::string(orv::test::Name(kind)) + (load ? " load" : " save"));
             Recorder c;
             c.Recorded(2);
-            if (!orv::test::MakeSpecial(c.dir.path() / "x.rec", kind)) continue;  // a device node needs root
+            if (!orv::test::MakeOddFile(c.dir.path() / "x.rec", kind)) continue;  // a device node needs root
             const auto type = orv::test::TypeOf(c.dir.path() / "x.rec");
             const std::string config = c.dir.ReadFile("config.dat");
             const auto before = c.page.rec.rec_buffer;
             c.dialog.answers = {c.Path("x.rec")};
             (c.page.form.*button).UserClick();
-            const bool folder = kind == Special::Folder || kind == Special::LinkToFolder;
+            const bool folder = kind == OddFile::Folder || kind == OddFile::LinkToFolder;
             EXPECT_NE(c.page.form.Notice.find(load && folder ? "is a folder" : "not a regular file"), std::string::npos)
                 << c.page.form.Notice;
             EXPECT_NE(c.page.form.Notice.find(c.Path("x.rec")), std::string::npos);

@@ -2,7 +2,7 @@
 
 #include "core/shell/config.h"
 #include "tests/support/console_fixture.h"
-#include "tests/support/special_files.h"
+#include "tests/support/odd_files.h"
 
 using namespace orv;
 using orv::test::Console;
@@ -82,11 +82,11 @@ TEST(Config, NamesTheLineCannotCarryAreKnown) {
 // A config.dat that is no file (a link to a device, a FIFO) is left as it
 // is; choosing a port says the configuration was not saved.
 TEST(Config, NeverReplacesWhatIsNotARegularFile) {
-    using orv::test::Special;
-    for (const Special kind : {Special::Fifo, Special::Device, Special::LinkToDevice, Special::LinkToFifo}) {
+    using orv::test::OddFile;
+    for (const OddFile kind : {OddFile::Fifo, OddFile::Device, OddFile::LinkToDevice, OddFile::LinkToFifo}) {
         SCOPED_TRACE(orv::test::Name(kind));
         Console c;
-        if (!orv::test::MakeSpecial(c.dir.path() / "config.dat", kind)) continue;  // a device node needs root
+        if (!orv::test::MakeOddFile(c.dir.path() / "config.dat", kind)) continue;  // a device node needs root
         const auto type = orv::test::TypeOf(c.dir.path() / "config.dat");
         c.page.Form_Load();
         c.page.form.COM.SetListIndex(0);

@@ -11,7 +11,7 @@
 #include "tests/support/console_fixture.h"
 #include "tests/support/random_image.h"
 #include "tests/support/scripted_file_dialog.h"
-#include "tests/support/special_files.h"
+#include "tests/support/odd_files.h"
 #include "tests/tools/run_tool.h"
 
 using namespace orv;
@@ -277,9 +277,9 @@ TEST(OfflineCommands, OutputsThatAreNotARegularFileOrTheInputAreRefused) {
         std::filesystem::create_symlink("in" + ext, c.Path("soft" + ext));
         std::vector<std::pair<std::string, std::string>> cases = {
             {input, "is the input file"}, {c.Path("hard" + ext), "is the input file"}, {c.Path("soft" + ext), "is the input file"}};
-        for (const orv::test::Special kind : orv::test::kSpecials) {
+        for (const orv::test::OddFile kind : orv::test::kOddFiles) {
             const std::string out = c.Path(std::string(sub) + orv::test::Name(kind));
-            if (orv::test::MakeSpecial(out, kind)) cases.emplace_back(out, "not a regular file");  // a device needs root
+            if (orv::test::MakeOddFile(out, kind)) cases.emplace_back(out, "not a regular file");  // a device needs root
         }
         for (const auto& [out, error] : cases) {
             SCOPED_TRACE(std::string(sub) + " -o " + out);

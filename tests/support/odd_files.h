@@ -9,19 +9,19 @@
 
 namespace orv::test {
 
-enum class Special { Fifo, Device, LinkToDevice, LinkToFifo, Folder, LinkToFolder };
+enum class OddFile { Fifo, Device, LinkToDevice, LinkToFifo, Folder, LinkToFolder };
 
-constexpr Special kSpecials[] = {Special::Fifo,       Special::Device, Special::LinkToDevice,
-                                 Special::LinkToFifo, Special::Folder, Special::LinkToFolder};
+constexpr OddFile kOddFiles[] = {OddFile::Fifo,       OddFile::Device, OddFile::LinkToDevice,
+                                 OddFile::LinkToFifo, OddFile::Folder, OddFile::LinkToFolder};
 
-inline const char* Name(Special s) {
+inline const char* Name(OddFile s) {
     switch (s) {
-        case Special::Fifo: return "FIFO";
-        case Special::Device: return "device node";
-        case Special::LinkToDevice: return "link to /dev/null";
-        case Special::LinkToFifo: return "link to a FIFO";
-        case Special::Folder: return "folder";
-        case Special::LinkToFolder: return "link to a folder";
+        case OddFile::Fifo: return "FIFO";
+        case OddFile::Device: return "device node";
+        case OddFile::LinkToDevice: return "link to /dev/null";
+        case OddFile::LinkToFifo: return "link to a FIFO";
+        case OddFile::Folder: return "folder";
+        case OddFile::LinkToFolder: return "link to a folder";
     }
     return "";
 }
@@ -34,21 +34,21 @@ inline std::filesystem::file_type TypeOf(const std::filesystem::path& path) {
 
 // Makes `path` as `kind`, the things links point to beside it. False when
 // this run cannot: a device node needs root.
-inline bool MakeSpecial(const std::filesystem::path& path, Special kind) {
+inline bool MakeOddFile(const std::filesystem::path& path, OddFile kind) {
     namespace fs = std::filesystem;
     const fs::path aside = path.string() + ".target";
     std::error_code ec;
     switch (kind) {
-        case Special::Fifo: return ::mkfifo(path.c_str(), 0666) == 0;
+        case OddFile::Fifo: return ::mkfifo(path.c_str(), 0666) == 0;
         // The same device as /dev/null: harmless to write, wrong to replace.
-        case Special::Device: return ::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
-        case Special::LinkToDevice: fs::create_symlink("/dev/null", path, ec); return !ec;
-        case Special::LinkToFifo:
+        case OddFile::Device: return ::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+        case OddFile::LinkToDevice: fs::create_symlink("/dev/null", path, ec); return !ec;
+        case OddFile::LinkToFifo:
             if (::mkfifo(aside.c_str(), 0666) != 0) return false;
             fs::create_symlink(aside.filename(), path, ec);
             return !ec;
-        case Special::Folder: return fs::create_directory(path, ec);
-        case Special::LinkToFolder:
+        case OddFile::Folder: return fs::create_directory(path, ec);
+        case OddFile::LinkToFolder:
             if (!fs::create_directory(aside, ec)) return false;
             fs::create_symlink(aside.filename(), path, ec);
             return !ec;
