@@ -1,8 +1,5 @@
 // The lock-step request/reply engine: one request outstanding at a time, the
 // next one sent only when the whole reply to the last has arrived.
-#include <algorithm>
-
-#include "core/common/numbers.h"
 #include "core/link/frames.h"
 #include "core/shell/main_page.h"
 
@@ -147,11 +144,8 @@ void Main_Page::AskAgain() {
     if (transfer != TransferUnderWay::None && link.asked_again >= kTransferAsks) {
         link.awaiting = false;
         const bool up = transfer == TransferUnderWay::Upload;
-        const int at = up ? xfer.upload.FirstUnkept() : xfer.block_pos;
-        StopTransfer(std::string(up ? "Upload" : "Download") + " stopped at byte " + Thousands(at) + " of " +
-                     Thousands(transfer::kEndOfArea) + ": " +
-                     (link.garbled ? "the line is too noisy" : "the controller stopped answering") +
-                     "; press Connect, then " + (up ? "Upload" : "Download") + " again");
+        StopTransfer(up, up ? xfer.upload.FirstUnkept() : xfer.block_pos,
+                     link.garbled ? "the line is too noisy" : "the controller stopped answering");
         return;
     }
     ++link.asked_again;

@@ -83,9 +83,7 @@ void Main_Page::Handle_Upload() {
     if (link.cur_cmd != kCmdNone || link.next_cmd == kCmdUpload) {
         const auto next = check.Next();
         if (!next) {
-            StopTransfer("Upload stopped at byte " + Thousands(check.FirstUnkept()) + " of " +
-                         Thousands(transfer::kEndOfArea) +
-                         ": the line is too noisy; press Connect, then Upload again");
+            StopTransfer(true, check.FirstUnkept(), "the line is too noisy");
             return;
         }
         link.reply_len = transfer::kReadReplyLength;
@@ -114,13 +112,15 @@ void Main_Page::Handle_Download() {
     Post(*this, kCmdDownload);
 }
 
-void Main_Page::StopTransfer(const std::string& why) {
+void Main_Page::StopTransfer(bool upload, int at, const char* why) {
     link.cur_cmd = kCmdNone;
     link.next_cmd = kCmdNone;
     link.quiet_first = false;
     form.ProgressBar1.Value = 0;
     form.mapfile.Text = xfer.saved_mapname;
-    form.Notice = why;
+    const char* what = upload ? "Upload" : "Download";
+    form.Notice = std::string(what) + " stopped at byte " + Thousands(at) + " of " + Thousands(transfer::kEndOfArea) +
+                  ": " + why + "; press Connect, then " + what + " again";
 }
 
 }  // namespace orv

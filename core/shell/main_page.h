@@ -260,8 +260,9 @@ class Main_Page {
     // bytes dropped (the last replies may be out of step), or a quiet line.
     void LineDisturbed();
     void LineQuiet();
-    // A transfer ends without finishing; the status bar says where and why.
-    void StopTransfer(const std::string& why);
+    // A transfer ends without finishing at image position `at`; the status
+    // bar says where and why.
+    void StopTransfer(bool upload, int at, const char* why);
     // Takes every waiting byte; the port signals each arrival again.
     Bytes TakeInput();
     void DiscardInput();
