@@ -22,10 +22,9 @@ void Main_Page::NoteEvent(EditEvent kind, const void* bar) {
 void Main_Page::EndEvent() { history_.EndEvent(cal.mem_image, event_kind_, event_bar_, Transferring()); }
 
 TransferUnderWay Main_Page::Transferring() const {
-    auto running = [this](Cmd c) { return link.cur_cmd == c || link.next_cmd == c; };
-    if (running(kCmdUpload)) return TransferUnderWay::Upload;
-    if (running(kCmdDownload)) return TransferUnderWay::Download;
-    return TransferUnderWay::None;
+    const std::optional<TransferKind> kind = comm.Transferring();
+    if (!kind) return TransferUnderWay::None;
+    return *kind == TransferKind::Upload ? TransferUnderWay::Upload : TransferUnderWay::Download;
 }
 
 bool Main_Page::CanUndo() const { return Transferring() == TransferUnderWay::None && History().CanUndo(); }

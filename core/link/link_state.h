@@ -2,7 +2,6 @@
 // The link's state: which request is outstanding, what comes after it, and
 // the bytes of the last request and reply.
 #include <cstdint>
-#include <string>
 
 #include "core/link/live_values.h"
 #include "core/link/serial_port.h"
@@ -76,7 +75,6 @@ constexpr double kByteSeconds = 10.0 / 19200;
 
 // Whole-image transfers between the console and the controller.
 struct TransferState {
-    std::string saved_mapname;  // the map file box's text, put back when a transfer ends
     std::int16_t xfer_pos = 0;
     std::int16_t dl_step = 0;
     std::int16_t block_pos = 0;  // download: where the block being programmed starts

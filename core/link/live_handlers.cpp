@@ -1,17 +1,10 @@
 // Live data: the controller's readings turned into live values and read-outs.
-#include "core/link/frames.h"
 #include "core/shell/main_page.h"
 
 namespace orv {
 
-namespace {
-// Write acknowledgements are shorter and also land in Handle_Live; they are
-// not decoded.
-constexpr std::uint8_t kLongestAck = 4;
-}  // namespace
-
 void Main_Page::DecodeLive() {
-    if (link.reply_len <= kLongestAck || link.rx_data.size() < kLiveBlockShort) return;
+    if (link.rx_data.size() < kLiveBlockShort) return;
     DecodeLiveBlock(link.rx_data, link.live_len, live);
     // Before the read-outs: without ignition the advance reads 0.
     Detect_Ignition();
@@ -25,21 +18,10 @@ void Main_Page::DecodeLive() {
     Calc_Duty_Cycle();
 }
 
+// A live block the link took in step; the link has asked for the next one.
 void Main_Page::Handle_Live() {
     // A recording on show keeps the display.
     if (!rec.playing && !rec.rec_review) DecodeLive();
-    link.reply_len = link.live_len;
-    BuildLiveRead();
-    link.tx_frame = link.tx_buf;
-    if (form.Host.Value()) {
-        link.cur_cmd = kCmdNone;
-        link.next_cmd = kCmdHostCycle;
-        Send_Frame();
-    }
-    if (link.probe) {
-        if (live.live_version >= kMinVersion) link.probe = false;
-        else Connect_Click();
-    }
 }
 
 // The read-outs of the eight readings (bank 2's only when asked).

@@ -30,15 +30,8 @@ void Main_Page::monitor_Click() {
         c->Enabled = false;
     for (auto& bar : f.HScroll1) bar.Enabled = false;
     for (auto& box : f.Text1) box.Enabled = false;
-    // Only an idle link: a request on the line (a transfer waiting for the
-    // reply in flight) must not get a second one beside it.
-    if (MSComm1.IsOpen() && !f.Host.Value() && link.cur_cmd == kCmdNone && !link.awaiting && !link.settling) {
-        link.cur_cmd = kCmdLive;
-        link.reply_len = link.live_len;
-        BuildLiveRead();
-        Send_Frame();
-    }
-    if (link.next_cmd == kCmdUpload || link.next_cmd == kCmdDownload) f.mapfile.Text = xfer.saved_mapname;
+    comm.PollIfIdle();
+    if (link.next_cmd == kCmdUpload || link.next_cmd == kCmdDownload) f.mapfile.Text = saved_mapname;
 }
 
 void Main_Page::Reset_Monitor() {

@@ -4,6 +4,7 @@ namespace orv {
 
 Main_Page::Main_Page(SerialPort& port, std::filesystem::path dir) : MSComm1(port), app_dir(std::move(dir)) {
     WireHandlers();
+    WireLink();
     MSComm1.on_comm = [this](CommEvent e) {
         // A signal during another event is part of that event.
         const bool own_event = event_depth_ == 0;

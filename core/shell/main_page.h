@@ -20,6 +20,7 @@
 #include "core/files/file_dialog.h"
 #include "core/files/map_compare.h"
 #include "core/form/form.h"
+#include "core/link/link.h"
 #include "core/link/link_state.h"
 #include "core/link/live_values.h"
 #include "core/link/serial_port.h"
@@ -43,8 +44,10 @@ class Main_Page {
 
     ConfigValues config;
     CalibrationState cal;
-    LinkState link;
-    TransferState xfer;
+    // The link engine, on MSComm1 and the image; link and xfer are its state.
+    Link comm{MSComm1, cal.mem_image};
+    LinkState& link = comm.state();
+    TransferState& xfer = comm.transfer();
     LiveValues live;
     CalculatedOutputs calc;
     RecorderState rec;
@@ -84,7 +87,8 @@ class Main_Page {
     void Handle_Download();
     void Send_Host_On();
     void Send_Host_Off();
-    void Handle_Host_Cycle();
+    // The nine parameter bytes host mode imposes for the live block just taken.
+    Bytes Handle_Host_Cycle();
     void Host_Click();
     void remote_Click();
 
@@ -204,6 +208,8 @@ class Main_Page {
     // The common file dialog the map and recording buttons open (memfile,
     // recorderfile); none set answers every question with Cancel.
     FileDialog* file_dialog = nullptr;
+    // The map file box's text, put back when a transfer ends.
+    std::string saved_mapname;
 
    private:
     // Counts nested entries into the console, so that an event that runs a
@@ -243,32 +249,12 @@ class Main_Page {
     void NothingShownChanged() {
         if (event_depth_ == 1) nothing_shown_changed_ = true;
     }
-    // Takes the reply the port holds, if it is whole, and hands it on;
-    // false when the signal brought no reply.
-    bool TakeReply(CommEvent event);
-    // Whether the reply just taken is in step with its request, as far as its
-    // content can tell.
-    bool InStep();
     void WireHandlers();
-    void Dispatch(std::uint8_t cmd);
-    void BuildLiveRead();
-    bool WriteRequest();
-    void SendNext();
-    void SendFirstRequest();
-    void AskAgain();
-    // What the line did, for a transfer that keeps only what it confirmed:
-    // bytes dropped (the last replies may be out of step), or a quiet line.
-    void LineDisturbed();
-    void LineQuiet();
-    // A transfer ends without finishing at image position `at`; the status
-    // bar says where and why.
-    void StopTransfer(bool upload, int at, const char* why);
-    // Takes every waiting byte; the port signals each arrival again.
-    Bytes TakeInput();
-    void DiscardInput();
-    void Settle();
-    void Resync(bool line_quiet);
-    void WatchLine();
+    // What the link engine tells, shown in the controls.
+    void WireLink();
+    // A transfer's end, however it ended: no bar, the map name back.
+    void EndTransferDisplay();
+    void PrepareTransfer(const char* message);
     // A live block just received into the live values, read-outs and duty
     // cycles; a write acknowledgement is left alone.
     void DecodeLive();

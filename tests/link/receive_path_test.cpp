@@ -133,7 +133,7 @@ TEST(ReceivePath, ConnectWhileIdleSendsWithoutReopening) {
     c.page.link.cur_cmd = kCmdNone;  // a finished transfer leaves the link idle
     c.page.link.awaiting = false;
     c.page.link.next_cmd = kCmdDownload;
-    c.page.xfer.saved_mapname = "/maps/a.map";
+    c.page.saved_mapname = "/maps/a.map";
     c.page.form.mapfile.Text = "Downloading - Please Wait!!";
     c.port.ClearWrites();
     c.page.form.Connect.UserClick();

@@ -59,15 +59,15 @@ Frames DownloadFrames(const Image& image) {
 // How the link stands when a transfer is pressed: idle (as a finished
 // transfer leaves it), polling with a live read in flight, or with the live
 // read in flight that answers a connect's probe.
-enum class Link { kIdle, kPolling, kProbing };
+enum class Before { kIdle, kPolling, kProbing };
 
 // A console with a map file named, its image, and the controller's.
 struct Transfer : Console {
-    explicit Transfer(Link link = Link::kPolling) {
+    explicit Transfer(Before link = Before::kPolling) {
         StartUp(1);
         port.Deliver(LiveReply());
-        if (link == Link::kIdle) page.link.cur_cmd = kCmdNone, page.link.awaiting = false;
-        if (link == Link::kProbing) {
+        if (link == Before::kIdle) page.link.cur_cmd = kCmdNone, page.link.awaiting = false;
+        if (link == Before::kProbing) {
             page.form.Connect.UserClick();
             QuietLine();
         }
@@ -107,7 +107,7 @@ struct Transfer : Console {
 }  // namespace
 
 TEST(Transfer, WholeSequencesHoweverTheLinkStands) {
-    for (Link link : {Link::kIdle, Link::kPolling, Link::kProbing}) {
+    for (Before link : {Before::kIdle, Before::kPolling, Before::kProbing}) {
         for (bool up : {true, false}) {
             SCOPED_TRACE(std::to_string(static_cast<int>(link)) + (up ? " upload" : " download"));
             Transfer c(link);
@@ -228,7 +228,7 @@ TEST(Transfer, UploadShowsTheSlotSettingsAndTablesItBrings) {
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.slot);
-        Transfer c(Link::kIdle);
+        Transfer c(Before::kIdle);
         c.page.form.IgnMem.UserClick();
         const int base = k.slot * 459;
         c.controller[157] = k.slot;

@@ -206,7 +206,7 @@ TEST(MonitorMode, ClickPutsTheMapNameBackWhileATransferIsQueued) {
         c.StartUp(0);
         auto& f = c.page.form;
         f.edit.UserClick();
-        c.page.xfer.saved_mapname = "/maps/a.map";
+        c.page.saved_mapname = "/maps/a.map";
         f.mapfile.Text = "Uploading";
         c.page.link.next_cmd = next;
         f.monitor.UserClick();

@@ -1,0 +1,161 @@
+#pragma once
+// The link to the controller as an engine of its own: one request on the
+// line at a time, the next one sent when the whole reply to the last has
+// arrived. It keeps replies aligned with their requests, polls the live
+// block, runs the whole-image transfers and the host cycle, and tells its
+// owner what happened through `events`. It knows nothing of a window: the
+// console, the command-line tool and the tests all drive it the same way,
+// with the port's signals and a tick every 100 ms.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/calibration/image.h"
+#include "core/link/link_state.h"
+#include "core/link/live_values.h"
+#include "core/link/serial_port.h"
+#include "core/link/transfer.h"
+
+namespace orv {
+
+enum class LinkStatus {
+    Offline,    // the port is closed, would not open, or the controller went silent
+    Waiting,    // the first request is out, nothing heard yet
+    Connected,  // the controller answers
+};
+
+enum class TransferKind { Upload, Download };
+
+// How a download's read-back compared with what was programmed.
+struct VerifyResult {
+    bool verified = true;
+    int first_difference = -1;  // image position, or -1
+    std::uint8_t programmed = 0;
+    std::uint8_t read_back = 0;
+};
+
+class Link {
+   public:
+    // Transfers read into and program from `image`.
+    Link(SerialPort& port, Image& image);
+    Link(const Link&) = delete;
+    Link& operator=(const Link&) = delete;
+
+    struct Events {
+        // A live block taken in step; `live` holds it decoded.
+        std::function<void(const Bytes& block)> live_block;
+        // A write's acknowledgement taken in place of a live block.
+        std::function<void()> write_acknowledged;
+        // The progress bar's value: the image position a transfer has reached.
+        std::function<void(TransferKind, int position)> transfer_progress;
+        // Every block read (upload) or programmed (download); `verify` only
+        // after a download asked to verify.
+        std::function<void(TransferKind, const std::optional<VerifyResult>& verify)> transfer_finished;
+        // A transfer that stopped before its end: where and why, and the
+        // sentence the user is told.
+        std::function<void(TransferKind, int at, const std::string& message)> transfer_stalled;
+        // A transfer waiting for its first reply was given up by Connect.
+        std::function<void(TransferKind)> transfer_abandoned;
+        std::function<void(LinkStatus, const std::string& reason)> status_changed;
+        // Host mode: the nine parameter bytes to impose for the live block
+        // just taken (in `live`); then the write that carried them.
+        std::function<Bytes(const Bytes& block)> host_values;
+        std::function<void(const Bytes& frame)> host_values_sent;
+    } events;
+
+    SerialPort& port() { return port_; }
+    LinkState& state() { return state_; }
+    const LinkState& state() const { return state_; }
+    TransferState& transfer() { return xfer_; }
+    const TransferState& transfer() const { return xfer_; }
+    // The last live block taken, decoded.
+    const LiveValues& live() const { return live_; }
+    LinkStatus status() const { return status_; }
+    const std::string& status_reason() const { return reason_; }
+    // Whether the controller has been silent for longer than the link waits.
+    bool Silent() const;
+
+    // Opens the port chosen in state().comm_port if it is closed and sends
+    // the first live read (after a quiet line if a reply may still come).
+    void Start();
+    // Closes the port; what is buffered is dropped.
+    void Stop();
+    // The Connect button: negotiates the live block length again and
+    // abandons whatever was in progress.
+    void Connect();
+    // A live read, when the link is idle and not in host mode.
+    void PollIfIdle();
+    // The port's signal; true when something the owner shows may have
+    // changed (a reply taken, or the status).
+    bool OnComm(CommEvent event);
+    // The 100 ms tick: watches the line, asks again, notices silence.
+    void Tick();
+
+    // Whole-image transfers; they take over at the reply to the request in
+    // flight, or at once when the link is idle. A download with `verify`
+    // reads the calibration back into a scratch image and compares.
+    void StartUpload();
+    void StartDownload(bool verify = false);
+    // The transfer holding the link, if one does.
+    std::optional<TransferKind> Transferring() const;
+    // Position and step of the transfer under way, for the progress bar.
+    int TransferPosition() const { return xfer_.xfer_pos; }
+
+    // Host mode: the enter-host write goes out now or at the next reply; the
+    // leave-host write at the next reply.
+    void EnterHost();
+    void LeaveHost();
+    bool host_mode() const { return state_.host_mode; }
+    // The mode writes, sent at once.
+    void SendHostOn();
+    void SendHostOff();
+
+    // Sends tx_buf as the request.
+    void SendFrame();
+
+   private:
+    bool TakeReply(CommEvent event);
+    bool InStep();
+    void Dispatch(std::uint8_t cmd);
+    void HandleLive();
+    void HandleUpload();
+    void HandleDownload();
+    void HandleHostCycle();
+    void SendHostWrite(Bytes frame);
+    void StartTransfer(Cmd cmd);
+    void Post(Cmd cmd);
+    void FinishUpload();
+    void BuildLiveRead();
+    bool WriteRequest();
+    void SendNext();
+    void SendFirstRequest();
+    void AskAgain();
+    void LineDisturbed();
+    void LineQuiet();
+    void StopTransfer(bool upload, int at, const char* why);
+    Bytes TakeInput();
+    void DiscardInput();
+    void Settle();
+    void Resync(bool line_quiet);
+    void WatchLine();
+    void SetStatus(LinkStatus status, std::string reason = {});
+    void Progress(TransferKind kind, int position);
+
+    SerialPort& port_;
+    Image& image_;
+    LinkState state_;
+    TransferState xfer_;
+    LiveValues live_;
+    LinkStatus status_ = LinkStatus::Offline;
+    std::string reason_ = "not connected";
+    int progress_ = 0;
+    // A download that verifies: what was programmed, and the read-back.
+    bool verify_ = false;
+    bool verifying_ = false;
+    Image read_back_{};
+};
+
+// The text the status box shows for a status.
+const char* StatusText(LinkStatus status);
+
+}  // namespace orv
