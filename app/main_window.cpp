@@ -337,11 +337,13 @@ void MainWindow::CreateControls() {
 
 void MainWindow::FollowLinkState() {
     // Green once the controller answers, red when it is silent, amber while
-    // the first request waits ("Connected " with its blank).
-    const std::string& text = console_.form.Text3.Text;
-    if (text == link_shown_) return;
-    link_shown_ = text;
-    const char* colour = text == "Connected" ? kLinkUp : (text == "OffLine" ? kLinkDown : kLinkWaiting);
+    // the first request waits.
+    const LinkStatus status = console_.comm.status();
+    if (status == link_shown_) return;
+    link_shown_ = status;
+    const char* colour = status == LinkStatus::Connected ? kLinkUp
+                         : status == LinkStatus::Offline ? kLinkDown
+                                                         : kLinkWaiting;
     Control("Text3")->setStyleSheet(QStringLiteral("QLineEdit { color: %1; font-weight: bold; }").arg(colour));
 }
 

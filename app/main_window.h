@@ -14,10 +14,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/binding.h"
 #include "core/files/file_dialog.h"
+#include "core/link/link.h"
 
 namespace orv {
 class Main_Page;
@@ -87,7 +89,7 @@ class MainWindow : public QMainWindow {
     QTimer link_refresh_;
     int listener_ = 0;
     std::unique_ptr<FileDialog> file_dialog_;
-    std::string link_shown_;
+    std::optional<LinkStatus> link_shown_;
     QMenu* file_menu_ = nullptr;
     QMenu* edit_menu_ = nullptr;
     QMenu* view_menu_ = nullptr;

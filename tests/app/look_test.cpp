@@ -5,7 +5,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <functional>
 #include <map>
+#include <tuple>
 
 #include "app/bar_face.h"
 #include "app/dial_face.h"
@@ -84,13 +86,15 @@ TEST_F(WindowTest, LinkStatusIsReadOnlyAndColouredByWhatItSays) {
     status->setFocus();
     QTest::keyClicks(status, "x");
     EXPECT_EQ(console.form.Text3.Text, "OffLine");
-    const std::pair<const char*, QColor> cases[] = {
-        {"Connected", QColor(0x3e, 0xc4, 0x6d)},
-        {"OffLine", QColor(0xf0, 0x46, 0x3c)},
-        {"Connected ", QColor(0xf0, 0xb0, 0x30)},  // the first request is out, no reply yet
+    // Each state as the link reaches it: the first request out, a reply,
+    // then a silent line.
+    const std::tuple<const char*, std::function<void()>, QColor> cases[] = {
+        {"Connected ", [&] { console.form.COM.SetListIndex(0); }, QColor(0xf0, 0xb0, 0x30)},
+        {"Connected", [&] { port.Signal(CommEvent::Receive); }, QColor(0x3e, 0xc4, 0x6d)},
+        {"OffLine", [&] { for (int i = 0; i < 6; ++i) console.Timer1_Timer(); }, QColor(0xf0, 0x46, 0x3c)},
     };
-    for (const auto& [text, colour] : cases) {
-        console.RunEvent([&, t = text] { console.form.Text3.Text = t; });
+    for (const auto& [text, reach, colour] : cases) {
+        console.RunEvent(reach);
         EXPECT_EQ(status->text().toStdString(), text);
         EXPECT_EQ(status->palette().color(QPalette::Text), colour) << text;
     }
