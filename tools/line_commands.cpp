@@ -1,10 +1,12 @@
-// The subcommands that talk to a controller on a serial line: the console's
-// own core drives the link, exactly as the window's buttons and timer do.
+// The subcommands that talk to a controller on a serial line: the link
+// engine on the serial port, driven by Qt's event loop with a tick every
+// 100 ms, exactly as the window drives it, with no window and no files.
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <algorithm>
 #include <array>
 #include <csignal>
@@ -15,24 +17,24 @@
 #include <sstream>
 
 #include "core/calibration/image.h"
+#include "core/common/numbers.h"
 #include "core/files/atomic_file.h"
 #include "core/files/map_file.h"
+#include "core/link/frames.h"
+#include "core/link/link.h"
 #include "core/link/live_values.h"
 #include "core/recorder/recording.h"
-#include "serial/headless_page.h"
+#include "serial/qt_serial_port.h"
 #include "tools/commands.h"
 
 namespace orv::tool {
 
 namespace {
 
-// Upload 2,616 bytes, download 2,010 at 19,200 baud take under 2 s each; a
-// slow line stays far inside this.
+// A transfer that runs this long has a line far slower than any the
+// controller has; the link itself gives up on a silent one in seconds.
 constexpr double kTransferSeconds = 120;
 constexpr double kAnswerSeconds = 5;
-// A transfer waits for each reply with no end of its own; a reply takes
-// milliseconds, so a line silent this long has lost one.
-constexpr qint64 kSilentMs = 1000;
 constexpr int kAttempts = 3;
 
 struct LineOptions {
@@ -56,86 +58,121 @@ void AddLineOptions(CLI::App* sub, LineOptions& o) {
         ->check(kPositive);
 }
 
-// The console in a private start folder: its config.dat selects port 1, and
-// com1 there names the device.
+volatile std::sig_atomic_t interrupted = 0;
+
+// The link on the device, polling once the controller has answered. The
+// event loop sleeps until the port or the tick has something.
 class Line {
    public:
-    explicit Line(const LineOptions& o) {
+    Line(const LineOptions& o, Image& image) : port_(std::filesystem::path()), link_(port_, image) {
         std::error_code ec;
         if (!std::filesystem::exists(o.port, ec)) throw Failure("no such device: " + o.port);
         static int argc = 1;
         static char name[] = "orvtool";
         static char* argv[] = {name, nullptr};
         if (!QCoreApplication::instance()) app_ = std::make_unique<QCoreApplication>(argc, argv);
-        if (!dir_.isValid()) throw Failure("cannot make a temporary folder: " + dir_.errorString().toStdString());
-        const std::filesystem::path start = dir_.path().toStdString();
-        std::filesystem::create_symlink(std::filesystem::absolute(o.port), start / "com1", ec);
-        if (ec) throw Failure("cannot link to " + o.port + ": " + ec.message());
-        console_ = std::make_unique<serial::HeadlessPage>(start, o.baud);
-        if (!page().MSComm1.IsOpen()) throw Failure("cannot open " + o.port);
-        const bool answered = console_->RunUntil([this] { return page().link.replies > 0; }, kAnswerSeconds);
-        if (!answered) throw Failure("no controller answers on " + o.port);
+        port_.MapPort(1, std::filesystem::absolute(o.port));
+        port_.SetBaudRate(o.baud);
+        port_.on_comm = [this](CommEvent e) {
+            link_.OnComm(e);
+            Check();
+        };
+        port_.on_notice = [](const std::string& message) { std::fprintf(stderr, "orvtool: %s\n", message.c_str()); };
+        QObject::connect(&tick_, &QTimer::timeout, [this] {
+            link_.Tick();
+            Check();
+        });
+        link_.state().comm_port = 1;
+        link_.Start();
+        if (!port_.IsOpen()) throw Failure("cannot open " + o.port);
+        tick_.start(100);
+        if (!RunUntil([this] { return link_.state().replies > 0; }, kAnswerSeconds))
+            throw Failure("no controller answers on " + o.port);
+    }
+    ~Line() {
+        tick_.stop();
+        port_.on_comm = nullptr;
+        link_.Stop();
     }
 
-    Main_Page& page() { return console_->page(); }
-    serial::HeadlessPage& console() { return *console_; }
+    Link& link() { return link_; }
 
-    // One whole-image transfer, started as the window's button starts it;
-    // a bar on a terminal shows how far it got. A transfer stuck on a reply
-    // that never came is what the window's user ends with Connect and starts
-    // again; so does the tool, a few times.
-    void Transfer(form::CommandButton& button, const char* what) {
-        Main_Page& p = page();
-        if (!p.form.edit.Value()) p.form.edit.UserClick();
-        for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    // Runs the event loop until `done` holds after an event, or `seconds`
+    // have passed; false on the deadline.
+    bool RunUntil(const std::function<bool()>& done, double seconds) {
+        if (done()) return true;
+        QEventLoop loop;
+        bool met = false;
+        done_ = [&] {
+            if (!done()) return;
+            met = true;
+            loop.quit();
+        };
+        QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, &QEventLoop::quit);
+        loop.exec();
+        done_ = nullptr;
+        return met;
+    }
+
+    // One whole-image transfer; a bar on a terminal shows how far it got. A
+    // transfer the link gave up is what the window's user ends with Connect
+    // and starts again; so does the tool, a few times. The verify result of
+    // a download that asked for one.
+    std::optional<VerifyResult> Transfer(TransferKind kind, bool verify, const char* what) {
+        const bool bar = ::isatty(STDOUT_FILENO);
+        int shown = -1;
+        bool finished = false, stalled = false;
+        std::optional<VerifyResult> result;
+        std::string why;
+        Link::Events& e = link_.events;
+        e.transfer_progress = [&](TransferKind, int position) {
+            const int percent = std::clamp(position * 100 / transfer::kEndOfArea, 0, 100);
+            if (!bar || percent == shown) return;
+            shown = percent;
+            const int filled = percent * 30 / 100;
+            std::printf("\r%-8s [%s%s] %3d%%", what, std::string(filled, '#').c_str(),
+                        std::string(30 - filled, ' ').c_str(), percent);
+            std::fflush(stdout);
+        };
+        e.transfer_finished = [&](TransferKind, const std::optional<VerifyResult>& v) {
+            finished = true;
+            result = v;
+        };
+        e.transfer_stalled = [&](TransferKind, int, const std::string& message) {
+            stalled = true;
+            why = message;
+        };
+        for (int attempt = 0; attempt < kAttempts && !finished; ++attempt) {
             if (attempt > 0) {
-                p.form.Connect.UserClick();
-                const unsigned long before = p.link.replies;
-                console_->RunUntil([&] { return p.link.replies != before; }, kAnswerSeconds);
+                link_.Connect();
+                const unsigned long before = link_.state().replies;
+                RunUntil([&] { return link_.state().replies != before; }, kAnswerSeconds);
             }
-            button.UserClick();
-            if (RunTransfer(what)) return;
+            stalled = false;
+            if (kind == TransferKind::Upload) link_.StartUpload();
+            else link_.StartDownload(verify);
+            RunUntil([&] { return finished || stalled; }, kTransferSeconds);
         }
-        throw Failure(std::string(what) + " did not finish: the controller stopped answering");
+        e.transfer_progress = nullptr;
+        e.transfer_finished = nullptr;
+        e.transfer_stalled = nullptr;
+        if (bar) std::printf("\n");
+        if (!finished)
+            throw Failure(std::string(what) + " did not finish: " +
+                          (why.empty() ? std::string("the controller stopped answering") : why));
+        return result;
     }
 
    private:
-    // True when the transfer ended, false when the controller went silent.
-    bool RunTransfer(const char* what) {
-        Main_Page& p = page();
-        const bool bar = ::isatty(STDOUT_FILENO);
-        int shown = -1;
-        unsigned long replies = p.link.replies;
-        QElapsedTimer since_reply;
-        since_reply.start();
-        bool silent = false;
-        const bool done = console_->RunUntil(
-            [&] {
-                if (p.link.replies != replies) {
-                    replies = p.link.replies;
-                    since_reply.restart();
-                }
-                silent = since_reply.elapsed() > kSilentMs;
-                const bool running = serial::TransferRunning(p);
-                const int percent =
-                    running ? std::clamp(p.form.ProgressBar1.Value * 100 / p.form.ProgressBar1.Max, 0, 100) : 100;
-                if (bar && percent != shown) {
-                    shown = percent;
-                    const int filled = percent * 30 / 100;
-                    std::printf("\r%-8s [%s%s] %3d%%", what, std::string(filled, '#').c_str(),
-                                std::string(30 - filled, ' ').c_str(), percent);
-                    std::fflush(stdout);
-                }
-                return !running || silent;
-            },
-            kTransferSeconds);
-        if (bar) std::printf("\n");
-        return done && !silent;
+    void Check() {
+        if (done_) done_();
     }
 
     std::unique_ptr<QCoreApplication> app_;
-    QTemporaryDir dir_;
-    std::unique_ptr<serial::HeadlessPage> console_;
+    serial::QtSerialPort port_;
+    Link link_;
+    QTimer tick_;
+    std::function<void()> done_;
 };
 
 ValueList ReadMap(const std::string& path) {
@@ -157,8 +194,6 @@ std::string Hex(int value) {
     return text;
 }
 
-volatile std::sig_atomic_t interrupted = 0;
-
 }  // namespace
 
 void AddUpload(CLI::App& app) {
@@ -175,15 +210,16 @@ void AddUpload(CLI::App& app) {
         CheckOutput("map file", o->out);
         Image image{};
         if (!o->base.empty()) ApplyMapValues(image, ReadMap(o->base).values);
-        Line line(o->line);
-        Main_Page& p = line.page();
-        p.cal.mem_image = image;
-        line.Transfer(p.form.upload, "upload");
+        {
+            Line line(o->line, image);
+            line.Transfer(TransferKind::Upload, false, "upload");
+        }
         // Saved as the window saves a map: every view field on "Bank 1".
-        Image saved = p.cal.mem_image;
-        ClearViewBits(saved);
-        if (const std::string error = WriteMapFile(o->out, saved); !error.empty())
+        ClearViewBits(image);
+        if (const std::string error = WriteMapFile(o->out, image); !error.empty())
             throw Failure("map file " + o->out + " not written: " + error);
+        std::printf("uploaded %s bytes from %s to %s\n", Thousands(transfer::kEndOfArea).c_str(),
+                    o->line.port.c_str(), o->out.c_str());
     });
 }
 
@@ -199,29 +235,18 @@ void AddDownload(CLI::App& app) {
     sub->add_option("MAP", o->map, "Map file to program")->required();
     sub->add_flag("--verify", o->verify, "Read the calibration back and compare it byte for byte");
     sub->callback([o] {
-        const ValueList map = ReadMap(o->map);
-        Line line(o->line);
-        Main_Page& p = line.page();
-        ApplyMapValues(p.cal.mem_image, map.values);
-        line.Transfer(p.form.download, "download");
-        if (!o->verify) return;
-        // What was programmed: the image as the transfer sent it (on the bank 1 view).
-        const Image sent = p.cal.mem_image;
-        // What was read back, as the last block left it: at the upload's end
-        // the console shows the slot the image names and writes a number
-        // outside 0..3 in byte 157 back as the slot it shows.
-        Image back{};
-        const int watch = p.AddListener([&] {
-            if (serial::TransferRunning(p)) back = p.cal.mem_image;
-        });
-        line.Transfer(p.form.upload, "verify");
-        p.RemoveListener(watch);
-        for (int i = 0; i < kImageSize - 1; ++i) {
-            if (back[i] != sent[i])
-                throw Failure("verify failed at " + Hex(0xE000 + i) + ": programmed " + std::to_string(sent[i]) +
-                                  ", read back " + std::to_string(back[i]),
-                              1);
-        }
+        Image image{};
+        ApplyMapValues(image, ReadMap(o->map).values);
+        // Programmed as the window programs it: every view field on "Bank 1".
+        ClearViewBits(image);
+        Line line(o->line, image);
+        const std::optional<VerifyResult> check = line.Transfer(TransferKind::Download, o->verify, "download");
+        if (check && !check->verified)
+            throw Failure("verify failed at " + Hex(frames::kCalibrationArea + check->first_difference) + ": programmed " +
+                              std::to_string(check->programmed) + ", read back " + std::to_string(check->read_back),
+                          1);
+        std::printf("downloaded %s bytes to %s%s\n", Thousands(transfer::kEndOfArea).c_str(), o->line.port.c_str(),
+                    check ? ", verified" : "");
     });
 }
 
@@ -238,56 +263,51 @@ void AddMonitor(CLI::App& app) {
     sub->add_option("--seconds", o->seconds, "Stop after this long (default: at Ctrl-C)")->check(kPositive);
     sub->callback([o] {
         if (!o->csv.empty()) CheckOutput("CSV file", o->csv);
-        Line line(o->line);
-        Main_Page& p = line.page();
+        Image image{};
+        Line line(o->line, image);
+        Link& link = line.link();
         const bool tty = ::isatty(STDOUT_FILENO);
         std::string csv;
         long polls = 0;
-        unsigned long seen = p.link.replies;
         QElapsedTimer clock;
         clock.start();
-        // Each live block as a recorder sample, in the recorder's CSV columns;
-        // the time is the block's own, not the recorder's 0.1 s steps.
-        p.AddListener([&] {
-            if (p.link.replies == seen) return;
-            seen = p.link.replies;
-            const std::size_t n = p.link.rx_data.size();
-            if (n != kLiveBlockLong && n != kLiveBlockShort) return;
-            ++polls;
-            if (o->csv.empty()) return;
-            std::array<std::uint8_t, kRecSampleSize> sample{};
-            StoreSample(p.live, sample);
-            const std::string table = FormatRecordingCsv(sample, 1);
-            const std::size_t row = table.find("\r\n") + 2;
-            if (csv.empty()) csv = table.substr(0, row);
-            char time[32];
-            std::snprintf(time, sizeof time, "%.3f", static_cast<double>(clock.nsecsElapsed()) / 1e9);
-            csv += time + table.substr(table.find(',', row));
-        });
-        std::signal(SIGINT, [](int) { interrupted = 1; });
-        std::signal(SIGTERM, [](int) { interrupted = 1; });
-        const double limit = o->seconds > 0 ? o->seconds : 1e12;
         QElapsedTimer shown;
         shown.start();
         auto readout = [&] {
-            const LiveTexts t = FormatLive(p.live);
+            const LiveTexts t = FormatLive(link.live());
             std::ostringstream s;
             // Under 80 columns, or a terminal wraps it and \r no longer rewrites it.
             s << "rpm " << t.rpm << "k bar " << t.pressure << " tps " << t.tps << "% air " << t.air << "C water "
               << t.water << "C inj " << t.bank1 << "/" << t.bank2 << "ms adv " << t.advance << " " << t.batt << "V";
             return s.str();
         };
-        line.console().RunUntil(
-            [&] {
-                if (o->csv.empty() && shown.elapsed() >= 100) {
-                    shown.restart();
-                    if (tty) std::printf("\r%-79s", readout().c_str());
-                    else std::printf("%s\n", readout().c_str());
-                    std::fflush(stdout);
-                }
-                return interrupted != 0 || clock.elapsed() >= limit * 1000;
-            },
-            limit + 1);
+        // Each live block as a recorder sample, in the recorder's CSV columns;
+        // the time is the block's own, not the recorder's 0.1 s steps.
+        link.events.live_block = [&](const Bytes&) {
+            ++polls;
+            if (o->csv.empty()) {
+                if (shown.elapsed() < 100) return;
+                shown.restart();
+                if (tty) std::printf("\r%-79s", readout().c_str());
+                else std::printf("%s\n", readout().c_str());
+                std::fflush(stdout);
+                return;
+            }
+            std::array<std::uint8_t, kRecSampleSize> sample{};
+            StoreSample(link.live(), sample);
+            const std::string table = FormatRecordingCsv(sample, 1);
+            const std::size_t row = table.find("\r\n") + 2;
+            if (csv.empty()) csv = table.substr(0, row);
+            char time[32];
+            std::snprintf(time, sizeof time, "%.3f", static_cast<double>(clock.nsecsElapsed()) / 1e9);
+            csv += time + table.substr(table.find(',', row));
+        };
+        std::signal(SIGINT, [](int) { interrupted = 1; });
+        std::signal(SIGTERM, [](int) { interrupted = 1; });
+        const double limit = o->seconds > 0 ? o->seconds : 1e12;
+        // The tick wakes the loop ten times a second: Ctrl-C is seen within it.
+        line.RunUntil([&] { return interrupted != 0 || clock.elapsed() >= limit * 1000; }, limit + 1);
+        link.events.live_block = nullptr;
         if (tty && o->csv.empty()) std::printf("\n");
         const double elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         std::fprintf(stderr, "monitor: %ld polls in %.2f s (%.1f/s)\n", polls, elapsed, polls / elapsed);

@@ -81,7 +81,8 @@ TEST(LineCommands, UploadWritesTheControllersCalibrationWithTheLastByteFromBase)
         args.insert(args.end(), k.extra.begin(), k.extra.end());
         const auto run = RunTool(args);
         ASSERT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(run.out, "");  // no bar off a terminal
+        // No bar off a terminal: the one line that says what was done.
+        EXPECT_EQ(run.out, "uploaded 1,836 bytes from " + sim.device() + " to " + Path(dir, "up.map") + "\n");
         sample[1836] = k.last;
         EXPECT_EQ(ReadImage(Path(dir, "up.map")), sample) << k.last;
     }
@@ -103,6 +104,7 @@ TEST(LineCommands, DownloadLandsAndVerifiesAndUploadBringsItBack) {
         const auto down = RunTool({"download", "--port", sim.device(), Path(dir, "in.map"), "--verify"});
         ASSERT_EQ(down.status, 0) << down.err;
         EXPECT_EQ(down.err, "");
+        EXPECT_EQ(down.out, "downloaded 1,836 bytes to " + sim.device() + ", verified\n");
         const ValueList eeprom = ReadMapFile(Path(dir, "eeprom.map"));
         ASSERT_GE(eeprom.values.size(), 1836u);
         EXPECT_TRUE(std::equal(image.begin(), image.begin() + 1836, eeprom.values.begin()));
