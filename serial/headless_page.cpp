@@ -25,16 +25,15 @@ HeadlessPage::~HeadlessPage() {
 bool HeadlessPage::RunUntil(const std::function<bool()>& done, double seconds) {
     QElapsedTimer t;
     t.start();
+    // Wakes the loop for the deadline even with the ticks stopped.
+    QTimer wake;
+    wake.start(100);
     while (!done()) {
         if (t.elapsed() > seconds * 1000) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        // Sleeps until the port or a timer has something.
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
-}
-
-bool TransferRunning(const Main_Page& page) {
-    const std::string& t = page.form.mapfile.Text;
-    return t == "Uploading - Please Wait!!" || t == "Downloading - Please Wait!!";
 }
 
 }  // namespace orv::serial

@@ -33,8 +33,4 @@ class HeadlessPage {
     QTimer tick_;
 };
 
-// Whether a whole-image transfer is still running: the map file box shows
-// its message until it ends.
-bool TransferRunning(const Main_Page& page);
-
 }  // namespace orv::serial

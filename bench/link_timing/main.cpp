@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     orv::Main_Page& p = c.page();
-    auto transferring = [&] { return p.form.mapfile.Text.find("Please Wait") != std::string::npos; };
+    auto transferring = [&] { return p.Transferring() != orv::TransferUnderWay::None; };
     c.RunUntil([&] { return c.decoded > 10; }, 5);
     bool ok = true;
 

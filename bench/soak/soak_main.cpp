@@ -70,7 +70,7 @@ class Soak {
     bool StartSim();
     void StopSim();
     void Click(const char* name);
-    bool Transferring() const { return console_->form.mapfile.Text.find("Please Wait") != std::string::npos; }
+    bool Transferring() const { return console_->Transferring() != orv::TransferUnderWay::None; }
     // Presses the button until the transfer runs to its end (a lost reply
     // stalls it: then Connect, as the user would, and again).
     bool Transfer(const char* button);
@@ -178,17 +178,14 @@ int Soak::Run(double minutes) {
     window_ = &window;
     console.file_dialog = &dialog_;
     window.ask_save_on_close = nullptr;
-    unsigned long replies_seen = 0;
-    console.AddListener([&] {
-        // One event takes at most one reply; a live block is what it decoded.
-        if (console.link.replies == replies_seen) return;
-        replies_seen = console.link.replies;
-        const std::size_t n = console.link.rx_data.size();
-        if (n != orv::kLiveBlockLong && n != orv::kLiveBlockShort) return;
+    // Every live block the link decodes, polled or answering a host write.
+    auto check = [&](const orv::Bytes&) {
         ++decoded;
-        const orv::LiveValues& v = console.live;
+        const orv::LiveValues& v = console.comm.live();
         if (v.live_version != 21 || v.live_batt < 130 || v.live_batt > 146) ++misread;
-    });
+    };
+    orv::AlsoOn(console.comm.events.live_block, check);
+    orv::AlsoOn(console.comm.events.host_values_sent, check);
     window.Refresh();
     window.show();
     window.StartTimer();

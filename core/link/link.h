@@ -155,6 +155,16 @@ class Link {
     Image read_back_{};
 };
 
+// Adds `also` after what `event` already does: an observer beside the owner
+// (a benchmark or a test counting the live blocks the window decodes).
+template <typename... A, typename F>
+void AlsoOn(std::function<void(A...)>& event, F also) {
+    event = [first = std::move(event), also = std::move(also)](A... a) {
+        if (first) first(a...);
+        also(a...);
+    };
+}
+
 // The text the status box shows for a status.
 const char* StatusText(LinkStatus status);
 

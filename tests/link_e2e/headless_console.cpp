@@ -15,16 +15,15 @@ HeadlessConsole::HeadlessConsole(std::vector<std::string> sim_args) {
     }
     console_ = std::make_unique<serial::HeadlessPage>(d);
     Main_Page* page = &console_->page();
-    page->AddListener([this, page] {
-        // One event takes at most one reply; a live block is what it decoded.
-        if (page->link.replies == replies_seen_) return;
-        replies_seen_ = page->link.replies;
-        const std::size_t n = page->link.rx_data.size();
-        if (n != kLiveBlockLong && n != kLiveBlockShort) return;
+    // Every live block the link decodes: those it polls, and those the host
+    // cycle answers with its write.
+    auto check = [this, page](const Bytes&) {
         ++decoded;
-        const LiveValues& v = page->live;
+        const LiveValues& v = page->comm.live();
         if (v.live_version != 21 || v.live_batt < 130 || v.live_batt > 146) ++misread;
-    });
+    };
+    AlsoOn(page->comm.events.live_block, check);
+    AlsoOn(page->comm.events.host_values_sent, check);
     started = true;
 }
 

@@ -39,7 +39,6 @@ class HeadlessConsole {
     bool started = false;
 
    private:
-    unsigned long replies_seen_ = 0;
     std::string error_;
     QTemporaryDir dir_;
     orvtest::SimProcess sim_;

@@ -17,7 +17,6 @@
 
 using namespace orv;
 using orv::e2e::HeadlessConsole;
-using orv::serial::TransferRunning;
 
 
 // gcc says so with __SANITIZE_ADDRESS__, clang with __has_feature.
@@ -68,7 +67,7 @@ TEST(LinkE2E, DownloadLandsInTheControllerAndUploadBringsItBack) {
     p.form.edit.UserClick();
     p.form.download.UserClick();
     ClearViewBits(image);  // a transfer starts on the bank 1 view
-    ASSERT_TRUE(c.RunUntil([&] { return !TransferRunning(p); }, 15)) << Described(p);
+    ASSERT_TRUE(c.RunUntil([&] { return p.Transferring() == TransferUnderWay::None; }, 15)) << Described(p);
     ASSERT_TRUE(c.RunUntil([&] { return std::filesystem::exists(eeprom); }, 2));
     const auto programmed = Values(eeprom, 1836);
     const auto first_diff = std::mismatch(programmed.begin(), programmed.end(), image.begin()).first;
@@ -77,7 +76,7 @@ TEST(LinkE2E, DownloadLandsInTheControllerAndUploadBringsItBack) {
     p.cal.mem_image = test::RandomImage(12);
     p.cal.mem_image[1836] = 77;
     p.form.upload.UserClick();
-    ASSERT_TRUE(c.RunUntil([&] { return !TransferRunning(p); }, 15));
+    ASSERT_TRUE(c.RunUntil([&] { return p.Transferring() == TransferUnderWay::None; }, 15));
     EXPECT_EQ(p.cal.mem_image, image);
 
     const auto stats = c.StopSim().value_or(orvtest::SimStats{999, 999, 999, 999});
@@ -132,7 +131,7 @@ TEST(LinkE2E, FaultsAndConnectPressesNeverShowAMisreadReply) {
         p.cal.mem_image = Image{};
         p.form.edit.UserClick();
         p.form.upload.UserClick();
-        const bool done = c.RunUntil([&] { return !TransferRunning(p); }, what == "--drop-every" ? 3 : 8);
+        const bool done = c.RunUntil([&] { return p.Transferring() == TransferUnderWay::None; }, what == "--drop-every" ? 3 : 8);
         const auto controller = Values(kSampleMap, 1836);
         for (int block = 0; block * 64 < 1836; ++block) {
             const int end = std::min(block * 64 + 64, 1836);
