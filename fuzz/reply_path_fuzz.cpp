@@ -1,13 +1,14 @@
 // The receive path against a controller whose replies come in any pieces,
 // late, cut short, dropped or with a stray byte behind them, while the user
 // presses Connect, picks ports and starts transfers and host mode, and the
-// timer ticks. Two things must hold throughout: no request is written while
+// timer ticks. The link engine runs alone, with no window behind it, so any
+// order of those is tried, even ones the window's buttons would not allow. Two things must hold throughout: no request is written while
 // the reply to the one before may still arrive, and nothing but the whole
 // reply to the request on the line is ever taken as its reply.
 #include <algorithm>
 #include <optional>
 
-#include "core/shell/main_page.h"
+#include "core/link/link.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace orv;
@@ -62,7 +63,7 @@ class Line : public SerialPort {
     double Now() const override { return now_; }
 
     // The next piece of the owed reply, after a pause of a few byte times.
-    void DeliverPiece(Main_Page& page) {
+    void DeliverPiece(Link& link) {
         if (owed_.empty()) return;
         const std::size_t n = std::min<std::size_t>(owed_.size(), 1 + in_.Below(static_cast<int>(owed_.size())));
         Bytes piece(owed_.begin(), owed_.begin() + static_cast<std::ptrdiff_t>(n));
@@ -71,37 +72,37 @@ class Line : public SerialPort {
         const bool stray_with_it = stray_now && in_.Below(2);
         if (stray_with_it) piece.push_back(in_.Byte());
         now_ = std::max(now_ + in_.Below(4) * kByteSeconds, due_) + static_cast<double>(n) * kByteSeconds;
-        Arrive(page, piece);
+        Arrive(link, piece);
         if (stray_now && !stray_with_it) {
             now_ += kByteSeconds / 4;
-            Arrive(page, {in_.Byte()});
+            Arrive(link, {in_.Byte()});
         }
     }
     // A tick is 100 ms: the rest of a reply has come by then, or never will.
-    void Tick(Main_Page& page) {
+    void Tick(Link& link) {
         if (!owed_.empty() && in_.Below(2)) {
             owed_.resize(in_.Below(static_cast<int>(owed_.size()) + 1));
             stray_ = false;
         }
-        while (!owed_.empty() || stray_) DeliverPiece(page);
+        while (!owed_.empty() || stray_) DeliverPiece(link);
         now_ += 0.1;
-        page.Timer1_Timer();
+        link.Tick();
     }
     void Signal(CommEvent e) {
         if (open_ && on_comm) on_comm(e);
     }
 
    private:
-    void Arrive(Main_Page& page, const Bytes& bytes) {
+    void Arrive(Link& link, const Bytes& bytes) {
         if (!open_) return;
         const Bytes expected = reply_;
-        const unsigned long replies = page.link.replies;
+        const unsigned long replies = link.state().replies;
         buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
         taken_.reset();
         // Under the console's receive threshold the bytes wait unsignalled.
         if (buffer_.size() >= threshold_) Signal(CommEvent::Receive);
         // Taken as a reply: it must be the whole reply to the request answered.
-        if (page.link.replies != replies) ORV_REQUIRE(page.link.replies == replies + 1 && taken_ == expected);
+        if (link.state().replies != replies) ORV_REQUIRE(link.state().replies == replies + 1 && taken_ == expected);
     }
 
     fuzz::Input& in_;
@@ -114,35 +115,27 @@ class Line : public SerialPort {
     std::size_t threshold_ = 1;
 };
 
-void Press(form::CommandButton& b) {
-    if (b.Enabled && b.Visible) b.UserClick();
-}
-void Press(form::OptionButton& b) {
-    if (b.Enabled && b.Visible) b.UserClick();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const bool config = (fuzz::WriteScratch("config.dat", "1,,\r\n"), true);
-    (void)config;
     fuzz::Input in(data, size);
     Line line(in);
-    Main_Page page(line, fuzz::ScratchDir());
-    page.Form_Load();
-    form::Form& f = page.form;
+    Image image{};
+    Link link(line, image);
+    line.on_comm = [&link](CommEvent e) { link.OnComm(e); };
+    link.UsePort(1);
     for (int actions = 0; !in.Empty() && actions < 2000; ++actions) {
         switch (in.Below(16)) {
-            case 0: line.Tick(page); break;
-            case 1: Press(f.Connect); break;
-            case 2: f.COM.UserSelect(in.Below(7)); break;
-            case 3: Press(f.upload); break;
-            case 4: Press(f.download); break;
-            case 5: Press(f.Host); break;
-            case 6: Press(f.remote); break;
-            case 7: Press(in.Below(2) ? f.edit : f.monitor); break;
+            case 0: line.Tick(link); break;
+            case 1: link.Connect(); break;
+            case 2: link.UsePort(1 + in.Below(7)); break;
+            case 3: link.StartUpload(); break;
+            case 4: link.StartDownload(in.Below(2) != 0); break;
+            case 5: link.EnterHost(); break;
+            case 6: link.LeaveHost(); break;
+            case 7: link.PollIfIdle(); break;
             case 8: line.Signal(static_cast<CommEvent>(1 + in.Below(3))); break;
-            default: line.DeliverPiece(page); break;
+            default: line.DeliverPiece(link); break;
         }
     }
     return 0;

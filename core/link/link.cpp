@@ -123,6 +123,14 @@ void Link::Stop() {
     port_.SetInBufferSize(state_.live_len);
 }
 
+void Link::UsePort(int n) {
+    Stop();
+    // A reply owed on the old port never reaches the new one.
+    if (state_.comm_port != n) state_.awaiting = state_.settling = false;
+    state_.comm_port = n;
+    Start();
+}
+
 Bytes Link::TakeInput() {
     port_.SetRThreshold(1);
     state_.waiting_at_tick = 0;

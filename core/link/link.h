@@ -80,6 +80,8 @@ class Link {
     void Start();
     // Closes the port; what is buffered is dropped.
     void Stop();
+    // Closes the port and starts again on port number n (1..7).
+    void UsePort(int n);
     // The Connect button: negotiates the live block length again and
     // abandons whatever was in progress.
     void Connect();

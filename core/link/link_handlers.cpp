@@ -37,13 +37,9 @@ void Main_Page::StopCom() { comm.Stop(); }
 void Main_Page::COM_Click() {
     int index = form.COM.ListIndex();
     if (index < 0) return;
-    StopCom();
-    // A reply owed on the old port never reaches the new one.
-    if (link.comm_port != index + 1) link.awaiting = link.settling = false;
-    link.comm_port = index + 1;
-    config.cfg_port = link.comm_port;
+    config.cfg_port = index + 1;
     Write_Config();
-    StartCom();
+    comm.UsePort(index + 1);
 }
 
 void Main_Page::Connect_Click() { comm.Connect(); }
