@@ -79,7 +79,9 @@ TEST(LineCommands, UploadWritesTheControllersCalibrationWithTheLastByteFromBase)
     for (const Case& k : {Case{{}, 0}, Case{{"--base", Path(dir, "base.map")}, 77}}) {
         std::vector<std::string> args = {"upload", "--port", sim.device(), "-o", Path(dir, "up.map")};
         args.insert(args.end(), k.extra.begin(), k.extra.end());
-        const auto run = RunTool(args);
+        // No temporary folder: the link runs on the device itself, so a
+        // TMPDIR where no folder can be made changes nothing.
+        const auto run = RunTool(args, "TMPDIR=" + orv::test::ShellQuote(ORV_SAMPLE_MAP));
         ASSERT_EQ(run.status, 0) << run.err;
         // No bar off a terminal: the one line that says what was done.
         EXPECT_EQ(run.out, "uploaded 1,836 bytes from " + sim.device() + " to " + Path(dir, "up.map") + "\n");

@@ -24,10 +24,11 @@ inline std::string ShellQuote(const std::string& s) {
     return q + "'";
 }
 
-inline ToolRun RunTool(const std::vector<std::string>& args) {
+// env: assignments for orvtool's environment alone, e.g. TMPDIR=/x.
+inline ToolRun RunTool(const std::vector<std::string>& args, const std::string& env = {}) {
     static int n = 0;
     const auto base = std::filesystem::temp_directory_path() / ("orvtool-run-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
-    std::string cmd = ShellQuote(ORVTOOL_BINARY);
+    std::string cmd = (env.empty() ? "" : env + " ") + ShellQuote(ORVTOOL_BINARY);
     for (const std::string& a : args) cmd += " " + ShellQuote(a);
     cmd += " >" + ShellQuote(base.string() + ".out") + " 2>" + ShellQuote(base.string() + ".err") + " </dev/null";
     ToolRun r;
