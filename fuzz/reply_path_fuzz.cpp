@@ -7,6 +7,7 @@
 // reply to the request on the line is ever taken as its reply.
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "core/link/link.h"
 #include "fuzz/fuzz_support.h"
