@@ -89,7 +89,8 @@ class Main_Page {
     void remote_Click();
 
     // --- calibration image, grids, editing, selection (calibration/) ---
-    void Get_Mem_Addr(int t);
+    // Image offset of entry 0 of table t of the viewed set of the active slot.
+    int Get_Mem_Addr(int t);
     void SetBank1Mem();
     void load_data_table(int i, const std::string& nam, int col, double min, double st);
     void Load_Memory_Map();
@@ -118,7 +119,8 @@ class Main_Page {
     void Reset_Monitor();
     void write_analog_hand(int i, int x1, int y1, int h, int rsize, int rini, std::uint8_t maxval, long xval);
     void Show_Live_Cell(int index, long value);
-    void Get_Table_Addr(int index, int set);
+    // Image offset of entry 0 of table `index` of set `set` of the active slot.
+    int Get_Table_Addr(int index, int set);
     void Calc_Map_Output(int mode);
     void Calc_Duty_Cycle();
     void Show_Calc_Duty();
