@@ -26,6 +26,7 @@
 #include "core/monitor/table_lookup.h"
 #include "core/recorder/recorder_state.h"
 #include "core/shell/config.h"
+#include "core/shell/subscription.h"
 
 namespace orv {
 
@@ -52,8 +53,11 @@ class Main_Page {
     // --- events ---
     // After each event (a port notification, a tick, a control's event, the
     // start-up) every listener is told once, however many handlers it ran.
-    // Returns a handle for RemoveListener.
-    int AddListener(std::function<void()> listener);
+    // Keep the result in a Subscription to stop listening when that goes;
+    // dropped, the listener stays for as long as the console lives.
+    ListenerHandle AddListener(std::function<void()> listener);
+    // The handle's number: for orvtool's line commands until they follow the
+    // link engine's events.
     void RemoveListener(int handle);
     // Runs `action` as one event: the window's user actions come through here.
     void RunEvent(const std::function<void()>& action);
@@ -291,8 +295,7 @@ class Main_Page {
     TableView Viewed() const;
     std::uint8_t& SlotByte(int rel) { return cal.mem_image[cal.slot_base + rel]; }
 
-    std::vector<std::pair<int, std::function<void()>>> listeners_;
-    int next_listener_ = 0;
+    std::shared_ptr<ListenerList> listeners_ = std::make_shared<ListenerList>();
     int event_depth_ = 0;
     bool port_signal_running_ = false;
     EditRecorder history_;
