@@ -135,6 +135,7 @@ Form::Form() {
     option(edit, "edit", "Edit", "editing");
     button(download, "download", "Download", "editing");
     button(upload, "upload", "Upload", "editing");
+    ProgressBar1.Max = kCalibrationBytes;  // a transfer's position in the image
     add("ProgressBar1", "editing", &ProgressBar1);
     text(mapfile, "mapfile", "Map File", "editing");
     button(loadmem, "loadmem", "Load", "editing");
