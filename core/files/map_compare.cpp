@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <sstream>
 
-#include "core/common/numbers.h"
 #include "core/files/map_file.h"
 #include "core/files/map_layout.h"
 #include "core/settings/settings_coding.h"
