@@ -145,7 +145,7 @@ MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     timer_.stop();
     link_refresh_.stop();
-    console_.RemoveListener(listener_);
+    listener_.Reset();
     console_.file_dialog = nullptr;
     // Widgets going away move the focus about; none of that is the user's.
     binding_->Close();

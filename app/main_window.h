@@ -20,6 +20,7 @@
 #include "app/binding.h"
 #include "core/files/file_dialog.h"
 #include "core/link/link.h"
+#include "core/shell/subscription.h"
 
 namespace orv {
 class Main_Page;
@@ -87,7 +88,7 @@ class MainWindow : public QMainWindow {
     std::map<std::string, QWidget*> widgets_;
     QTimer timer_;
     QTimer link_refresh_;
-    int listener_ = 0;
+    Subscription listener_;
     std::unique_ptr<FileDialog> file_dialog_;
     std::optional<LinkStatus> link_shown_;
     QMenu* file_menu_ = nullptr;

@@ -15,6 +15,7 @@
 #include "app/line_edit.h"
 #include "app/main_window.h"
 #include "core/calibration/table_coding.h"
+#include "core/settings/settings_coding.h"
 #include "core/shell/main_page.h"
 
 namespace orv::app {
@@ -24,14 +25,6 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 std::string Indexed(const char* name, int t) { return std::string(name) + "(" + std::to_string(t) + ")"; }
-
-// The controls that show a byte of the settings: each bar or option with the
-// box that shows its value.
-constexpr const char* kSettingControls[] = {
-    "cylinsel",  "ncylinder", "FullSel",  "RPMAcc",      "TRPMAcc",  "deltasel",  "pdeltatps",  "WaterAcc",
-    "TWaterAcc", "Limiter",   "TLimiter", "loadtimesel", "loadtime", "windowsel", "windowsize", "ignnormal",
-    "igninv",    "bank2sel",  "ignsel",   "mem1",        "mem2",     "mem3",      "mem4",
-};
 
 // Options and check boxes take the window's sheet; bars and text boxes have
 // sheets of their own, which carry the same mark.
@@ -256,24 +249,26 @@ void TunerTools::MarkGrids() {
 }
 
 void TunerTools::MarkSettings() {
-    for (const char* name : kSettingControls) {
-        QWidget* w = window_.Control(name);
-        if (!w) continue;
-        const std::optional<std::string> theirs = console_.ReferenceSetting(name);
-        const QString tip = theirs ? QStringLiteral("Reference: %1").arg(Q(*theirs)) : QString();
-        if (auto* box = dynamic_cast<LineEdit*>(w)) {
-            box->SetMark(tip);
-            continue;
+    for (const SettingField& field : kSettingFields) {
+        for (std::string_view name : field.controls) {
+            QWidget* w = name.empty() ? nullptr : window_.Control(std::string(name));
+            if (!w) continue;
+            const std::optional<std::string> theirs = console_.ReferenceSetting(name);
+            const QString tip = theirs ? QStringLiteral("Reference: %1").arg(Q(*theirs)) : QString();
+            if (auto* box = dynamic_cast<LineEdit*>(w)) {
+                box->SetMark(tip);
+                continue;
+            }
+            if (w->property("refdiff").toBool() == theirs.has_value()) {
+                if (w->toolTip() != tip) w->setToolTip(tip);
+                continue;
+            }
+            w->setProperty("refdiff", theirs.has_value());
+            w->setToolTip(tip);
+            w->style()->unpolish(w);
+            w->style()->polish(w);
+            w->update();
         }
-        if (w->property("refdiff").toBool() == theirs.has_value()) {
-            if (w->toolTip() != tip) w->setToolTip(tip);
-            continue;
-        }
-        w->setProperty("refdiff", theirs.has_value());
-        w->setToolTip(tip);
-        w->style()->unpolish(w);
-        w->style()->polish(w);
-        w->update();
     }
 }
 

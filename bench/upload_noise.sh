@@ -11,6 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 uploads=${1:-20}
 every=${2:-7}
 build=$(realpath -m -- "${3:-$root/build}")
+calibration_bytes=1836  # the image bytes the controller holds (kCalibrationBytes)
 . "$root/bench/noisy_line.sh"
 start_noisy_sim --noise-every "$every" --calibration "$root/samples/sample.map"
 
@@ -22,9 +23,9 @@ for i in $(seq "$uploads"); do
         echo "upload $i failed: $(tail -1 "$work/up$i.out")"
         continue
     fi
-    # Block by block: the first 1,836 values, which the controller holds.
-    bad=$(paste -d, <(tr -d '\r' <"$root/samples/sample.map" | head -1836) \
-                     <(tr -d '\r' <"$work/up$i.map" | head -1836) |
+    # Block by block: the values the controller holds.
+    bad=$(paste -d, <(tr -d '\r' <"$root/samples/sample.map" | head -"$calibration_bytes") \
+                     <(tr -d '\r' <"$work/up$i.map" | head -"$calibration_bytes") |
           awk -F, '$1 != $2 { b[int((NR - 1) / 64)] = 1 } END { print length(b) }')
     wrong=$((wrong + bad))
     [ "$bad" = 0 ] || echo "upload $i: $bad blocks wrong"

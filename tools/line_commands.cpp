@@ -20,7 +20,6 @@
 #include "core/common/numbers.h"
 #include "core/files/atomic_file.h"
 #include "core/files/map_file.h"
-#include "core/link/frames.h"
 #include "core/link/link.h"
 #include "core/link/live_values.h"
 #include "core/recorder/recording.h"
@@ -242,7 +241,7 @@ void AddDownload(CLI::App& app) {
         Line line(o->line, image);
         const std::optional<VerifyResult> check = line.Transfer(TransferKind::Download, o->verify, "download");
         if (check && !check->verified)
-            throw Failure("verify failed at " + Hex(frames::kCalibrationArea + check->first_difference) + ": programmed " +
+            throw Failure("verify failed at " + Hex(kCalibrationBase + check->first_difference) + ": programmed " +
                               std::to_string(check->programmed) + ", read back " + std::to_string(check->read_back),
                           1);
         std::printf("downloaded %s bytes to %s%s\n", Thousands(transfer::kEndOfArea).c_str(), o->line.port.c_str(),

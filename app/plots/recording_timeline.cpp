@@ -167,10 +167,6 @@ RecordingTimelineWindow::RecordingTimelineWindow(Main_Page& console,
     resize(960, 760);
 }
 
-RecordingTimelineWindow::~RecordingTimelineWindow() {
-    if (listener_) console_.RemoveListener(listener_);
-}
-
 void RecordingTimelineWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!listener_) listener_ = console_.AddListener([this] { Follow(); });
@@ -180,8 +176,7 @@ void RecordingTimelineWindow::showEvent(QShowEvent* event) {
 void RecordingTimelineWindow::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     // Closed, the window costs the console nothing.
-    if (listener_) console_.RemoveListener(listener_);
-    listener_ = 0;
+    listener_.Reset();
 }
 
 void RecordingTimelineWindow::Follow() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/recorder/recording_series.h"
+#include "core/shell/subscription.h"
 
 class QLabel;
 class QLineSeries;
@@ -47,7 +48,6 @@ class RecordingTimelineWindow : public QWidget {
     // window's own controls do.
     RecordingTimelineWindow(Main_Page& console, std::function<void(const std::function<void()>&)> user_action,
                             QWidget* parent = nullptr);
-    ~RecordingTimelineWindow() override;
 
     static constexpr int kPanels = 6;
     TimelineView* panel(int i) const { return panels_[i].view; }
@@ -83,7 +83,7 @@ class RecordingTimelineWindow : public QWidget {
     std::vector<std::uint8_t> drawn_bytes_;
     int drawn_samples_ = -1;
     int drawn_sample_ = -1;
-    int listener_ = 0;
+    Subscription listener_;  // while shown
     int redraws_ = 0;
 };
 

@@ -70,10 +70,6 @@ TableCurvesWindow::TableCurvesWindow(Main_Page& console, QWidget* parent) : QWid
     resize(980, 560);
 }
 
-TableCurvesWindow::~TableCurvesWindow() {
-    if (listener_) console_.RemoveListener(listener_);
-}
-
 void TableCurvesWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!listener_) listener_ = console_.AddListener([this] { Follow(); });
@@ -83,8 +79,7 @@ void TableCurvesWindow::showEvent(QShowEvent* event) {
 void TableCurvesWindow::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     // Closed, the window costs the console nothing.
-    if (listener_) console_.RemoveListener(listener_);
-    listener_ = 0;
+    listener_.Reset();
 }
 
 void TableCurvesWindow::Follow() {

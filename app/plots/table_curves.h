@@ -10,6 +10,7 @@
 
 #include "core/calibration/table_coding.h"
 #include "core/calibration/image.h"
+#include "core/shell/subscription.h"
 
 class QChart;
 class QLineSeries;
@@ -25,7 +26,6 @@ namespace orv::app::plots {
 class TableCurvesWindow : public QWidget {
    public:
     explicit TableCurvesWindow(Main_Page& console, QWidget* parent = nullptr);
-    ~TableCurvesWindow() override;
 
     // What is drawn, for tests: grid t's curve and its marked point (none
     // when the grid's row is no entry).
@@ -63,7 +63,7 @@ class TableCurvesWindow : public QWidget {
 
     Main_Page& console_;
     std::array<Plot, kTableCount> plots_;
-    int listener_ = 0;
+    Subscription listener_;  // while shown
     int redraws_ = 0;
 };
 

@@ -34,7 +34,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kCalibrationBytes = 1836;  // what the controller stores; the image's last byte is the console's
+using orv::kCalibrationBytes;  // what the controller stores; the image's last byte is the console's
 
 struct Usage {
     double cpu_seconds = 0;

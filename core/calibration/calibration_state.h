@@ -10,8 +10,6 @@ namespace orv {
 struct CalibrationState {
     Image mem_image{};
     std::int16_t slot_base = 0;    // start of the active slot block
-    std::int16_t mem_addr = 0;     // last Get_Mem_Addr: entry 0 of a table of the viewed set
-    std::int16_t table_addr = 0;   // last Get_Table_Addr
     bool full_sel = false;         // "Full" as the settings last read or set it
     bool reload_tables = false;    // the grids are refilled on the next tick
     // Per grid: a value typed while the grid has the focus is being entered

@@ -88,12 +88,6 @@ bool EditHistory::Redo(Image& image) {
     return true;
 }
 
-void EditHistory::Clear() {
-    steps_.clear();
-    done_ = 0;
-    stored_ = 0;
-}
-
 void EditRecorder::BeginEvent(const Image& image) {
     if (!holding_upload_) base_ = image;
 }

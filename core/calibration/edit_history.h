@@ -35,10 +35,8 @@ class EditHistory {
     bool Undo(Image& image);
     // Puts the new bytes of the oldest undone step back into `image`.
     bool Redo(Image& image);
-    void Clear();
 
     std::size_t DoneSteps() const { return done_; }
-    std::size_t UndoneSteps() const { return steps_.size() - done_; }
     // Bytes held: the steps' records and their stored runs.
     std::size_t Footprint() const { return steps_.size() * sizeof(Step) + stored_; }
 

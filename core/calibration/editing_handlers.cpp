@@ -24,10 +24,10 @@ void Main_Page::edit_Click() {
         f.ignnormal.Enabled = f.igninv.Enabled = f.bank2sel.Enabled = f.ignsel.Enabled = true;
     }
     for (int t = 0; t < kTableCount; ++t) {
-        Get_Mem_Addr(t);
+        const int addr = Get_Mem_Addr(t);
         f.HScroll1[t].Enabled = true;
         const int row = f.datatable[t].Row;
-        if (row >= 1) f.HScroll1[t].ShowStored(cal.mem_image[cal.mem_addr + row - 1]);
+        if (row >= 1) f.HScroll1[t].ShowStored(cal.mem_image[addr + row - 1]);
         f.Text1[t].Enabled = true;
     }
 }
@@ -41,9 +41,9 @@ void Main_Page::HScroll1_Change(int t) {
 void Main_Page::HScroll1_Scroll(int t) {
     form::Grid& grid = form.datatable[t];
     if (grid.Row < 1) return;
-    Get_Mem_Addr(t);
+    const int addr = Get_Mem_Addr(t);
     const int v = form.HScroll1[t].Value();
-    PutByte(cal.mem_image, cal.mem_addr + grid.Row - 1, v);
+    PutByte(cal.mem_image, addr + grid.Row - 1, v);
     grid.SetText(CellText(Viewed(), t, v));
     form.Text1[t].Text = grid.Text();
 }
@@ -78,8 +78,7 @@ void Main_Page::Text1_KeyPress(int t, int code) {
     if (grid.Row < 1) return;
     // The byte typed, not the bar's position: until the next refill the bar
     // still has the range of the view left behind and may have clamped it.
-    Get_Mem_Addr(t);
-    PutByte(cal.mem_image, cal.mem_addr + grid.Row - 1, *stored);
+    PutByte(cal.mem_image, Get_Mem_Addr(t) + grid.Row - 1, *stored);
 }
 
 }  // namespace orv

@@ -6,7 +6,7 @@ namespace orv {
 
 TableView Main_Page::Viewed() const { return ViewOf(form.IgnMem.Value(), form.bank1mem.Value()); }
 
-void Main_Page::Get_Mem_Addr(int t) { cal.mem_addr = static_cast<std::int16_t>(MemAddr(cal.mem_image, t)); }
+int Main_Page::Get_Mem_Addr(int t) { return MemAddr(cal.mem_image, t); }
 
 void Main_Page::SetBank1Mem() { ClearViewBits(cal.mem_image); }
 
@@ -19,11 +19,11 @@ void Main_Page::load_data_table(int i, const std::string& nam, int col, double m
     grid.Row = 0;
     grid.SetText(nam);
     grid.Row = 1;
+    const int addr = Get_Mem_Addr(i);
     if (col != 0) {
-        Get_Mem_Addr(i);
         for (int k = 0; k <= grid.Rows() - 2; ++k) {
             grid.Row = k + 1;
-            grid.SetText(CellText(view, i, cal.mem_image[cal.mem_addr + k]));
+            grid.SetText(CellText(view, i, cal.mem_image[addr + k]));
         }
     } else {
         for (int k = 0; k <= grid.Rows() - 2; ++k) {
@@ -42,7 +42,7 @@ void Main_Page::load_data_table(int i, const std::string& nam, int col, double m
     bar.SetRange(range.lo, range.hi);
     // A byte outside the bar's range (a foreign image) is shown at the nearest
     // end without writing anything back.
-    if (col != 0) bar.ShowStored(cal.mem_image[cal.mem_addr]);
+    if (col != 0) bar.ShowStored(cal.mem_image[addr]);
 }
 
 // The data column of the five grids as start-up fills it (the bank 1 view).
@@ -73,8 +73,7 @@ void Main_Page::datatable_Click(int t) {
     // The bar takes the clicked row's stored byte, not the byte read back from
     // the cell's text: the text is rounded for display, and reading it back
     // would change the byte by merely looking at it.
-    Get_Mem_Addr(t);
-    const std::uint8_t b = cal.mem_image[cal.mem_addr + grid.Row - 1];
+    const std::uint8_t b = cal.mem_image[Get_Mem_Addr(t) + grid.Row - 1];
     form::ScrollBar& bar = f.HScroll1[t];
     bar.ShowStored(b);
     // A click that moved the selection found the bar on the row's byte
@@ -93,8 +92,7 @@ void Main_Page::ShowCurrentRow(int t) {
     // Placed, not set: no Change runs, so showing a row writes nothing, and a
     // byte outside the bar's range is shown at its nearest end. A step of the
     // bar then starts from the row's own byte.
-    Get_Mem_Addr(t);
-    form.HScroll1[t].Place(cal.mem_image[cal.mem_addr + grid.Row - 1]);
+    form.HScroll1[t].Place(cal.mem_image[Get_Mem_Addr(t) + grid.Row - 1]);
 }
 
 void Main_Page::datatable_Scroll(int t) {

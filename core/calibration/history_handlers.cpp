@@ -72,8 +72,7 @@ void Main_Page::ShowImage(const Image& image) {
         grid.TopRow = places[t].top;
         grid.Row = places[t].row;
         f.Text1[t].Text = grid.Text();
-        Get_Mem_Addr(t);
-        f.HScroll1[t].ShowStored(cal.mem_image[cal.mem_addr + grid.Row - 1]);
+        f.HScroll1[t].ShowStored(cal.mem_image[Get_Mem_Addr(t) + grid.Row - 1]);
     }
     cal.mem_image = image;
 }
@@ -85,8 +84,7 @@ RangeEditResult Main_Page::RangeEdit(int t, int first_row, int last_row, RangeOp
     EventScope event(*this);
     NoteEvent(EditEvent::Plain);
     const TableView view = Viewed();
-    Get_Mem_Addr(t);
-    const int first = cal.mem_addr + first_row - 1;
+    const int first = Get_Mem_Addr(t) + first_row - 1;
     const int count = last_row - first_row + 1;
     if (first + count > kImageSize) return {};
     RangeEditResult result = EditRange(std::span(cal.mem_image).subspan(first, count), view, t, op, value);

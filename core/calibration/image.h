@@ -7,8 +7,11 @@
 
 namespace orv {
 
-constexpr int kImageSize = 1837;        // four slot blocks and one trailing byte
-constexpr int kCalibrationBytes = 1836; // bytes 0..1835 live at 0xE000 onward
+constexpr int kImageSize = 1837;  // four slot blocks and one trailing byte
+// The controller holds image bytes 0..1835, byte n at address
+// kCalibrationBase + n; the trailing byte is the console's alone.
+constexpr std::uint16_t kCalibrationBase = 0xE000;
+constexpr int kCalibrationBytes = 1836;
 constexpr int kSlotSize = 459;
 constexpr int kSlotCount = 4;
 constexpr int kTableCount = 5;

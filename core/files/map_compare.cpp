@@ -1,9 +1,9 @@
 #include "core/files/map_compare.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
-#include "core/common/numbers.h"
 #include "core/files/map_file.h"
 #include "core/files/map_layout.h"
 #include "core/settings/settings_coding.h"
@@ -36,38 +36,6 @@ std::string Change(const std::string& a, const std::string& b, int byte_a, int b
     if (a == b) s += " (bytes " + std::to_string(byte_a) + " -> " + std::to_string(byte_b) + ")";
     return s;
 }
-
-// A settings control and the bits of its byte it shows.
-struct SettingControl {
-    std::string_view names[2];
-    int rel;  // in the slot block; the active-slot byte is in block 0 only
-    std::uint8_t mask;
-    std::string (*text)(std::uint8_t masked);
-};
-
-std::string Whole(std::uint8_t b) { return Str(b); }
-std::string Tenths(std::uint8_t b) { return TenthsText(b); }
-std::string Water(std::uint8_t b) { return WaterSwitchText(b); }
-std::string Cylinders(std::uint8_t b) { return CylinderCountText(b); }
-std::string Full(std::uint8_t b) { return b ? "Full" : "not Full"; }
-std::string Polarity(std::uint8_t b) { return b ? "Inv" : "Norm"; }
-std::string Bank2(std::uint8_t b) { return b ? "Off" : "On"; }
-std::string Slot(std::uint8_t b) { return "Mem " + std::to_string(SlotStart(b) / kSlotSize + 1); }
-
-constexpr SettingControl kSettingControls[] = {
-    {{"cylinsel", "ncylinder"}, slot::kCylMode, kCylCodeMask, Cylinders},
-    {{"FullSel", ""}, slot::kCylMode, kFullFlag, Full},
-    {{"RPMAcc", "TRPMAcc"}, slot::kRpmSwitch, 0xFF, Tenths},
-    {{"deltasel", "pdeltatps"}, slot::kDeltaTps, 0xFF, Whole},
-    {{"WaterAcc", "TWaterAcc"}, slot::kWaterSwitch, 0xFF, Water},
-    {{"Limiter", "TLimiter"}, slot::kLimiter, 0xFF, Tenths},
-    {{"loadtimesel", "loadtime"}, slot::kLoadTime, 0xFF, Tenths},
-    {{"windowsel", "windowsize"}, slot::kWindowSize, 0xFF, Whole},
-    {{"ignnormal", "igninv"}, slot::kModeFlags, kIgnInverted, Polarity},
-    {{"bank2sel", "ignsel"}, slot::kModeFlags, kBank2Off, Bank2},
-    {{"mem1", "mem2"}, slot::kActiveSlot, 0xFF, Slot},
-    {{"mem3", "mem4"}, slot::kActiveSlot, 0xFF, Slot},
-};
 
 }  // namespace
 
@@ -143,12 +111,11 @@ std::optional<std::string> ReferenceCellText(const Image& image, const MapRefere
 
 std::optional<std::string> ReferenceSettingText(const Image& image, const MapReference& ref, std::string_view control) {
     if (control.empty()) return std::nullopt;
-    for (const SettingControl& c : kSettingControls) {
-        if (control != c.names[0] && control != c.names[1]) continue;
-        const int addr = (c.rel == slot::kActiveSlot ? 0 : SlotStart(image[kActiveSlotByte])) + c.rel;
-        const std::uint8_t mine = image[addr] & c.mask, theirs = ref.image[addr] & c.mask;
-        if (addr >= ref.length || mine == theirs) return std::nullopt;
-        return c.text(theirs);
+    for (const SettingField& f : kSettingFields) {
+        if (std::find(f.controls.begin(), f.controls.end(), control) == f.controls.end()) continue;
+        const int addr = FieldAddress(f, image);
+        if (addr >= ref.length || f.Get(image[addr]) == f.Get(ref.image[addr])) return std::nullopt;
+        return FieldText(f, ref.image[addr]);
     }
     return std::nullopt;
 }

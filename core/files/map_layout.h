@@ -23,7 +23,8 @@ constexpr std::array<SetPart, 3> kSetParts{{
 
 // Name of the settings byte at offset `rel` of a slot block (150..158).
 std::string SettingName(int rel);
-// How the console shows that byte.
+// How the console shows that byte: its value with the flags beside it that
+// are set ("8 Full"), or, for a byte of flags alone, its eight bits.
 std::string SettingText(int rel, std::uint8_t b);
 
 }  // namespace orv

@@ -4,6 +4,7 @@
 
 #include "core/common/numbers.h"
 #include "core/common/units.h"
+#include "core/files/map_layout.h"
 #include "core/settings/settings_coding.h"
 
 namespace orv {
@@ -58,17 +59,19 @@ struct BlockTexts {
 };
 
 BlockTexts TextsOf(const Image& image, int b) {
-    const std::uint8_t cyl = image[b + slot::kCylMode];
-    const std::uint8_t flags = image[b + slot::kModeFlags];
+    auto byte = [&](Setting s) { return image[b + Field(s).rel]; };
+    auto text = [&](Setting s) { return FieldText(Field(s), byte(s)); };
+    auto number = [&](Setting s) { return static_cast<long>(FieldValue(Field(s), byte(s))); };
+    auto set = [&](Setting s) { return Field(s).Get(byte(s)) != 0; };
     BlockTexts t;
-    t.cylinders = " " + CylinderCountText(cyl & kCylCodeMask) + ((cyl & kFullFlag) ? " Full" : "");
-    t.delta_tps = image[b + slot::kDeltaTps];
-    t.limiter = TenthsText(image[b + slot::kLimiter]);
-    t.water_switch = image[b + slot::kWaterSwitch] * 5L - kTemperatureOffset;
-    t.rpm_switch = (flags & kBank2Off) ? TenthsText(image[b + slot::kRpmSwitch]) : "Off";
-    t.window_size = image[b + slot::kWindowSize];
-    t.load_time = TenthsText(image[b + slot::kLoadTime]);
-    t.mode = (flags & kIgnInverted) ? "Inverted" : "Normal";
+    t.cylinders = " " + SettingText(slot::kCylMode, byte(Setting::Cylinders));
+    t.delta_tps = number(Setting::DeltaTps);
+    t.limiter = text(Setting::Limiter);
+    t.water_switch = number(Setting::WaterSwitch);
+    t.rpm_switch = set(Setting::Bank2Off) ? text(Setting::RpmSwitch) : "Off";
+    t.window_size = number(Setting::WindowSize);
+    t.load_time = text(Setting::LoadTime);
+    t.mode = set(Setting::IgnInverted) ? "Inverted" : "Normal";
     return t;
 }
 
@@ -127,13 +130,14 @@ void IgnitionSection(Printer& p, const Image& image, int n, int s, const BlockTe
 
 std::string MapReport(const Image& image, std::string_view map_path, bool ignition_shown) {
     Printer p;
+    const SettingField& bank2_off = Field(Setting::Bank2Off);
     for (int k = 0; k < kSlotCount; ++k) {
         const int b = k * kSlotSize;
         const BlockTexts t = TextsOf(image, b);
         p.Text(ignition_shown ? "ORV - TALPA-01" : "ORV - QUIL PLUS").End().Blank();
         p.Text("File ").Text(map_path).End().Blank();
         FuelSection(p, image, k + 1, b + slot::kBank1Set, t, "## BANK 1 ##");
-        if (!(image[b + slot::kModeFlags] & kBank2Off)) {
+        if (!bank2_off.Get(image[b + bank2_off.rel])) {
             p.Blank(4);
             FuelSection(p, image, k + 1, b + slot::kBank2Set, t, "## BANK 2 ##");
         }

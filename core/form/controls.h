@@ -258,7 +258,7 @@ struct Slider : Control {
 };
 
 struct ProgressBar : Control {
-    int Min = 0, Max = 1836, Value = 0;
+    int Min = 0, Max = 100, Value = 0;
 };
 
 struct Timer {

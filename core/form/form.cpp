@@ -25,7 +25,7 @@ Form::Form() {
         f.Caption = caption;
         add(name, parent, &f);
     };
-    auto label = [&](Label& l, const char* name, const char* caption, const char* parent) {
+    auto label = [&](Label& l, const char* name, std::string_view caption, const char* parent) {
         l.Caption = caption;
         add(name, parent, &l);
     };
@@ -37,7 +37,7 @@ Form::Form() {
         b.Caption = caption;
         add(name, parent, &b);
     };
-    auto option = [&](OptionButton& o, const char* name, const char* caption, const char* parent) {
+    auto option = [&](OptionButton& o, const char* name, std::string_view caption, const char* parent) {
         o.Caption = caption;
         add(name, parent, &o);
     };
@@ -124,17 +124,18 @@ Form::Form() {
     // Programming
     frame(programming, "programming", "Programming", "");
     frame(Bnk2, "Bnk2", "Bank 2", "programming");
-    option(ignsel, "ignsel", "Off", "Bnk2");
-    option(bank2sel, "bank2sel", "On", "Bnk2");
+    option(ignsel, "ignsel", Field(Setting::Bank2Off).states[1], "Bnk2");
+    option(bank2sel, "bank2sel", Field(Setting::Bank2Off).states[0], "Bnk2");
     frame(Access, "Access", "Accessories", "programming");
     bar(WaterAcc, "WaterAcc", kWaterSwitchMax, "Access");
     text(TWaterAcc, "TWaterAcc", "", "Access");
-    label(Label2, "Label2", "Water Switch", "Access");
+    label(Label2, "Label2", Field(Setting::WaterSwitch).caption, "Access");
     frame(editing, "editing", "Editing", "programming");
     option(monitor, "monitor", "Monitor", "editing");
     option(edit, "edit", "Edit", "editing");
     button(download, "download", "Download", "editing");
     button(upload, "upload", "Upload", "editing");
+    ProgressBar1.Max = kCalibrationBytes;  // a transfer's position in the image
     add("ProgressBar1", "editing", &ProgressBar1);
     text(mapfile, "mapfile", "Map File", "editing");
     button(loadmem, "loadmem", "Load", "editing");
@@ -142,8 +143,8 @@ Form::Form() {
     frame(common, "common", "Common", "programming");
     bar(cylinsel, "cylinsel", kCylinderCodeMax, "common");
     text(ncylinder, "ncylinder", "", "common");
-    label(cylinder, "cylinder", "Cylinders", "common");
-    FullSel.Caption = "Full";
+    label(cylinder, "cylinder", Field(Setting::Cylinders).caption, "common");
+    FullSel.Caption = Field(Setting::Full).states[1];
     add("FullSel", "common", &FullSel);
     option(mem1, "mem1", "Mem 1", "common");
     option(mem2, "mem2", "Mem 2", "common");
@@ -156,18 +157,18 @@ Form::Form() {
     text(TLimiter, "TLimiter", "", "ignition");
     text(loadtime, "loadtime", "", "ignition");
     text(windowsize, "windowsize", "", "ignition");
-    label(Label1, "Label1", "Limiter (RPM)", "ignition");
-    label(loadt, "loadt", "Load Time (ms)", "ignition");
-    label(window, "window", "Window Size ", "ignition");
-    option(ignnormal, "ignnormal", "Norm", "ignition");
-    option(igninv, "igninv", "Inv", "ignition");
+    label(Label1, "Label1", Field(Setting::Limiter).caption, "ignition");
+    label(loadt, "loadt", Field(Setting::LoadTime).caption, "ignition");
+    label(window, "window", Field(Setting::WindowSize).caption, "ignition");
+    option(ignnormal, "ignnormal", Field(Setting::IgnInverted).states[0], "ignition");
+    option(igninv, "igninv", Field(Setting::IgnInverted).states[1], "ignition");
     frame(injection, "injection", "Injection", "programming");
     bar(RPMAcc, "RPMAcc", kRpmSwitchMax, "injection");
     bar(deltasel, "deltasel", kDeltaTpsMax, "injection");
     text(TRPMAcc, "TRPMAcc", "", "injection");
     text(pdeltatps, "pdeltatps", "", "injection");
-    label(rpmsw, "rpmsw", "RPM Switch", "injection");
-    label(deltatps, "deltatps", "Delta TPS (%)", "injection");
+    label(rpmsw, "rpmsw", Field(Setting::RpmSwitch).caption, "injection");
+    label(deltatps, "deltatps", Field(Setting::DeltaTps).caption, "injection");
     frame(tables, "tables", "Tables", "programming");
     for (int i = 0; i < kTableCount; ++i) {
         datatable[i].SetRows(kTableEntries[i] + 1);  // the header row and one row per entry

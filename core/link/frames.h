@@ -13,7 +13,6 @@ constexpr std::uint16_t kModeRegister = 0x0145;
 constexpr std::uint16_t kHostParams = 0x0146;
 constexpr std::uint16_t kProgramWindow = 0x00A1;
 constexpr std::uint16_t kProgramBuffer = 0x004C;
-constexpr std::uint16_t kCalibrationArea = 0xE000;
 
 constexpr std::uint8_t kModeOpenBlock = 0x04;
 constexpr std::uint8_t kModeProgramBlock = 0x06;

@@ -8,7 +8,7 @@
 namespace orv::transfer {
 
 namespace {
-std::uint16_t AreaAddress(int pos) { return static_cast<std::uint16_t>(frames::kCalibrationArea + pos); }
+std::uint16_t AreaAddress(int pos) { return static_cast<std::uint16_t>(kCalibrationBase + pos); }
 }  // namespace
 
 Bytes NextRead(std::int16_t& xfer_pos) {

@@ -5,9 +5,7 @@
 
 namespace orv {
 
-void Main_Page::Get_Table_Addr(int index, int set) {
-    cal.table_addr = static_cast<std::int16_t>(TableAddr(cal.mem_image, index, set));
-}
+int Main_Page::Get_Table_Addr(int index, int set) { return TableAddr(cal.mem_image, index, set); }
 
 void Main_Page::Calc_Map_Output(int mode) {
     const bool live_point = mode == -1;
@@ -20,8 +18,6 @@ void Main_Page::Calc_Map_Output(int mode) {
         at = RowPoint(rows);
     }
     const MapOutput out = CalcOutput(cal.mem_image, at);
-    // The last table the calculation read: the ignition set's water table.
-    Get_Table_Addr(kTableCount - 1, kSetIgnition);
     if (live_point) {
         calc.op_tinj1 = out.tinj1;
         calc.op_tinj2 = out.tinj2;

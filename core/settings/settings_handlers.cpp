@@ -1,55 +1,63 @@
 // Engine settings of the active slot: each control writes its own byte of the
 // settings block at once, and Show_Settings refreshes them all from the image.
-#include "core/common/numbers.h"
 #include "core/settings/settings_coding.h"
 #include "core/shell/main_page.h"
 
 namespace orv {
 
+namespace {
+
+// The byte of the active slot that holds field f.
+std::uint8_t& ByteOf(CalibrationState& cal, const SettingField& f) { return cal.mem_image[cal.slot_base + f.rel]; }
+
+// A bar's position is its field's value; the box beside it shows the byte.
+void BarMoved(CalibrationState& cal, Setting s, const form::ScrollBar& bar, form::TextBox& box) {
+    const SettingField& f = Field(s);
+    std::uint8_t& byte = ByteOf(cal, f);
+    byte = f.Put(byte, bar.Value());
+    box.Text = FieldText(f, byte);
+}
+
+// A stored byte the bar cannot reach leaves the bar at its end, silently;
+// the box shows the byte as it is.
+void ShowBar(CalibrationState& cal, Setting s, form::ScrollBar& bar, form::TextBox& box) {
+    const SettingField& f = Field(s);
+    const std::uint8_t byte = ByteOf(cal, f);
+    bar.ShowStored(f.Get(byte));
+    box.Text = FieldText(f, byte);
+}
+
+}  // namespace
+
 void Main_Page::cylinsel_Change() {
-    const int pos = form.cylinsel.Value();
-    SlotByte(slot::kCylMode) = static_cast<std::uint8_t>(cal.full_sel ? (pos | kFullFlag) : (pos & kCylCodeMask));
+    const SettingField& code = Field(Setting::Cylinders);
+    std::uint8_t& byte = ByteOf(cal, code);
+    byte = Field(Setting::Full).Put(code.Put(byte, form.cylinsel.Value()), cal.full_sel);
     Show_Cylinders();
 }
 
-void Main_Page::RPMAcc_Change() {
-    SlotByte(slot::kRpmSwitch) = static_cast<std::uint8_t>(form.RPMAcc.Value());
-    form.TRPMAcc.Text = TenthsText(form.RPMAcc.Value());
-}
+void Main_Page::RPMAcc_Change() { BarMoved(cal, Setting::RpmSwitch, form.RPMAcc, form.TRPMAcc); }
 
-void Main_Page::deltasel_Change() {
-    SlotByte(slot::kDeltaTps) = static_cast<std::uint8_t>(form.deltasel.Value());
-    form.pdeltatps.Text = Str(form.deltasel.Value());
-}
+void Main_Page::deltasel_Change() { BarMoved(cal, Setting::DeltaTps, form.deltasel, form.pdeltatps); }
 
-void Main_Page::WaterAcc_Change() {
-    SlotByte(slot::kWaterSwitch) = static_cast<std::uint8_t>(form.WaterAcc.Value());
-    form.TWaterAcc.Text = WaterSwitchText(form.WaterAcc.Value());
-}
+void Main_Page::WaterAcc_Change() { BarMoved(cal, Setting::WaterSwitch, form.WaterAcc, form.TWaterAcc); }
 
-void Main_Page::Limiter_Change() {
-    SlotByte(slot::kLimiter) = static_cast<std::uint8_t>(form.Limiter.Value());
-    form.TLimiter.Text = TenthsText(form.Limiter.Value());
-}
+void Main_Page::Limiter_Change() { BarMoved(cal, Setting::Limiter, form.Limiter, form.TLimiter); }
 
-void Main_Page::loadtimesel_Change() {
-    SlotByte(slot::kLoadTime) = static_cast<std::uint8_t>(form.loadtimesel.Value());
-    form.loadtime.Text = TenthsText(form.loadtimesel.Value());
-}
+void Main_Page::loadtimesel_Change() { BarMoved(cal, Setting::LoadTime, form.loadtimesel, form.loadtime); }
 
-void Main_Page::windowsel_Change() {
-    SlotByte(slot::kWindowSize) = static_cast<std::uint8_t>(form.windowsel.Value());
-    form.windowsize.Text = Str(form.windowsel.Value());
-}
+void Main_Page::windowsel_Change() { BarMoved(cal, Setting::WindowSize, form.windowsel, form.windowsize); }
 
 void Main_Page::ignnormal_Click() {
-    SlotByte(slot::kModeFlags) &= static_cast<std::uint8_t>(~kIgnInverted);
+    const SettingField& inverted = Field(Setting::IgnInverted);
+    ByteOf(cal, inverted) = inverted.Put(ByteOf(cal, inverted), 0);
     form.igninv.SetValue(false);
     form.loadtimesel.Enabled = true;
 }
 
 void Main_Page::igninv_Click() {
-    SlotByte(slot::kModeFlags) |= kIgnInverted;
+    const SettingField& inverted = Field(Setting::IgnInverted);
+    ByteOf(cal, inverted) = inverted.Put(ByteOf(cal, inverted), 1);
     form.ignnormal.SetValue(false);
 }
 
@@ -68,57 +76,39 @@ void Main_Page::Show_Settings() {
 
 void Main_Page::Show_Cylinders() {
     form::Form& f = form;
-    const std::uint8_t stored = SlotByte(slot::kCylMode);
-    const int code = stored & kCylCodeMask;
-    f.ncylinder.Text = CylinderCountText(code);
-    cal.full_sel = (stored & kFullFlag) != 0;
+    const SettingField& code = Field(Setting::Cylinders);
+    const std::uint8_t stored = ByteOf(cal, code);
+    f.ncylinder.Text = FieldText(code, stored);
+    cal.full_sel = Field(Setting::Full).Get(stored) != 0;
     // Both write the byte back as it was read; a code the bar cannot show
     // (6..127) leaves the bar at its end without writing.
     f.FullSel.SetValue(cal.full_sel ? 1 : 0);
-    f.cylinsel.ShowStored(code);
+    f.cylinsel.ShowStored(code.Get(stored));
 }
 
 void Main_Page::Show_Delta_TPS() {
-    const int b = SlotByte(slot::kDeltaTps);
-    form.pdeltatps.Text = Str(b);
-    form.deltasel.ShowStored(b);
+    const SettingField& delta = Field(Setting::DeltaTps);
+    const std::uint8_t b = ByteOf(cal, delta);
+    form.pdeltatps.Text = FieldText(delta, b);
+    form.deltasel.ShowStored(delta.Get(b));
 }
 
-void Main_Page::Show_Water_Switch() {
-    const int b = SlotByte(slot::kWaterSwitch);
-    form.WaterAcc.ShowStored(b);
-    form.TWaterAcc.Text = WaterSwitchText(b);
-}
+void Main_Page::Show_Water_Switch() { ShowBar(cal, Setting::WaterSwitch, form.WaterAcc, form.TWaterAcc); }
 
-void Main_Page::Show_RPM_Switch() {
-    const int b = SlotByte(slot::kRpmSwitch);
-    form.RPMAcc.ShowStored(b);
-    form.TRPMAcc.Text = TenthsText(b);
-}
+void Main_Page::Show_RPM_Switch() { ShowBar(cal, Setting::RpmSwitch, form.RPMAcc, form.TRPMAcc); }
 
-void Main_Page::Show_Limiter() {
-    const int b = SlotByte(slot::kLimiter);
-    form.Limiter.ShowStored(b);
-    form.TLimiter.Text = TenthsText(b);
-}
+void Main_Page::Show_Limiter() { ShowBar(cal, Setting::Limiter, form.Limiter, form.TLimiter); }
 
-void Main_Page::Show_Window_Size() {
-    const int b = SlotByte(slot::kWindowSize);
-    form.windowsel.ShowStored(b);
-    form.windowsize.Text = Str(b);
-}
+void Main_Page::Show_Window_Size() { ShowBar(cal, Setting::WindowSize, form.windowsel, form.windowsize); }
 
-void Main_Page::Show_Load_Time() {
-    const int b = SlotByte(slot::kLoadTime);
-    form.loadtimesel.ShowStored(b);
-    form.loadtime.Text = TenthsText(b);
-}
+void Main_Page::Show_Load_Time() { ShowBar(cal, Setting::LoadTime, form.loadtimesel, form.loadtime); }
 
 void Main_Page::Show_Bank2_Sel() {
     form::Form& f = form;
+    const SettingField& off = Field(Setting::Bank2Off);
     f.bank2sel.SetValue(false);
     f.ignsel.SetValue(false);
-    if (SlotByte(slot::kModeFlags) & kBank2Off) {
+    if (off.Get(ByteOf(cal, off))) {
         f.ignsel.SetValue(true);
         f.bank2mem.Enabled = false;
     } else {
@@ -129,9 +119,10 @@ void Main_Page::Show_Bank2_Sel() {
 
 void Main_Page::Show_Ign_Mode() {
     form::Form& f = form;
+    const SettingField& inverted = Field(Setting::IgnInverted);
     f.ignnormal.SetValue(false);
     f.igninv.SetValue(false);
-    if (SlotByte(slot::kModeFlags) & kIgnInverted) f.igninv.SetValue(true);
+    if (inverted.Get(ByteOf(cal, inverted))) f.igninv.SetValue(true);
     else f.ignnormal.SetValue(true);
 }
 

@@ -24,20 +24,12 @@ Main_Page::~Main_Page() {
     MSComm1.on_notice = nullptr;
 }
 
-void Main_Page::Notify() {
-    // A listener may remove itself or another: go by copies.
-    const auto listeners = listeners_;
-    for (const auto& [handle, listener] : listeners) listener();
+void Main_Page::Notify() { listeners_->Notify(); }
+
+ListenerHandle Main_Page::AddListener(std::function<void()> listener) {
+    return {listeners_, listeners_->Add(std::move(listener))};
 }
 
-int Main_Page::AddListener(std::function<void()> listener) {
-    listeners_.emplace_back(++next_listener_, std::move(listener));
-    return next_listener_;
-}
-
-void Main_Page::RemoveListener(int handle) {
-    std::erase_if(listeners_, [handle](const auto& l) { return l.first == handle; });
-}
 
 void Main_Page::RunEvent(const std::function<void()>& action) {
     EventScope event(*this);

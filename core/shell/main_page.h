@@ -27,6 +27,7 @@
 #include "core/monitor/table_lookup.h"
 #include "core/recorder/recorder_state.h"
 #include "core/shell/config.h"
+#include "core/shell/subscription.h"
 
 namespace orv {
 
@@ -55,9 +56,9 @@ class Main_Page {
     // --- events ---
     // After each event (a port notification, a tick, a control's event, the
     // start-up) every listener is told once, however many handlers it ran.
-    // Returns a handle for RemoveListener.
-    int AddListener(std::function<void()> listener);
-    void RemoveListener(int handle);
+    // Keep the result in a Subscription to stop listening when that goes;
+    // dropped, the listener stays for as long as the console lives.
+    ListenerHandle AddListener(std::function<void()> listener);
     // Runs `action` as one event: the window's user actions come through here.
     void RunEvent(const std::function<void()>& action);
     // Whether the event the listeners hear of is a port signal: the line's
@@ -93,7 +94,8 @@ class Main_Page {
     void remote_Click();
 
     // --- calibration image, grids, editing, selection (calibration/) ---
-    void Get_Mem_Addr(int t);
+    // Image offset of entry 0 of table t of the viewed set of the active slot.
+    int Get_Mem_Addr(int t);
     void SetBank1Mem();
     void load_data_table(int i, const std::string& nam, int col, double min, double st);
     void Load_Memory_Map();
@@ -122,7 +124,8 @@ class Main_Page {
     void Reset_Monitor();
     void write_analog_hand(int i, int x1, int y1, int h, int rsize, int rini, std::uint8_t maxval, long xval);
     void Show_Live_Cell(int index, long value);
-    void Get_Table_Addr(int index, int set);
+    // Image offset of entry 0 of table `index` of set `set` of the active slot.
+    int Get_Table_Addr(int index, int set);
     void Calc_Map_Output(int mode);
     void Calc_Duty_Cycle();
     void Show_Calc_Duty();
@@ -275,8 +278,7 @@ class Main_Page {
     TableView Viewed() const;
     std::uint8_t& SlotByte(int rel) { return cal.mem_image[cal.slot_base + rel]; }
 
-    std::vector<std::pair<int, std::function<void()>>> listeners_;
-    int next_listener_ = 0;
+    std::shared_ptr<ListenerList> listeners_ = std::make_shared<ListenerList>();
     int event_depth_ = 0;
     bool port_signal_running_ = false;
     EditRecorder history_;

@@ -311,8 +311,7 @@ TEST(Grids, ScrollKeepsTheSelectionInsideTheVisibleRows) {
         EXPECT_EQ(grid.Row, k.new_row) << k.grid << " " << k.row << " " << k.top;
         EXPECT_EQ(f.Text1[k.grid].Text, grid.Cell(k.new_row, 1));
         // The bar follows the row it now edits.
-        c.page.Get_Mem_Addr(k.grid);
-        EXPECT_EQ(f.HScroll1[k.grid].Value(), c.page.cal.mem_image[c.page.cal.mem_addr + k.new_row - 1]);
+        EXPECT_EQ(f.HScroll1[k.grid].Value(), c.page.cal.mem_image[c.page.Get_Mem_Addr(k.grid) + k.new_row - 1]);
     }
 }
 
@@ -402,8 +401,7 @@ TEST(Grids, MonitorCursorShowsTheLiveRowOnEveryTickWithoutWriting) {
         c.page.Timer1_Timer();
         for (int g = 0; g < 2; ++g) {
             const form::Grid& grid = f.datatable[g];
-            c.page.Get_Mem_Addr(g);
-            const int b = before[c.page.cal.mem_addr + grid.Row - 1];
+            const int b = before[c.page.Get_Mem_Addr(g) + grid.Row - 1];
             const form::ScrollBar& bar = f.HScroll1[g];
             EXPECT_EQ(bar.Value(), std::clamp(b, bar.Min(), bar.Max())) << rpm << " grid " << g;
             EXPECT_EQ(f.Text1[g].Text, grid.Text()) << rpm;

@@ -29,8 +29,7 @@ TEST(Image, AddressMap) {
         Console con;
         con.page.cal.mem_image[157] = c.active_slot;
         con.page.cal.mem_image[c.flags_at] = c.flags;
-        con.page.Get_Mem_Addr(c.table);
-        EXPECT_EQ(con.page.cal.mem_addr, c.addr) << int(c.active_slot) << " " << c.table;
+        EXPECT_EQ(con.page.Get_Mem_Addr(c.table), c.addr) << int(c.active_slot) << " " << c.table;
     }
 }
 
@@ -41,8 +40,7 @@ TEST(Image, TableAddrTakesTheSetFromItsArgument) {
     const std::vector<std::tuple<int, int, int>> cases = {
         {0, 0, 918}, {1, 1, 918 + 159 + 32}, {4, 2, 918 + 309 + 133}, {2, 7, 918 + 94}, {-1, 1, 918 + 159}};
     for (auto [t, set, addr] : cases) {
-        c.page.Get_Table_Addr(t, set);
-        EXPECT_EQ(c.page.cal.table_addr, addr) << t << "," << set;
+        EXPECT_EQ(c.page.Get_Table_Addr(t, set), addr) << t << "," << set;
     }
 }
 

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "core/link/frames.h"
 #include "core/link/link.h"
 #include "sim/controller.h"
 #include "tests/support/fake_port.h"
@@ -104,7 +103,7 @@ TEST(Engine, DownloadVerifiesByReadingTheCalibrationBack) {
 TEST(Engine, UploadFillsTheImageAndAControllerGoneSilentStopsIt) {
     Engine clean;
     for (int i = 0; i < kCalibrationBytes; ++i)
-        clean.sim.Poke(static_cast<std::uint16_t>(frames::kCalibrationArea + i), static_cast<std::uint8_t>(i % 251));
+        clean.sim.Poke(static_cast<std::uint16_t>(0xE000 + i), static_cast<std::uint8_t>(i % 251));
     clean.link.UsePort(1);
     clean.Run(0.5);
     clean.link.StartUpload();

@@ -1,6 +1,9 @@
 // One notification after each event, however many handlers the event ran.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <optional>
+
 #include "tests/support/console_fixture.h"
 
 using namespace orv;
@@ -9,7 +12,7 @@ using orv::test::Console;
 TEST(Events, EachEventNotifiesOnceWhenItIsOver) {
     Console c;
     int notified = 0;
-    const int handle = c.page.AddListener([&] { ++notified; });
+    Subscription listening = c.page.AddListener([&] { ++notified; });
     auto& f = c.page.form;
     auto once = [&](const char* what, auto event) {
         notified = 0;
@@ -33,10 +36,42 @@ TEST(Events, EachEventNotifiesOnceWhenItIsOver) {
     once("grid", [&] { c.page.RunEvent([&] { f.datatable[1].UserClick(4, 1); }); });
     once("a user action that raises nothing", [&] { c.page.RunEvent([] {}); });
 
-    c.page.RemoveListener(handle);
+    listening.Reset();
     notified = 0;
     c.page.Timer1_Timer();
     EXPECT_EQ(notified, 0);
+}
+
+// A kept subscription listens until it goes, wherever it was moved; a handle
+// nobody keeps listens for as long as the console lives.
+TEST(Events, ASubscriptionListensUntilItGoes) {
+    auto console = std::make_unique<Console>();
+    Main_Page& page = console->page;
+    int kept = 0, moved = 0, dropped = 0, removed = 0;
+    Subscription moved_to;
+    std::optional<Subscription> scoped;
+    {
+        Subscription s = page.AddListener([&] { ++kept; });
+        Subscription m = page.AddListener([&] { ++moved; });
+        moved_to = std::move(m);
+        page.AddListener([&] { ++dropped; });
+        Subscription r = page.AddListener([&] { ++removed; });
+        r = Subscription();
+        page.Timer1_Timer();
+        EXPECT_EQ(kept, 1);
+        scoped = std::move(s);
+    }
+    page.Timer1_Timer();
+    scoped.reset();
+    page.Timer1_Timer();
+    EXPECT_EQ(kept, 2);
+    EXPECT_EQ(moved, 3);
+    EXPECT_EQ(dropped, 3);
+    EXPECT_EQ(removed, 0);
+    // A window may outlive the console it followed.
+    console.reset();
+    EXPECT_FALSE(moved_to);
+    moved_to.Reset();
 }
 
 // A reply comes a byte at a time: only the signals that change what the
