@@ -61,7 +61,9 @@ BlockTexts TextsOf(const Image& image, int b) {
     const std::uint8_t cyl = image[b + slot::kCylMode];
     const std::uint8_t flags = image[b + slot::kModeFlags];
     BlockTexts t;
-    t.cylinders = " " + CylinderCountText(cyl & kCylCodeMask) + ((cyl & kFullFlag) ? " Full" : "");
+    // Appended, not "..." + std::string: GCC 12 at -O3 warns about that (-Wrestrict).
+    t.cylinders = " ";
+    t.cylinders.append(CylinderCountText(cyl & kCylCodeMask)).append((cyl & kFullFlag) ? " Full" : "");
     t.delta_tps = image[b + slot::kDeltaTps];
     t.limiter = TenthsText(image[b + slot::kLimiter]);
     t.water_switch = image[b + slot::kWaterSwitch] * 5L - kTemperatureOffset;
