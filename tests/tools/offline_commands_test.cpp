@@ -11,7 +11,7 @@
 #include "core/recorder/recording.h"
 #include "tests/support/console_fixture.h"
 #include "tests/support/random_image.h"
-#include "tests/support/scripted_file_dialog.h"
+#include "testing/scripted_file_dialog.h"
 #include "tests/support/odd_files.h"
 #include "tests/tools/run_tool.h"
 
