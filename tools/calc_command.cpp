@@ -52,7 +52,7 @@ void AddCalc(CLI::App& app) {
         bool breakdown = false, raw = false, allow_short = false;
     };
     auto o = std::make_shared<Options>();
-    CLI::App* sub = app.add_subcommand("calc", "The calculated output of MAP's active slot at a live point given as raw live bytes, in ms, degrees and percent");
+    CLI::App* sub = app.add_subcommand("calc", "The calculated output of MAP's active slot (ms, degrees, percent) at a live point given as raw live bytes");
     sub->add_option("MAP", o->map, "Map file")->required();
     const auto byte = CLI::Range(0, 255);
     sub->add_option("--rpm", o->rpm, "Engine speed byte (100 rpm)")->required()->check(byte);
