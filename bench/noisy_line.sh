@@ -3,7 +3,7 @@
 # busy loops beside it (a loaded laptop); all are stopped, and $work removed,
 # when the benchmark exits.
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S "$root" --preset dev -B "$build"
 fi
 ninja -C "$build" orvtool orv-sim >/dev/null
 work=$(mktemp -d /tmp/orv-noisy.XXXXXX)

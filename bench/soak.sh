@@ -12,7 +12,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 minutes=${1:-10}
 build=$(realpath -m -- "${2:-$root/build}")
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S "$root" --preset dev -B "$build"
 fi
 ninja -C "$build" orv_soak orv-sim >/dev/null
 work=$(mktemp -d /tmp/orv-soak.XXXXXX)

@@ -1,6 +1,6 @@
 # What `cmake --install` lays out (programs, desktop entry, icons, the sample
-# map, the package's documents) and the Debian package CPack makes of it.
-include(GNUInstallDirs)
+# map, the package's documents) and the Debian package CPack makes of it,
+# in the folders GNUInstallDirs names (included at the top level).
 
 set(_pkg ${PROJECT_SOURCE_DIR}/packaging)
 install(FILES ${_pkg}/orv-console.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

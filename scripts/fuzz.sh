@@ -24,8 +24,7 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 # A build already configured for fuzzing (ORV_FUZZ_BUILD=build-asan-clang,
 # which scripts/test.sh --sanitize --compiler clang makes) is used as it is.
 if ! grep -q '^ORV_FUZZ:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
-    CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DORV_FUZZ=ON -DORV_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
+    cmake -S "$root" --preset fuzz -B "$build" "${launcher[@]}" >/dev/null
 fi
 if ! grep -q '^ORV_HAVE_LIBFUZZER:INTERNAL=1' "$build/CMakeCache.txt"; then
     echo "fuzz.sh: clang++ cannot build libFuzzer targets here; fuzzing skipped" >&2

@@ -2,18 +2,19 @@
 # Builds the Debian package orv-console_<version>_amd64.deb and checks it
 # with lintian (an error fails; warnings are shown).
 #   scripts/package.sh [--check] [BUILD_DIR]
-#     BUILD_DIR  default build-release/ (Release); an existing folder keeps its settings
+#     BUILD_DIR  default build-package/ (the "package" preset: Release, warnings as
+#                errors, no tests); an existing folder keeps its settings
 #     --check    also unpacks the package and runs scripts/install-test.sh on it
 # Prints the package's path as its last line.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 check=0
 [ "${1:-}" = "--check" ] && { check=1; shift; }
-build=$(realpath -m -- "${1:-$root/build-release}")
+build=$(realpath -m -- "${1:-$root/build-package}")
 "$root/scripts/install-deps.sh"
 "$root/scripts/install-deps.sh" --packaging
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORV_BUILD_BENCH=OFF -DORV_WERROR=ON
+    cmake -S "$root" --preset package -B "$build"
 fi
 ninja -C "$build" orv-console orv-sim orvtool
 out="$build/packages"

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Runs the console against the simulated controller, so the gauges move at
-# once: installs what is missing, builds (Release, build-release/), prepares run/
-# (a com1 link to the simulator's line, a config.dat naming port 1 and a
-# private copy of the sample calibration) and starts the console there.
+# once: installs what is missing, builds the console, the simulator and
+# orvtool (the "release" preset, build-release/), prepares run/ (a com1 link
+# to the simulator's line, a config.dat naming port 1 and a private copy of
+# the sample calibration) and starts the console there. The map and the
+# recording the console remembers in run/config.dat stay from run to run.
 # Without a display (a remote shell) the console runs on a virtual screen of
 # its own, and run/console.png shows it, taken again every few seconds.
-# Closing the window or Ctrl+C ends everything.
+# Closing the window or Ctrl+C ends everything; Ctrl+C keeps calibration
+# changes not saved in a recovery map in run/ and names it.
 #   scripts/run-console.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,20 +18,37 @@ shot_every=${ORV_SCREENSHOT_EVERY:-5}
 build="$root/build-release"
 echo "run-console: building in $build"
 "$root/scripts/build-release.sh" "$build"
+echo "run-console: orvtool is $build/tools/orvtool"
 
 run="$root/run"
 mkdir -p "$run"
 # The console saves over its map file; the committed sample stays as it is.
 [ -f "$run/sample.map" ] || cp "$root/samples/sample.map" "$run/sample.map"
-printf '1,"%s",""\r\n' "$run/sample.map" >"$run/config.dat"
+# Port 1 is the simulator's line. The map file and the recording the console
+# wrote after the port stay; a first run names the sample map.
+config="$run/config.dat"
+line=$(head -n1 "$config" 2>/dev/null | tr -d '\r' || true)
+if [[ $line == *,* ]]; then
+    printf '1,%s\r\n' "${line#*,}" >"$config.tmp"
+else
+    printf '1,"%s",""\r\n' "$run/sample.map" >"$config.tmp"
+fi
+mv -f "$config.tmp" "$config"
 
-# Everything started here, stopped in reverse order however the script ends.
+# Everything started here, stopped one after the other in reverse order
+# however the script ends: the virtual screen only once the console has
+# closed on it (and kept what was not saved).
 pids=()
+console_log=""
 stop_all() {
     local i
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do wait "${pids[i]}" 2>/dev/null || true; done
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null || true
+        wait "${pids[i]}" 2>/dev/null || true
+    done
     pids=()
+    # Where the console kept unsaved calibration changes, from its log.
+    [ -z "$console_log" ] || grep -h "unsaved calibration changes" "$console_log" >&2 || true
 }
 trap stop_all EXIT
 trap 'echo; echo "run-console: stopping"; exit 130' INT
@@ -79,7 +99,8 @@ if ! wait_for '[ -e /tmp/.X11-unix/X'"$display"' ]' 10; then
     exit 1
 fi
 export DISPLAY=":$display"
-"$build/app/orv-console" >"$run/console.log" 2>&1 &
+console_log="$run/console.log"
+"$build/app/orv-console" >"$console_log" 2>&1 &
 console_pid=$!
 pids+=("$console_pid")
 echo "run-console: no display here, so the console runs on a virtual screen (Xvfb $DISPLAY)."

@@ -2,9 +2,10 @@
 # Sets up what the build needs, builds everything and runs every test, with
 # compiler warnings as errors.
 #   scripts/test.sh [--sanitize] [--compiler gcc|clang]
-#     (default)   gcc, RelWithDebInfo, in build/
-#     --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer, Debug, in build-asan/
-#     --compiler  clang builds in build-clang/ or build-asan-clang/ (with the fuzz targets)
+#     (default)   gcc, RelWithDebInfo, in build/ (the "dev" preset)
+#     --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer, Debug, in build-asan/ ("asan")
+#     --compiler  clang builds in build-clang/ ("clang") or build-asan-clang/ ("asan-clang",
+#                 with the fuzz targets)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sanitize=0
@@ -18,26 +19,21 @@ while [ $# -gt 0 ]; do
     esac
     shift
 done
-scripts/install-deps.sh
-dir=build
-flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_WERROR=ON)
+# gcc is the system's c++ (g++ on Debian). The sanitizer build with clang
+# builds the fuzz targets as well, so that scripts/fuzz.sh can run them
+# without a build of its own.
+case "$compiler:$sanitize" in
+    gcc:0) preset=dev ;;
+    clang:0) preset=clang ;;
+    gcc:1) preset=asan ;;
+    clang:1) preset=asan-clang ;;
+    *) echo "scripts/test.sh: unknown compiler '$compiler' (gcc or clang)" >&2; exit 2 ;;
+esac
 if [ $sanitize = 1 ]; then
-    dir=build-asan
-    flags=(-DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON -DORV_WERROR=ON)
     export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
     export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 fi
-case "$compiler" in
-    gcc) ;;  # the system's c++, g++ on Debian
-    clang)
-        flags+=(-DCMAKE_CXX_COMPILER=clang++)
-        dir+=-clang
-        # The sanitizer build with clang builds the fuzz targets as well, so
-        # that scripts/fuzz.sh can run them without a build of its own.
-        [ $sanitize = 1 ] && flags+=(-DORV_FUZZ=ON) ;;
-    *) echo "scripts/test.sh: unknown compiler '$compiler' (gcc or clang)" >&2; exit 2 ;;
-esac
-cmake -S . -B "$dir" -G Ninja "${flags[@]}"
-ninja -C "$dir"
-export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 120
+scripts/install-deps.sh
+cmake --preset "$preset"
+cmake --build --preset "$preset"
+ctest --preset "$preset" -j "$(nproc)"

@@ -49,10 +49,10 @@ void AddCalc(CLI::App& app) {
     struct Options {
         std::string map;
         int rpm = 0, pressure = 0, tps = 0, air = 0, water = 0;
-        bool breakdown = false;
+        bool breakdown = false, raw = false, allow_short = false;
     };
     auto o = std::make_shared<Options>();
-    CLI::App* sub = app.add_subcommand("calc", "The calculated output of MAP's active slot at a live point given as raw live bytes");
+    CLI::App* sub = app.add_subcommand("calc", "The calculated output of MAP's active slot (ms, degrees, percent) at a live point given as raw live bytes");
     sub->add_option("MAP", o->map, "Map file")->required();
     const auto byte = CLI::Range(0, 255);
     sub->add_option("--rpm", o->rpm, "Engine speed byte (100 rpm)")->required()->check(byte);
@@ -61,8 +61,10 @@ void AddCalc(CLI::App& app) {
     sub->add_option("--air", o->air, "Air temperature byte (B - 20 degrees)")->required()->check(byte);
     sub->add_option("--water", o->water, "Water temperature byte (B - 20 degrees)")->required()->check(byte);
     sub->add_flag("--breakdown", o->breakdown, "Per table: the rows read, the interpolated byte and the output after it");
+    sub->add_flag("--raw", o->raw, "The output as the bytes the controller takes (0.1 ms, advance + 45), not in ms and degrees");
+    AddAllowShort(*sub, o->allow_short, "over an empty image, the rest 0");
     sub->callback([o] {
-        const Image image = ReadMap(o->map);
+        const Image image = ReadMap(o->map, o->allow_short).image;
         LiveValues live;
         live.live_rpm = static_cast<std::uint8_t>(o->rpm);
         live.live_pressure = static_cast<std::uint8_t>(o->pressure);
@@ -78,10 +80,18 @@ void AddCalc(CLI::App& app) {
         const long cylinders = static_cast<long>(ParseNumber(CylinderCountText(cyl & kCylCodeMask)).value_or(0));
         const bool full = (cyl & kFullFlag) != 0;
 
+        const long duty1 = DutyCycle(live.live_rpm, out.tinj1, full, cylinders);
+        const long duty2 = DutyCycle(live.live_rpm, out.tinj2, full, cylinders);
         std::ostringstream text;
-        text << "tinj1=" << int{out.tinj1} << " tinj2=" << int{out.tinj2} << " advance=" << int{out.advance}
-             << " duty1=" << DutyCycle(live.live_rpm, out.tinj1, full, cylinders)
-             << " duty2=" << DutyCycle(live.live_rpm, out.tinj2, full, cylinders) << "\n";
+        if (o->raw) {
+            text << "tinj1=" << int{out.tinj1} << " tinj2=" << int{out.tinj2} << " advance=" << int{out.advance}
+                 << " duty1=" << duty1 << " duty2=" << duty2 << "\n";
+        } else {
+            // As the console shows them under the tables.
+            text << "tinj1=" << CellText(TableView::Fuel, 0, out.tinj1) << " ms, tinj2=" << CellText(TableView::Fuel, 0, out.tinj2)
+                 << " ms, advance=" << CellText(TableView::Ignition, 0, out.advance) << " deg, duty1=" << duty1
+                 << " %, duty2=" << duty2 << " %\n";
+        }
         if (o->breakdown) {
             Breakdown(text, "bank 1", TableView::Fuel, at, FuelBreakdown(image, kSetBank1, at));
             Breakdown(text, "bank 2", TableView::Fuel, at, FuelBreakdown(image, kSetBank2, at));

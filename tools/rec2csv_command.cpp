@@ -1,4 +1,5 @@
 // orvtool rec2csv: a recording file as the console exports it to CSV.
+#include <cmath>
 #include <memory>
 
 #include "core/recorder/recording.h"
@@ -18,6 +19,13 @@ void AddRec2Csv(CLI::App& app) {
     sub->callback([o] {
         RecorderState rec;
         if (const std::string error = LoadRecording(o->rec, rec); !error.empty()) throw Failure(o->rec + ": " + error);
+        // The recorder writes whole samples; anything else (a map file, an
+        // empty file) is no recording of it, though its values would read.
+        const long values = std::lround(rec.rec_count * kRecSampleSize);
+        if (values == 0) throw Failure(o->rec + ": not a recording: no values");
+        if (values % kRecSampleSize != 0)
+            throw Failure(o->rec + ": not a recording: " + std::to_string(values) + " values, not whole samples of " +
+                          std::to_string(kRecSampleSize));
         Emit(o->out, FormatRecordingCsv(rec.rec_buffer, WholeSamples(rec.rec_count)), o->rec);
     });
 }

@@ -28,7 +28,7 @@
 #include "serial/qt_serial_port.h"
 #include "sim_process.h"
 #include "soak_log.h"
-#include "tests/support/scripted_file_dialog.h"
+#include "testing/scripted_file_dialog.h"
 
 namespace fs = std::filesystem;
 

@@ -64,7 +64,9 @@ BlockTexts TextsOf(const Image& image, int b) {
     auto number = [&](Setting s) { return static_cast<long>(FieldValue(Field(s), byte(s))); };
     auto set = [&](Setting s) { return Field(s).Get(byte(s)) != 0; };
     BlockTexts t;
-    t.cylinders = " " + SettingText(slot::kCylMode, byte(Setting::Cylinders));
+    // Appended, not "..." + std::string: GCC 12 at -O3 warns about that (-Wrestrict).
+    t.cylinders = " ";
+    t.cylinders.append(SettingText(slot::kCylMode, byte(Setting::Cylinders)));
     t.delta_tps = number(Setting::DeltaTps);
     t.limiter = text(Setting::Limiter);
     t.water_switch = number(Setting::WaterSwitch);

@@ -5,7 +5,7 @@
 #include <QTableWidget>
 
 #include "core/files/map_file.h"
-#include "tests/support/scripted_file_dialog.h"
+#include "testing/scripted_file_dialog.h"
 #include "window_fixture.h"
 
 namespace orv::app::test {

@@ -15,7 +15,7 @@
 #include "core/shell/main_page.h"
 #include "serial/qt_serial_port.h"
 #include "sim_process.h"
-#include "tests/support/scripted_file_dialog.h"
+#include "testing/scripted_file_dialog.h"
 
 namespace orv::app::test {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "app/line_edit.h"
 #include "app/tuner_tools.h"
-#include "tests/support/scripted_file_dialog.h"
+#include "testing/scripted_file_dialog.h"
 #include "window_fixture.h"
 
 namespace orv::app::test {

@@ -6,7 +6,7 @@
 #include "core/files/map_file.h"
 #include "tests/support/console_fixture.h"
 #include "tests/support/random_image.h"
-#include "tests/support/scripted_file_dialog.h"
+#include "testing/scripted_file_dialog.h"
 
 using namespace orv;
 using orv::test::RandomImage;

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "tests/support/console_fixture.h"
-#include "tests/support/scripted_file_dialog.h"
+#include "testing/scripted_file_dialog.h"
 
 namespace orv::test {
 

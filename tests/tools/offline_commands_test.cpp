@@ -1,16 +1,17 @@
 // The offline subcommands against the console itself: the report a save
 // writes, the calculated output and duty cycles at a live point, the CSV
-// export; diff and lint on prepared maps; and every failure one line with
-// nothing written.
+// export; diff and lint on prepared maps; short maps as the console loads
+// them; and every failure and usage error one line, exit 2, nothing written.
 #include <gtest/gtest.h>
 
 #include <random>
 
+#include "core/common/numbers.h"
 #include "core/files/map_file.h"
 #include "core/recorder/recording.h"
 #include "tests/support/console_fixture.h"
 #include "tests/support/random_image.h"
-#include "tests/support/scripted_file_dialog.h"
+#include "testing/scripted_file_dialog.h"
 #include "tests/support/odd_files.h"
 #include "tests/tools/run_tool.h"
 
@@ -97,15 +98,23 @@ TEST(OfflineCommands, CalcIsTheConsolesOutputAtTheLivePoint) {
             live.live_tinj1 = c.page.calc.op_tinj1;
             live.live_tinj2 = c.page.calc.op_tinj2;
             c.page.Calc_Duty_Cycle();
-            const std::string expected = "tinj1=" + std::to_string(c.page.calc.op_tinj1) +
-                                         " tinj2=" + std::to_string(c.page.calc.op_tinj2) +
-                                         " advance=" + std::to_string(c.page.calc.op_advance) +
-                                         " duty1=" + c.page.form.duty1.Text + " duty2=" + c.page.form.duty2.Text + "\n";
-            const auto run = RunTool({"calc", c.Path("m.map"), "--rpm", std::to_string(live.live_rpm), "--pressure",
-                                      std::to_string(live.live_pressure), "--tps", std::to_string(live.live_tps), "--air",
-                                      std::to_string(live.live_air), "--water", std::to_string(live.live_water)});
+            const CalculatedOutputs& calc = c.page.calc;
+            const std::string raw = "tinj1=" + std::to_string(calc.op_tinj1) + " tinj2=" + std::to_string(calc.op_tinj2) +
+                                    " advance=" + std::to_string(calc.op_advance) + " duty1=" + c.page.form.duty1.Text +
+                                    " duty2=" + c.page.form.duty2.Text + "\n";
+            // In the units the console shows under the tables.
+            const std::string units = "tinj1=" + Format(calc.op_tinj1 / 10.0, "#0.0") + " ms, tinj2=" +
+                                      Format(calc.op_tinj2 / 10.0, "#0.0") + " ms, advance=" +
+                                      std::to_string(calc.op_advance - kAdvanceOffset) + " deg, duty1=" +
+                                      c.page.form.duty1.Text + " %, duty2=" + c.page.form.duty2.Text + " %\n";
+            std::vector<std::string> args{"calc", c.Path("m.map"), "--rpm", std::to_string(live.live_rpm), "--pressure",
+                                          std::to_string(live.live_pressure), "--tps", std::to_string(live.live_tps), "--air",
+                                          std::to_string(live.live_air), "--water", std::to_string(live.live_water)};
+            const auto run = RunTool(args);
             EXPECT_EQ(run.status, 0) << run.err;
-            EXPECT_EQ(run.out, expected) << "seed " << k.seed << " point " << point;
+            EXPECT_EQ(run.out, units) << "seed " << k.seed << " point " << point;
+            args.push_back("--raw");
+            EXPECT_EQ(RunTool(args).out, raw) << "seed " << k.seed << " point " << point;
         }
     }
 }
@@ -128,7 +137,7 @@ TEST(OfflineCommands, CalcBreakdownShowsRowsValuesAndResults) {
                               "--water", "0", "--breakdown"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.substr(0, run.out.find("bank 2\n")),
-              "tinj1=51 tinj2=0 advance=45 duty1=14 duty2=0\n"
+              "tinj1=5.1 ms, tinj2=0.0 ms, advance=0 deg, duty1=14 %, duty2=0 %\n"
               "bank 1\n"
               "  RPM  rows 7-8 (3.0 + 3/5)     byte  46 = 4.6 ms    -> 46 = 4.6 ms\n"
               "  PRES row 21 (1.0)             byte 100 = 10 %      -> 51 = 5.1 ms\n"
@@ -219,8 +228,11 @@ TEST(OfflineCommands, FailuresAreOneLineAndWriteNothing) {
     ToolConsole c(SampleImage());
     ASSERT_EQ(WriteMapFile(c.Path("ok.map"), SampleImage()), "");
     c.dir.WriteFile("bad.map", "1\r\n300\r\n");
+    c.dir.WriteFile("short.map", "1\r\n2\r\n");
+    c.dir.WriteFile("empty.rec", "");
     c.dir.WriteFile("out.txt", "old");
-    const std::string ok = c.Path("ok.map"), bad = c.Path("bad.map"), none = c.Path("none.map"), out = c.Path("out.txt");
+    const std::string ok = c.Path("ok.map"), bad = c.Path("bad.map"), none = c.Path("none.map"), out = c.Path("out.txt"),
+                      short_map = c.Path("short.map"), no_rec = c.Path("empty.rec");
     const std::vector<std::string> point{"--pressure", "1", "--tps", "2", "--air", "3", "--water", "4"};
     auto calc = [&](const std::string& map, const std::string& rpm) {
         std::vector<std::string> a{"calc", map, "--rpm", rpm};
@@ -245,11 +257,24 @@ TEST(OfflineCommands, FailuresAreOneLineAndWriteNothing) {
         {{"diff", ok, none}, none + ": cannot be opened"},
         {{"lint", bad}, bad + ": not a byte value"},
         {{"lint", c.dir.path().string()}, "is a folder"},
+        // A map too short to be one, unless --allow-short.
+        {{"report", short_map, "-o", out}, short_map + ": 2 values, a map holds 1837 (--allow-short reads it all the same)"},
+        {calc(short_map, "1"), short_map + ": 2 values, a map holds 1837"},
+        {{"diff", ok, short_map}, short_map + ": 2 values, a map holds 1837"},
+        // Values that no recorder wrote.
+        {{"rec2csv", ok, "-o", out}, ok + ": not a recording: 1837 values, not whole samples of 9"},
+        {{"rec2csv", short_map, "-o", out}, short_map + ": not a recording: 2 values, not whole samples of 9"},
+        {{"rec2csv", no_rec, "-o", out}, no_rec + ": not a recording: no values"},
+        // Command lines orvtool cannot run.
+        {{"frobnicate", ok}, "no subcommand \"frobnicate\""},
+        {{"--frob"}, "no subcommand \"--frob\""},
+        {{"lint", ok, ok}, "not expected"},
+        {{"diff", ok}, "B is required"},
+        {{"report", ok, "-o"}, "-o"},
     };
     for (const Case& k : cases) {
         const auto run = RunTool(k.args);
-        EXPECT_NE(run.status, 0) << k.error;
-        EXPECT_NE(run.status, 1) << k.error;  // 1 is diff's and lint's "found something"
+        EXPECT_EQ(run.status, 2) << k.error;
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err.rfind("orvtool: ", 0), 0u) << run.err;
         EXPECT_NE(run.err.find(k.error), std::string::npos) << run.err;
@@ -309,11 +334,63 @@ TEST(OfflineCommands, AnEmptyMapIsRefusedByEveryReader) {
     ToolConsole c(SampleImage());
     c.dir.WriteFile("empty.map", "\r\n\r\n");
     const std::string empty = c.Path("empty.map");
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"report", empty}, {"diff", empty, empty}, {"calc", empty, "--rpm", "1", "--pressure", "1",
-                                                                              "--tps", "1", "--air", "1", "--water", "1"}}) {
-        const auto run = RunTool(args);
-        EXPECT_EQ(run.status, 2) << args[0];
-        EXPECT_EQ(run.err, "orvtool: " + empty + ": no values\n");
+    for (const bool allow_short : {false, true}) {
+        for (std::vector<std::string> args :
+             {std::vector<std::string>{"report", empty}, {"diff", empty, empty}, {"calc", empty, "--rpm", "1", "--pressure", "1",
+                                                                                  "--tps", "1", "--air", "1", "--water", "1"}}) {
+            if (allow_short) args.push_back("--allow-short");
+            const auto run = RunTool(args);
+            EXPECT_EQ(run.status, 2) << args[0];
+            EXPECT_EQ(run.err, "orvtool: " + empty + ": no values\n");
+        }
     }
+}
+
+// With --allow-short a short map reads as the console loads it into a fresh
+// start: its values over the leading bytes, the rest 0. diff compares what
+// both files hold, as the console compares with a short map, and names the
+// lengths.
+TEST(OfflineCommands, AShortMapIsReadAsTheConsoleLoadsIt) {
+    const Image sample = SampleImage();
+    const std::vector<std::uint8_t> head(sample.begin(), sample.begin() + 400);
+    const std::string short_text = FormatValueList(head.data(), head.size());
+
+    ToolConsole c(Image{});
+    c.dir.WriteFile("short.map", short_text);
+    c.dialog.answers = {c.Path("short.map"), c.Path("car.map")};
+    c.page.loadmem_Click();
+    c.page.savemem_Click();
+    c.dir.WriteFile("car.map", short_text);
+    const auto report = RunTool({"report", c.Path("car.map"), "--allow-short"});
+    EXPECT_EQ(report.status, 0) << report.err;
+    EXPECT_EQ(report.out, c.dir.ReadFile("car.txt"));
+
+    ASSERT_EQ(WriteMapFile(c.Path("full.map"), sample), "");
+    std::vector<std::uint8_t> changed = head;
+    changed[3] = static_cast<std::uint8_t>(changed[3] + 5);
+    c.dir.WriteFile("changed.map", FormatValueList(changed.data(), changed.size()));
+    struct Case {
+        std::string a, b, expected;
+    };
+    const std::string lengths = "length\n  values: 1837 -> 400\n";
+    const Case cases[] = {
+        {"full.map", "short.map", lengths},
+        {"short.map", "short.map", ""},
+        {"changed.map", "full.map", "slot 1, bank 1, RPM table\n  row 4 (1.5): " + CellText(TableView::Fuel, 0, changed[3]) +
+                                        " -> " + CellText(TableView::Fuel, 0, sample[3]) + "\nlength\n  values: 400 -> 1837\n"},
+    };
+    for (const Case& k : cases) {
+        const auto run = RunTool({"diff", c.Path(k.a), c.Path(k.b), "--allow-short"});
+        EXPECT_EQ(run.out, k.expected) << k.a << " " << k.b;
+        EXPECT_EQ(run.status, k.expected.empty() ? 0 : 1) << run.err;
+    }
+}
+
+// No arguments is a mistake in a script (a command in an empty variable):
+// the subcommands go to standard error and nothing to standard output.
+TEST(OfflineCommands, NoArgumentsListTheSubcommands) {
+    const auto run = RunTool({});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    for (const char* sub : {"report", "calc", "diff", "rec2csv", "lint"}) EXPECT_NE(run.err.find(sub), std::string::npos) << sub;
 }
