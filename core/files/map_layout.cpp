@@ -20,7 +20,7 @@ std::string SettingText(int rel, std::uint8_t b) {
             flags_only = false;
             value = FieldText(f, b);
         } else if (f.Get(b)) {
-            flags += " " + FieldText(f, b);  // named when set: "8 Full"
+            flags.append(" ").append(FieldText(f, b));  // named when set: "8 Full"
         }
     }
     if (!any) return std::to_string(b);
