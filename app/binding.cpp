@@ -14,6 +14,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
+#include <optional>
 #include <QTableWidget>
 #include <QTimer>
 #include <QWheelEvent>
@@ -724,16 +725,27 @@ class CaptionBinder : public Binder {
 
 class StatusBinder : public Binder {
    public:
-    StatusBinder(const std::string& m, QStatusBar* w) : m_(m), w_(w) {}
+    StatusBinder(const form::Form& f, QStatusBar* w) : f_(f), w_(w) {}
     void Refresh() override {
-        if (!text_.Changed(m_)) return;
-        if (m_.empty()) w_->clearMessage();
-        else w_->showMessage(Q(m_));
+        const form::Form::NoticeKind kind = f_.KindOfNotice();
+        if (!kind_ || *kind_ != kind) {
+            kind_ = kind;
+            // Light on the bar's dark grey, all three well above 4.5:1: a
+            // success reads green, a failure red, anything else plain.
+            const char* colour = kind == form::Form::NoticeKind::Done     ? "#7ee08a"
+                                 : kind == form::Form::NoticeKind::Failed ? "#ff8f7f"
+                                                                          : "#e4e4e0";
+            w_->setStyleSheet(QStringLiteral("QStatusBar { background: #26292e; color: %1; }").arg(colour));
+        }
+        if (!text_.Changed(f_.Notice)) return;
+        if (f_.Notice.empty()) w_->clearMessage();
+        else w_->showMessage(Q(f_.Notice));
     }
 
    private:
-    const std::string& m_;
+    const form::Form& f_;
     QStatusBar* w_;
+    std::optional<form::Form::NoticeKind> kind_;
     CaptionCache text_;
 };
 
@@ -756,7 +768,7 @@ void Binding::Bind(form::Shape& c, BarFace* face) { Add<ShapeBinder>(c, face); }
 void Binding::Bind(form::Timer& c, QTimer* t) { Add<TimerBinder>(c, t); }
 void Binding::BindCaption(const std::string& caption, QWidget* window) { Add<CaptionBinder>(caption, window); }
 
-void Binding::BindStatus(const std::string& text, QStatusBar* bar) { Add<StatusBinder>(text, bar); }
+void Binding::BindStatus(const form::Form& form, QStatusBar* bar) { Add<StatusBinder>(form, bar); }
 
 void Binding::ArmTimer(QTimer* t) { t->setProperty(TimerBinder::kArmed, true); }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/form/controls.h"
+#include "core/form/form.h"
 
 class QCheckBox;
 class QComboBox;
@@ -75,7 +76,8 @@ class Binding {
     static void ArmTimer(QTimer* t);
     void BindCaption(const std::string& caption, QWidget* window);
     // A text the window shows in its status bar until it changes.
-    void BindStatus(const std::string& text, QStatusBar* bar);
+    // The status bar: the console's message, coloured by how it is marked.
+    void BindStatus(const form::Form& form, QStatusBar* bar);
 
     // A user action on a control: run it on the model as one event.
     void User(const std::function<void()>& action);

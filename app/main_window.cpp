@@ -112,7 +112,7 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
     CreateMenus();
 
     binding_->BindCaption(console_.form.Caption, this);
-    binding_->BindStatus(console_.form.Notice, status);
+    binding_->BindStatus(console_.form, status);
     ask_save_on_close = [this] {
         return QMessageBox::question(this, windowTitle(),
                                      QStringLiteral("The calibration has changes that were not saved to a map file "

@@ -21,6 +21,15 @@ struct Form {
     // Shown in the window's status bar: why the last file operation failed
     // (empty once one succeeds), or what the serial port had to say on opening.
     std::string Notice;
+    // How the status bar marks a message: a success, a failure, or neither.
+    // The mark belongs to the one message it was given with.
+    enum class NoticeKind { Info, Done, Failed };
+    void Tell(std::string text, NoticeKind kind) {
+        Notice = std::move(text);
+        notice_kind_ = kind;
+        notice_marked_ = Notice;
+    }
+    NoticeKind KindOfNotice() const { return notice_marked_ == Notice ? notice_kind_ : NoticeKind::Info; }
     Timer Timer1;
 
     // Frame "Inputs"
@@ -107,6 +116,8 @@ struct Form {
 
    private:
     std::vector<Entry> entries_;
+    NoticeKind notice_kind_ = NoticeKind::Info;
+    std::string notice_marked_;
 };
 
 }  // namespace orv::form

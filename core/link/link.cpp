@@ -553,6 +553,7 @@ void Link::HandleUpload() {
         link.next_cmd = kCmdNone;
         link.cur_cmd = kCmdNone;
         FinishUpload();
+        return;
     } else if (xfer_.xfer_pos <= transfer::kEndOfArea + transfer::kBlockSize) {
         // A block read: the bar follows the reads, the image the blocks kept.
         const int reached = std::max(progress_, std::min<int>(xfer_.xfer_pos, transfer::kEndOfArea) - 1);
@@ -572,8 +573,19 @@ void Link::HandleUpload() {
     }
 }
 
+void Link::AfterTransfer() {
+    if (!poll_after_transfer || state_.host_mode) return;
+    // The receive path sends it when the transfer's last handler returns.
+    state_.cur_cmd = kCmdLive;
+    state_.reply_len = state_.live_len;
+    state_.quiet_first = false;
+    BuildLiveRead();
+    state_.tx_frame = state_.tx_buf;
+}
+
 void Link::FinishUpload() {
     progress_ = 0;
+    AfterTransfer();
     if (!verifying_) {
         if (events.transfer_finished) events.transfer_finished(TransferKind::Upload, std::nullopt);
         return;
@@ -608,10 +620,11 @@ void Link::HandleDownload() {
         link.cur_cmd = kCmdUpload;
         return;
     } else {
-        // The reply to the last write: nothing more is sent.
+        // The reply to the last write: nothing more is sent for it.
         link.cur_cmd = kCmdNone;
         link.next_cmd = kCmdNone;
         progress_ = 0;
+        AfterTransfer();
         if (events.transfer_finished) events.transfer_finished(TransferKind::Download, std::nullopt);
     }
     Post(kCmdDownload);

@@ -115,6 +115,10 @@ class Link {
     // Sends tx_buf as the request.
     void SendFrame();
 
+    // Live polling takes the link back once a transfer has finished, as
+    // after Connect; otherwise the link stays idle until asked.
+    bool poll_after_transfer = false;
+
    private:
     bool TakeReply(CommEvent event);
     bool InStep();
@@ -127,6 +131,8 @@ class Link {
     void StartTransfer(Cmd cmd);
     void Post(Cmd cmd);
     void FinishUpload();
+    // The link after a finished transfer: idle, or polling again.
+    void AfterTransfer();
     void BuildLiveRead();
     bool WriteRequest();
     void SendNext();

@@ -5,6 +5,8 @@
 namespace orv {
 
 void Main_Page::WireLink() {
+    // The gauges come back by themselves once a transfer has finished.
+    comm.poll_after_transfer = true;
     Link::Events& e = comm.events;
     e.status_changed = [this](LinkStatus status, const std::string&) { form.Text3.Text = StatusText(status); };
     e.live_block = [this](const Bytes&) { Handle_Live(); };
@@ -16,7 +18,7 @@ void Main_Page::WireLink() {
     };
     e.transfer_stalled = [this](TransferKind, int, const std::string& message) {
         EndTransferDisplay();
-        form.Notice = message;
+        form.Tell(message, form::Form::NoticeKind::Failed);
     };
     // Given up by Connect: a later Connect or Monitor must not put this name
     // back over one loaded since, nor leave its progress.

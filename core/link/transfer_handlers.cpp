@@ -2,6 +2,7 @@
 // controller's calibration into the image, download programs the image into
 // the controller. The link engine runs them; these handlers prepare the image
 // and show how far they got.
+#include "core/common/numbers.h"
 #include "core/shell/main_page.h"
 
 namespace orv {
@@ -46,12 +47,14 @@ void Main_Page::Handle_Upload() {
     EndTransferDisplay();
     if (!f.bank2sel.Value()) f.bank1mem.SetValue(true);
     MarkCalibrationKept();
+    f.Tell("Upload finished: calibration read from the controller", form::Form::NoticeKind::Done);
 }
 
 void Main_Page::Handle_Download() {
     EndTransferDisplay();
     // The controller holds the calibration now.
     MarkCalibrationKept();
+    form.Tell("Download finished: " + Thousands(kCalibrationBytes) + " bytes written", form::Form::NoticeKind::Done);
 }
 
 }  // namespace orv

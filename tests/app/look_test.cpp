@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QTest>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <tuple>
@@ -98,6 +100,35 @@ TEST_F(WindowTest, LinkStatusIsReadOnlyAndColouredByWhatItSays) {
         EXPECT_EQ(status->text().toStdString(), text);
         EXPECT_EQ(status->palette().color(QPalette::Text), colour) << text;
     }
+}
+
+// The contrast of two colours, as the accessibility guidelines define it.
+double Contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Mended: messages were near-black on the bar's dark grey (about 1.4:1).
+// Every message reads at 4.5:1 at least; a success and a failure differ.
+TEST_F(WindowTest, StatusBarMessagesAreLegibleAndSuccessDiffersFromFailure) {
+    auto* bar = window->findChild<QStatusBar*>("Notice");
+    ASSERT_NE(bar, nullptr);
+    using Kind = form::Form::NoticeKind;
+    std::map<Kind, QColor> seen;
+    for (Kind kind : {Kind::Info, Kind::Done, Kind::Failed}) {
+        console.RunEvent([&] { console.form.Tell("message " + std::to_string(static_cast<int>(kind)), kind); });
+        bar->ensurePolished();
+        const QColor text = bar->palette().color(QPalette::WindowText);
+        EXPECT_GE(Contrast(text, bar->palette().color(QPalette::Window)), 4.5) << static_cast<int>(kind);
+        EXPECT_EQ(bar->currentMessage().toStdString(), "message " + std::to_string(static_cast<int>(kind)));
+        seen[kind] = text;
+    }
+    EXPECT_NE(seen[Kind::Done], seen[Kind::Failed]);
+    EXPECT_NE(seen[Kind::Done], seen[Kind::Info]);
 }
 
 TEST_F(WindowTest, CalculatedOutputBoxesHaveCaptions) {

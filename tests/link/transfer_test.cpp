@@ -61,6 +61,12 @@ Frames DownloadFrames(const Image& image) {
 // read in flight that answers a connect's probe.
 enum class Before { kIdle, kPolling, kProbing };
 
+// Polling takes the link back once a transfer is over.
+Frames WithPollingAfter(Frames transfer) {
+    transfer.push_back(B{0x8A, 0x01, 0x03});
+    return transfer;
+}
+
 // A console with a map file named, its image, and the controller's.
 struct Transfer : Console {
     explicit Transfer(Before link = Before::kPolling) {
@@ -83,10 +89,11 @@ struct Transfer : Console {
         for (int i = 0; i < 64 && at + i < 1836; ++i) block[i] = controller[at + i];
         return block;
     }
-    // Answers the last request, `max` times or until a reply draws none; a
-    // request that waits for a quiet line gets the ticks it needs.
+    // Answers the last request, `max` times or until a reply draws none or
+    // the transfer is over; a request that waits for a quiet line gets the
+    // ticks it needs.
     void Run(int max = 1000) {
-        for (std::size_t n = 0; max-- > 0 && n != port.writes.size();) {
+        for (std::size_t n = 0; max-- > 0 && n != port.writes.size() && page.Transferring() != TransferUnderWay::None;) {
             n = port.writes.size();
             port.Deliver(ReplyTo(port.writes.back()));
             peak = std::max(peak, page.form.ProgressBar1.Value);
@@ -116,17 +123,17 @@ TEST(Transfer, WholeSequencesHoweverTheLinkStands) {
             EXPECT_EQ(c.page.form.mapfile.Text, up ? "Uploading - Please Wait!!" : "Downloading - Please Wait!!");
             c.Run();
             const Frames sent = c.SentSince(from);
-            EXPECT_EQ(sent, up ? UploadFrames() : DownloadFrames(Sent(c.image)));
+            EXPECT_EQ(sent, WithPollingAfter(up ? UploadFrames() : DownloadFrames(Sent(c.image))));
             EXPECT_EQ(c.page.form.rpm.Text, "1.8");  // the live reply in flight was not decoded
             EXPECT_EQ(c.peak, up ? 1835 : 1836);
             EXPECT_EQ(c.page.form.ProgressBar1.Value, 0);
             EXPECT_EQ(c.page.form.mapfile.Text, "/maps/a.map");
-            EXPECT_EQ(c.page.link.cur_cmd, kCmdNone);
+            EXPECT_EQ(c.page.link.cur_cmd, kCmdLive);
             EXPECT_EQ(c.page.link.next_cmd, kCmdNone);
-            Image expected = up ? c.controller : Sent(c.image);
-            expected[1836] = c.image[1836];  // never crosses the link
-            EXPECT_EQ(c.page.cal.mem_image, expected);
-            if (up || sent.size() != 117) continue;
+            Image image = up ? c.controller : Sent(c.image);
+            image[1836] = c.image[1836];  // never crosses the link
+            EXPECT_EQ(c.page.cal.mem_image, image);
+            if (up || sent.size() != 118) continue;
             // The last block: its window, then bytes 1792..1835 and 20 more copies of 1835.
             EXPECT_EQ(sent[113], (B{0x07, 0x00, 0xA1, 0xE7, 0x00, 0xE7, 0x3F}));
             B last{0x43, 0x00, 0x4C};
@@ -145,7 +152,7 @@ TEST(Transfer, PressedAgainRestartsAtTheNextReplyAndKeepsTheMapName) {
     c.page.form.download.UserClick();
     EXPECT_EQ(c.port.writes.size(), from);  // waits for the reply in flight
     c.Run();
-    EXPECT_EQ(c.SentSince(from), DownloadFrames(Sent(c.image)));
+    EXPECT_EQ(c.SentSince(from), WithPollingAfter(DownloadFrames(Sent(c.image))));
     EXPECT_EQ(c.page.form.mapfile.Text, "/maps/a.map");
 }
 
@@ -160,7 +167,7 @@ TEST(Transfer, PressedTwiceBeforeTheReplyInFlightSendsNothingUntilIt) {
             (up_second ? c.page.form.upload : c.page.form.download).UserClick();
             EXPECT_EQ(c.port.writes.size(), from) << up_first << up_second;
             c.Run();
-            EXPECT_EQ(c.SentSince(from), up_second ? UploadFrames() : DownloadFrames(Sent(c.image)));
+            EXPECT_EQ(c.SentSince(from), WithPollingAfter(up_second ? UploadFrames() : DownloadFrames(Sent(c.image))));
             EXPECT_EQ(c.page.form.mapfile.Text, "/maps/a.map");
         }
     }
@@ -268,7 +275,8 @@ TEST(Transfer, AStrayByteAfterAnyReplyLeavesNoBlockWrong) {
             Transfer c;
             c.page.form.upload.UserClick();
             // Reply 0 answers the live read in flight; after = -1: every reply.
-            for (std::size_t n = 0, k = 0; n != c.port.writes.size() && k < 1000; ++k) {
+            for (std::size_t n = 0, k = 0;
+                 n != c.port.writes.size() && k < 1000 && c.page.Transferring() != TransferUnderWay::None; ++k) {
                 n = c.port.writes.size();
                 B reply = c.ReplyTo(c.port.writes.back());
                 const bool stray = after < 0 || static_cast<int>(k) == after + (how == kLate ? 1 : 0);
@@ -281,14 +289,14 @@ TEST(Transfer, AStrayByteAfterAnyReplyLeavesNoBlockWrong) {
                 while (c.page.link.settling) c.page.Timer1_Timer();
             }
             EXPECT_EQ(c.page.form.mapfile.Text, "/maps/a.map");
-            EXPECT_EQ(c.page.link.cur_cmd, kCmdNone);
             const bool stops = after < 0;
+            EXPECT_EQ(c.page.link.cur_cmd, stops ? kCmdNone : kCmdLive);
             Image expected = stops ? Sent(c.image) : c.controller;
             expected[1836] = c.image[1836];
             EXPECT_EQ(c.page.cal.mem_image, expected);
             EXPECT_EQ(c.page.form.Notice, stops ? "Upload stopped at byte 0 of 1,836: the line is too noisy; press "
                                                   "Connect, then Upload again"
-                                                : "");
+                                                : "Upload finished: calibration read from the controller");
         }
     }
 }
@@ -317,7 +325,7 @@ TEST(TransferSim, DownloadLandsInTheControllerAndUploadBringsItBack) {
     EXPECT_EQ(c.sim.programmed_sequences(), 1u);
 
     c.page.cal.mem_image = RandomImage(12);
-    c.page.form.upload.UserClick();  // the link is idle after the download
+    c.page.form.upload.UserClick();  // the link polls again after the download
     c.RunToEnd();
     Image back = image;
     back[1836] = RandomImage(12)[1836];
@@ -349,7 +357,7 @@ TEST(TransferSim, ALostReplyAtAnyStepIsAskedAgainAndTheTransferEndsByteExact) {
                 (up ? c.page.form.upload : c.page.form.download).UserClick();
                 for (int tick = 0; tick < 20 && c.page.Transferring() != TransferUnderWay::None; ++tick) {
                     c.RunToEnd();
-                    c.page.Timer1_Timer();
+                    if (c.page.Transferring() != TransferUnderWay::None) c.page.Timer1_Timer();
                 }
                 ASSERT_EQ(c.page.Transferring(), TransferUnderWay::None);
                 const orvsim::CalibrationImage held = c.sim.calibration();
@@ -359,7 +367,8 @@ TEST(TransferSim, ALostReplyAtAnyStepIsAskedAgainAndTheTransferEndsByteExact) {
                     EXPECT_TRUE(std::equal(held.begin(), held.end(), Sent(image).begin()));
                 }
                 EXPECT_EQ(c.page.form.mapfile.Text.find("Please Wait"), std::string::npos);
-                EXPECT_EQ(c.page.form.Notice, "");
+                EXPECT_EQ(c.page.form.Notice, up ? "Upload finished: calibration read from the controller"
+                                                 : "Download finished: 1,836 bytes written");
                 EXPECT_EQ(c.sim.stats().violations, 0u);
             }
         }
@@ -376,3 +385,32 @@ TEST(TransferSim, ALostReplyAtAnyStepIsAskedAgainAndTheTransferEndsByteExact) {
               "Download again");
 }
 
+
+// Mended: a finished transfer left the link idle, so the status turned
+// "OffLine" and the gauges fell to rest with nothing said. It says how it
+// ended, marked as a success, and the gauges come back; a stall is marked
+// as a failure and leaves the link to Connect.
+TEST(TransferSim, AFinishedTransferSaysSoAndTheGaugesComeBack) {
+    for (bool up : {true, false}) {
+        SCOPED_TRACE(up ? "upload" : "download");
+        WithSimulator c;
+        c.page.cal.mem_image = Plausible(11);
+        (up ? c.page.form.upload : c.page.form.download).UserClick();
+        c.Run(3.0);
+        EXPECT_EQ(c.page.form.Notice, up ? "Upload finished: calibration read from the controller"
+                                         : "Download finished: 1,836 bytes written");
+        EXPECT_EQ(c.page.form.KindOfNotice(), form::Form::NoticeKind::Done);
+        EXPECT_EQ(c.page.form.Text3.Text, "Connected");
+        EXPECT_GT(c.page.live.live_rpm, 5);
+        EXPECT_EQ(c.port.writes.back(), (B{0x8A, 0x01, 0x03}));
+        EXPECT_EQ(c.sim.stats().violations, 0u);
+    }
+    WithSimulator c;
+    c.page.form.download.UserClick();
+    c.port.Pump(10, true);
+    c.port.responder = [](const B&) { return B{}; };
+    c.Run(5.0);
+    EXPECT_EQ(c.page.form.KindOfNotice(), form::Form::NoticeKind::Failed);
+    c.page.form.Notice = "Map file \"a.map\" not loaded: no values";  // a later message is not marked
+    EXPECT_EQ(c.page.form.KindOfNotice(), form::Form::NoticeKind::Info);
+}

@@ -19,10 +19,16 @@ struct SimConsole : Console {
             if (on_tick) on_tick();
         }
     }
-    // Every reply there is, byte by byte, with the ticks a request waiting
-    // for a quiet line needs and no others.
+    // Every reply a transfer asks for, byte by byte, with the ticks a
+    // request waiting for a quiet line needs and no others; the polling that
+    // follows a transfer is left waiting.
     void RunToEnd() {
-        while (port.Pump(1000000, true) > 0 || page.link.settling) page.Timer1_Timer();
+        auto transfer_replies = [this] {
+            int n = 0;
+            while (page.Transferring() != TransferUnderWay::None && port.Pump(1, true) > 0) ++n;
+            return n;
+        };
+        while (transfer_replies() > 0 || page.link.settling) page.Timer1_Timer();
     }
 
     orvsim::Controller sim;
