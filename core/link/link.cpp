@@ -418,11 +418,7 @@ void Link::HandleLive() {
     }
     // The owner hears of the block with the next request already decided, as
     // the window's handler always did.
-    if (block) {
-        if (events.live_block) events.live_block(taken);
-    } else if (events.write_acknowledged) {
-        events.write_acknowledged();
-    }
+    if (block && events.live_block) events.live_block(taken);
     if (link.probe) {
         if (live_.live_version >= kMinVersion) link.probe = false;
         else Connect();
@@ -617,7 +613,6 @@ void Link::HandleDownload() {
         link.next_cmd = kCmdUpload;
         xfer_.xfer_pos = 0;
         HandleUpload();
-        link.cur_cmd = kCmdUpload;
         return;
     } else {
         // The reply to the last write: nothing more is sent for it.

@@ -44,8 +44,6 @@ class Link {
     struct Events {
         // A live block taken in step; `live` holds it decoded.
         std::function<void(const Bytes& block)> live_block;
-        // A write's acknowledgement taken in place of a live block.
-        std::function<void()> write_acknowledged;
         // The progress bar's value: the image position a transfer has reached.
         std::function<void(TransferKind, int position)> transfer_progress;
         // Every block read (upload) or programmed (download); `verify` only
@@ -63,7 +61,6 @@ class Link {
         std::function<void(const Bytes& frame)> host_values_sent;
     } events;
 
-    SerialPort& port() { return port_; }
     LinkState& state() { return state_; }
     const LinkState& state() const { return state_; }
     TransferState& transfer() { return xfer_; }
@@ -100,14 +97,11 @@ class Link {
     void StartDownload(bool verify = false);
     // The transfer holding the link, if one does.
     std::optional<TransferKind> Transferring() const;
-    // Position and step of the transfer under way, for the progress bar.
-    int TransferPosition() const { return xfer_.xfer_pos; }
 
     // Host mode: the enter-host write goes out now or at the next reply; the
     // leave-host write at the next reply.
     void EnterHost();
     void LeaveHost();
-    bool host_mode() const { return state_.host_mode; }
     // The mode writes, sent at once.
     void SendHostOn();
     void SendHostOff();

@@ -55,13 +55,12 @@ void Main_Page::MSComm1_OnComm(CommEvent event) {
 }
 
 void Main_Page::SuperviseLink() {
-    const bool was_offline = form.Text3.Text == StatusText(LinkStatus::Offline);
+    // The status box follows the link's status through its event; the
+    // read-outs fall to rest once, when the controller goes silent.
+    const bool was_offline = comm.status() == LinkStatus::Offline;
     comm.Tick();
     if (!comm.Silent()) return;
-    if (!was_offline) {
-        form.Text3.Text = StatusText(LinkStatus::Offline);
-        Reset_Monitor();
-    }
+    if (!was_offline) Reset_Monitor();
     form.remote.SetValue(true);
 }
 
