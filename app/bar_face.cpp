@@ -72,6 +72,12 @@ void BarFace::PaintFace(QPainter& p) const {
     }
 }
 
+void BarFace::SetNoReading(bool none) {
+    if (none == no_reading_) return;
+    no_reading_ = none;
+    update();
+}
+
 void BarFace::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const qreal dpr = devicePixelRatioF();
@@ -83,7 +89,7 @@ void BarFace::paintEvent(QPaintEvent*) {
     }
     p.drawPixmap(0, 0, cache_);
     const QRectF bar = BarRect();
-    if (bar.isEmpty()) return;
+    if (bar.isEmpty() || no_reading_) return;
     QLinearGradient g(bar.topLeft(), bar.topRight());
     g.setColorAt(0, colour_.darker(150));
     g.setColorAt(0.45, colour_.lighter(120));

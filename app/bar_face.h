@@ -23,6 +23,9 @@ class BarFace : public QWidget {
     void SetBar(double height_twips, bool visible);
     double BarHeightPx() const { return bar_px_; }
     bool BarVisible() const { return bar_visible_; }
+    // With no reading the bar is not drawn: an empty column, not a zero.
+    void SetNoReading(bool none);
+    bool NoReading() const { return no_reading_; }
     // The bar's height at 100 % as drawn now.
     double FullScalePx() const { return height() - kTopMargin - kBottomMargin; }
     // Where the bar is drawn, in the face's pixels (empty when hidden or zero).
@@ -39,6 +42,7 @@ class BarFace : public QWidget {
     QString title_;
     double bar_px_ = 0;
     bool bar_visible_ = true;
+    bool no_reading_ = false;
     QPixmap cache_;
 };
 

@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <optional>
 #include <QTableWidget>
+#include <QTime>
 #include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
@@ -30,6 +31,9 @@ namespace orv::app {
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// What a read-out with no reading shows.
+constexpr const char* kNoReading = "\u2014";
 
 // Enabled and Visible as last applied. Nothing else touches them, and the
 // refresh runs after every reply taken: a bool compare is all it may cost.
@@ -208,9 +212,16 @@ class TextBinder : public Binder {
     }
     void Refresh() override {
         state_.Sync(w_, m_);
-        if (text_.Changed(m_.Text)) {
+        if (w_->isReadOnly() != m_.Locked) {
+            w_->setReadOnly(m_.Locked);
+            // A box that only shows a value has no caret to put in it.
+            w_->setFocusPolicy(m_.Locked ? Qt::NoFocus : Qt::StrongFocus);
+        }
+        // A read-out with no reading shows a dash, never a rest value.
+        if (text_.Changed(m_.NoReading ? std::string(kNoReading) : m_.Text)) {
             QSignalBlocker block(w_);
-            w_->setText(Q(m_.Text));
+            w_->setText(Q(m_.NoReading ? std::string(kNoReading) : m_.Text));
+            w_->setAccessibleDescription(m_.NoReading ? QStringLiteral("no reading") : QString());
         }
         if (m_.ForeColor != colour_) {
             colour_ = m_.ForeColor;
@@ -653,7 +664,11 @@ class ProgressBinder : public Binder {
 class PictureBinder : public Binder {
    public:
     PictureBinder(form::PictureBox& m, QWidget* w) : m_(m), w_(w) {}
-    void Refresh() override { state_.Sync(w_, m_); }
+    void Refresh() override {
+        state_.Sync(w_, m_);
+        if (auto* dial = dynamic_cast<DialFace*>(w_)) dial->SetNoReading(m_.NoReading);
+        else if (auto* bar = dynamic_cast<BarFace*>(w_)) bar->SetNoReading(m_.NoReading);
+    }
 
    private:
     form::PictureBox& m_;
@@ -738,8 +753,10 @@ class StatusBinder : public Binder {
             w_->setStyleSheet(QStringLiteral("QStatusBar { background: #26292e; color: %1; }").arg(colour));
         }
         if (!text_.Changed(f_.Notice)) return;
+        // Each message carries the time it was given: "since when" for a
+        // lost link, and a message left from earlier reads as earlier.
         if (f_.Notice.empty()) w_->clearMessage();
-        else w_->showMessage(Q(f_.Notice));
+        else w_->showMessage(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") + Q(f_.Notice));
     }
 
    private:

@@ -20,6 +20,7 @@ const QColor kTitle(240, 176, 48);
 const QColor kRedZone(214, 48, 40);
 const QColor kColdZone(60, 130, 220);
 const QColor kNeedle(255, 92, 36);
+const QColor kInactiveNeedle(96, 99, 106);
 
 constexpr double kTickOuter = 79;  // pixels from the pivot
 constexpr double kMajorInner = 70;
@@ -259,19 +260,26 @@ void DialFace::PaintFace(QPainter& p) const {
     p.drawText(title_box, quarter ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter, s.title);
 }
 
+void DialFace::SetNoReading(bool none) {
+    if (none == no_reading_) return;
+    no_reading_ = none;
+    update();
+}
+
 void DialFace::PaintNeedle(QPainter& p) const {
     p.setRenderHint(QPainter::Antialiasing);
+    const QColor colour = no_reading_ ? kInactiveNeedle : kNeedle;
     const Part& hand = parts_[0];
     const Part& f1 = parts_[1];
     const Part& f2 = parts_[2];
     if (f1.visible && f2.visible) {
         QPolygonF needle({f1.px.p1(), f1.px.p2(), f2.px.p2(), f2.px.p1()});
-        p.setPen(QPen(kNeedle, 1.1));
-        p.setBrush(kNeedle);
+        p.setPen(QPen(colour, 1.1));
+        p.setBrush(colour);
         p.drawPolygon(needle);
     }
     if (hand.visible) {
-        p.setPen(QPen(kNeedle, 1.6, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(colour, 1.6, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(hand.px);
     }
     // The hub covers the pivot, as on a real instrument.

@@ -48,6 +48,9 @@ class DialFace : public QWidget {
     // end points in twips, as the model holds them.
     void SetNeedleLine(int part, QLineF twips, bool visible);
     QLineF NeedleLine(int part) const;  // pixels
+    // With no reading the needle is drawn inactive: grey, at its rest.
+    void SetNoReading(bool none);
+    bool NoReading() const { return no_reading_; }
     const DialScale& scale() const { return scale_; }
     // Screen angle (radians, clockwise from pointing right) of the scale
     // mark for a read value.
@@ -82,6 +85,7 @@ class DialFace : public QWidget {
     std::array<Part, 3> parts_{};
     QPixmap cache_;
     QWidget* placed_ = nullptr;
+    bool no_reading_ = false;
     QRectF placed_rect_;
 };
 

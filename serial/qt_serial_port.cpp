@@ -112,7 +112,20 @@ bool QtSerialPort::Open(int port_number) {
         ApplyThreshold();
     }
     opening_ = false;
+    failure_ = ok ? std::string() : Explain(port_.error(), device.string());
     return ok && port_.isOpen();
+}
+
+std::string QtSerialPort::Explain(QSerialPort::SerialPortError error, const std::string& device) {
+    switch (error) {
+        case QSerialPort::PermissionError:
+            return "permission denied on " + device +
+                   " (add yourself to the dialout group: sudo adduser $USER dialout, then log in again)";
+        case QSerialPort::DeviceNotFoundError: return device + " does not exist (is the adapter plugged in?)";
+        case QSerialPort::OpenError: return device + " is already open in another program";
+        case QSerialPort::ResourceError: return device + " vanished (the adapter was unplugged or lost power)";
+        default: return device + " failed";
+    }
 }
 
 void QtSerialPort::Close() {
@@ -215,6 +228,7 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
         // A failed port keeps failing (a hung-up line reports a read error
         // for ever); closed, it reports once and stays quiet until reopened.
         if (!port_.isOpen()) return;
+        failure_ = Explain(error, port_.portName().toStdString());
         port_.close();
     }
     // A failure inside the console's own call (a write) is told after that

@@ -25,6 +25,8 @@ class QtSerialPort : public QObject, public SerialPort {
     bool Open(int port_number) override;
     void Close() override;
     bool IsOpen() const override;
+    std::string DeviceName(int port_number) const override { return Device(port_number).string(); }
+    std::string Failure() const override { return failure_; }
     bool Write(const Bytes& bytes) override;
     std::size_t InBufferCount() const override;
     Bytes Input() override;
@@ -69,8 +71,12 @@ class QtSerialPort : public QObject, public SerialPort {
     // below the threshold are there.
     void ApplyThreshold();
 
+    // Why the device failed, in words a user can act on.
+    static std::string Explain(QSerialPort::SerialPortError error, const std::string& device);
+
     std::filesystem::path start_dir_;
     QSerialPort port_;
+    std::string failure_;
     bool opening_ = false;
     int in_call_ = 0;  // inside one of the console's calls
     bool low_latency_ = false;

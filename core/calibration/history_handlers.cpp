@@ -19,7 +19,10 @@ void Main_Page::NoteEvent(EditEvent kind, const void* bar) {
     event_bar_ = bar;
 }
 
-void Main_Page::EndEvent() { history_.EndEvent(cal.mem_image, event_kind_, event_bar_, Transferring()); }
+void Main_Page::EndEvent() {
+    history_.EndEvent(cal.mem_image, event_kind_, event_bar_, Transferring());
+    MarkReadings();
+}
 
 TransferUnderWay Main_Page::Transferring() const {
     const std::optional<TransferKind> kind = comm.Transferring();

@@ -23,6 +23,9 @@ inline void Raise(const Handler& h) {
 struct Control {
     bool Enabled = true;
     bool Visible = true;
+    // Set on a read-out, dial or bar while it holds no reading: no live data
+    // arrive and no recording is on show. The window draws it as empty.
+    bool NoReading = false;
 };
 
 struct Frame : Control {
@@ -43,6 +46,9 @@ struct Rgb {
 
 struct TextBox : Control {
     std::string Text;
+    // Shows a value and takes no typing: from the keyboard, the mouse or
+    // assistive technology alike.
+    bool Locked = false;
     // None: the window's own text colour.
     std::optional<Rgb> ForeColor;
     // Why the last entry was refused, and how many were: the window flags
@@ -63,6 +69,7 @@ struct TextBox : Control {
     void UserLostFocus() { Raise(on_lost_focus); }
     // Typing and pressing Enter, as a user does it.
     void UserType(const std::string& text) {
+        if (Locked) return;
         Text = text;
         UserKeyPress(kKeyEnter);
     }

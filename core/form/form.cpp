@@ -184,6 +184,11 @@ Form::Form() {
     text(showduty, "showduty", "0", "tables");
     label(duty, "duty", "(%)", "tables");
 
+    // Only the cell editors take typing; every other box shows a value.
+    for (const Entry& e : entries_)
+        if (auto* const* box = std::get_if<TextBox*>(&e.ref)) (*box)->Locked = true;
+    for (TextBox& editor : Text1) editor.Locked = false;
+
     Group(link_mode, {&remote, &Host});
     Group(user_mode, {&monitor, &edit});
     Group(table_view, {&bank1mem, &bank2mem, &IgnMem});

@@ -83,7 +83,8 @@ void Link::Start() {
     // the next request, and every reply after it would be shifted.
     const bool reply_may_come = link.awaiting || link.settling;
     if (!port_.IsOpen() && !port_.Open(link.comm_port)) {
-        SetStatus(LinkStatus::Offline, "the port cannot be opened");
+        const std::string why = port_.Failure();
+        SetStatus(LinkStatus::Offline, why.empty() ? "the port cannot be opened" : "the port cannot be opened: " + why);
         return;
     }
     // A fresh start has its six ticks to hear the controller: a link found
@@ -253,7 +254,10 @@ void Link::Tick() {
     ++state_.idle_ticks;
     if (Silent()) {
         state_.idle_ticks = kSilentTicks + 1;
-        if (status_ != LinkStatus::Offline) SetStatus(LinkStatus::Offline, "the controller stopped answering");
+        // A port that failed under the console (an adapter pulled out) says why.
+        const std::string why = port_.IsOpen() ? std::string() : port_.Failure();
+        if (status_ != LinkStatus::Offline)
+            SetStatus(LinkStatus::Offline, why.empty() ? "the controller stopped answering" : why);
     }
 }
 

@@ -8,13 +8,27 @@ void Main_Page::WireLink() {
     // The gauges come back by themselves once a transfer has finished.
     comm.poll_after_transfer = true;
     Link::Events& e = comm.events;
-    e.status_changed = [this](LinkStatus status, const std::string&) { form.Text3.Text = StatusText(status); };
+    e.status_changed = [this](LinkStatus status, const std::string& reason) {
+        form.Text3.Text = StatusText(status);
+        // The loss is told until the controller answers again.
+        if (status == LinkStatus::Connected && !lost_link_notice_.empty() && form.Notice == lost_link_notice_)
+            form.Tell("The controller answers again", form::Form::NoticeKind::Done);
+        if (status != LinkStatus::Offline) return;
+        live_reading_ = false;
+        if (reason.empty()) return;
+        lost_link_notice_ = "No live data: " + reason + ". Check the cable and the port, then press Connect";
+        form.Tell(lost_link_notice_, form::Form::NoticeKind::Failed);
+    };
     e.live_block = [this](const Bytes&) { Handle_Live(); };
     e.host_values = [this](const Bytes&) { return Handle_Host_Cycle(); };
     e.transfer_progress = [this](TransferKind, int position) { form.ProgressBar1.Value = position; };
-    e.transfer_finished = [this](TransferKind kind, const std::optional<VerifyResult>&) {
-        if (kind == TransferKind::Upload) Handle_Upload();
-        else Handle_Download();
+    e.transfer_finished = [this](TransferKind kind, const std::optional<VerifyResult>& check) {
+        if (kind == TransferKind::Upload) {
+            Handle_Upload();
+            return;
+        }
+        Handle_Download();
+        if (check) TellVerified(*check);
     };
     e.transfer_stalled = [this](TransferKind, int, const std::string& message) {
         EndTransferDisplay();

@@ -6,6 +6,7 @@ namespace orv {
 void Main_Page::DecodeLive() {
     if (link.rx_data.size() < kLiveBlockShort) return;
     DecodeLiveBlock(link.rx_data, link.live_len, live);
+    live_reading_ = true;
     // Before the read-outs: without ignition the advance reads 0.
     Detect_Ignition();
     ShowLiveTexts();

@@ -25,6 +25,14 @@ class SerialPort {
     // Closes and discards anything still buffered.
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
+    // The device behind port number n, for messages; empty if it has none.
+    virtual std::string DeviceName(int port_number) const {
+        (void)port_number;
+        return {};
+    }
+    // Why the port last failed to open or stopped working, in words a user
+    // can act on; empty when it did not.
+    virtual std::string Failure() const { return {}; }
     // One write of the whole frame; false when the port refused it.
     virtual bool Write(const Bytes& bytes) = 0;
     virtual std::size_t InBufferCount() const = 0;

@@ -2,21 +2,24 @@
 // calculated output of the viewed bank.
 #include "core/common/numbers.h"
 #include "core/monitor/duty.h"
+#include "core/settings/settings_coding.h"
 #include "core/shell/main_page.h"
 
 namespace orv {
 
 namespace {
-// "Full" counts every cylinder: the number the cylinder box shows.
-long DutyOf(const form::Form& f, long rpm, long tinj) {
-    const long cylinders = static_cast<long>(ParseNumber(f.ncylinder.Text).value_or(0));
+// "Full" counts every cylinder: the number the viewed slot stores, which the
+// cylinder box shows. Never the box's text: a box only shows a value.
+long DutyOf(const form::Form& f, const CalibrationState& cal, long rpm, long tinj) {
+    const SettingField& code = Field(Setting::Cylinders);
+    const auto cylinders = static_cast<long>(FieldValue(code, cal.mem_image[cal.slot_base + code.rel]));
     return DutyCycle(rpm, tinj, f.FullSel.Value() == 1, cylinders);
 }
 }  // namespace
 
 void Main_Page::Calc_Duty_Cycle() {
-    form.duty1.Text = Str(DutyOf(form, live.live_rpm, live.live_tinj1));
-    form.duty2.Text = Str(DutyOf(form, live.live_rpm, live.live_tinj2));
+    form.duty1.Text = Str(DutyOf(form, cal, live.live_rpm, live.live_tinj1));
+    form.duty2.Text = Str(DutyOf(form, cal, live.live_rpm, live.live_tinj2));
 }
 
 void Main_Page::Show_Calc_Duty() {
@@ -26,7 +29,7 @@ void Main_Page::Show_Calc_Duty() {
     long tinj;
     if (f.bank1mem.Value()) tinj = f.monitor.Value() ? calc.op_tinj1 : calc.sel_tinj1;
     else tinj = f.monitor.Value() ? calc.op_tinj2 : calc.sel_tinj2;
-    form.showduty.Text = Str(DutyOf(f, rpm, tinj));
+    form.showduty.Text = Str(DutyOf(f, cal, rpm, tinj));
 }
 
 }  // namespace orv

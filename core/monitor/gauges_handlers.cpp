@@ -43,7 +43,8 @@ void Main_Page::ShowNeedles() {
 }
 
 void Main_Page::ShowBars() {
-    // The injector bars show the duty the boxes show, whatever wrote them.
+    // The injector bars show the duty the boxes show: only Calc_Duty_Cycle
+    // writes those, and no one can type into them.
     auto shown = [](const form::TextBox& box) { return ParseNumber(box.Text).value_or(0.0); };
     form.tps_bar.Height = static_cast<float>(live.live_tps * (kTpsBarFull / 100.0));
     form.tinj1.Height = static_cast<float>(shown(form.duty1) * (kInjectorBarFull / 100.0));

@@ -40,7 +40,20 @@ void Main_Page::Reset_Monitor() {
     live = LiveValues{};
     live.live_batt = kept.live_batt;
     live.live_version = kept.live_version;
+    live_reading_ = false;
     ShowLiveTexts();
+}
+
+void Main_Page::MarkReadings() {
+    form::Form& f = form;
+    const bool none = !ShowsReadings();
+    for (form::Control* c : std::initializer_list<form::Control*>{
+             &f.rpm, &f.pressure, &f.air, &f.water, &f.tps, &f.advance, &f.bank1, &f.bank2, &f.duty1, &f.duty2,
+             &f.batt, &f.version, &f.Picture4, &f.Picture5, &f.Picture6, &f.Picture7, &f.Picture8, &f.Advancer,
+             &f.Injector1, &f.Injector2})
+        c->NoReading = none;
+    // In edit mode the table's output is the selected row's, not a reading.
+    f.showtinj1.NoReading = f.showduty.NoReading = none && !f.edit.Value();
 }
 
 }  // namespace orv

@@ -5,6 +5,7 @@
 // writes controls. The handlers live beside that code, in the *_handlers.cpp
 // files of link/, calibration/, monitor/, settings/, files/, recorder/ and
 // shell/; only those files include this header.
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -214,6 +215,18 @@ class Main_Page {
     // The map file box's text, put back when a transfer ends.
     std::string saved_mapname;
 
+    // Asked before Download writes the controller: `answer(go, verify)` may
+    // come at once or later (a dialog that does not block). None set, the
+    // download starts at once without a read-back.
+    using DownloadAnswer = std::function<void(bool go, bool verify)>;
+    std::function<void(const std::string& question, DownloadAnswer answer)> ask_download;
+    // What that question says: what will be written, where, from which map
+    // file, and how many bytes differ from what the controller last held.
+    std::string DownloadQuestion() const;
+    // Whether the read-outs hold readings: live data arriving, or a
+    // recording on show.
+    bool ShowsReadings() const { return live_reading_ || rec.playing || rec.rec_review; }
+
    private:
     // Counts nested entries into the console, so that an event that runs a
     // chain of handlers tells the listeners once, when it is over.
@@ -258,6 +271,16 @@ class Main_Page {
     // A transfer's end, however it ended: no bar, the map name back.
     void EndTransferDisplay();
     void PrepareTransfer(const char* message);
+    void StartDownload(bool verify);
+    // A download's read-back, told in the status bar.
+    void TellVerified(const VerifyResult& check);
+    // Every read-out, dial and bar marked as holding a reading or none.
+    void MarkReadings();
+    bool live_reading_ = false;
+    std::string lost_link_notice_;
+    // The calibration the controller holds as far as the console knows: the
+    // image last uploaded or downloaded.
+    std::optional<Image> controller_image_;
     // A live block just received into the live values, read-outs and duty
     // cycles; a write acknowledgement is left alone.
     void DecodeLive();

@@ -18,7 +18,8 @@ class MapWindowTest : public WindowTest {
         EnterEditMode();
     }
     std::string Path(const std::string& name) const { return (dir / name).string(); }
-    std::string Status() { return window->statusBar()->currentMessage().toStdString(); }
+    // The message without the time it was given.
+    std::string Status() { return window->statusBar()->currentMessage().mid(10).toStdString(); }
     orv::test::ScriptedFileDialog dialog;
 };
 

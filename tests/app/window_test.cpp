@@ -35,7 +35,8 @@ std::optional<std::string> Expected(const form::Form::Ref& ref) {
         [](auto* c) -> std::optional<std::string> {
             using C = std::remove_pointer_t<decltype(c)>;
             if constexpr (requires { c->Caption; }) return c->Caption;
-            else if constexpr (std::is_same_v<C, form::TextBox>) return c->Text;
+            // Before any live data a read-out shows that it holds no reading.
+            else if constexpr (std::is_same_v<C, form::TextBox>) return c->NoReading ? "\u2014" : c->Text;
             else return std::nullopt;
         },
         ref);
