@@ -119,6 +119,9 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
                                                     "or downloaded. Save them first?"),
                                      QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     };
+    console_.ask_download = [this](const std::string& question, Main_Page::DownloadAnswer answer) {
+        AskDownload(question, std::move(answer));
+    };
     binding_->Bind(console_.form.Timer1, &timer_);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { console_.Timer1_Timer(); });
@@ -143,6 +146,7 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
 
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
+    console_.ask_download = nullptr;
     timer_.stop();
     link_refresh_.stop();
     listener_.Reset();
@@ -196,6 +200,35 @@ void MainWindow::CreateMenus() {
     view_menu_->setObjectName("ViewMenu");
     plots_ = std::make_unique<plots::PlotWindows>(console_, *binding_, this);
     plots_->AddTo(view_menu_);
+}
+
+void MainWindow::AskDownload(const std::string& question, Main_Page::DownloadAnswer answer) {
+    // One question at a time: a second press brings the open one forward.
+    if (download_question_) {
+        download_question_->raise();
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::Question, QStringLiteral("Download to the controller"),
+                                QString::fromStdString(question), QMessageBox::Cancel, this);
+    box->setObjectName("DownloadQuestion");
+    QPushButton* write = box->addButton(QStringLiteral("Download"), QMessageBox::AcceptRole);
+    write->setObjectName("DownloadConfirm");
+    box->setDefaultButton(QMessageBox::Cancel);
+    auto* verify = new QCheckBox(QStringLiteral("Verify after download"), box);
+    verify->setObjectName("VerifyAfterDownload");
+    verify->setToolTip(QStringLiteral("Reads the calibration back once it is written and compares it byte for byte"));
+    verify->setChecked(verify_download_);
+    box->setCheckBox(verify);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    connect(box, &QMessageBox::finished, this, [this, box, write, verify, answer = std::move(answer)](int) {
+        verify_download_ = verify->isChecked();
+        download_question_ = nullptr;
+        const bool go = box->clickedButton() == write;
+        answer(go, verify_download_);
+    });
+    download_question_ = box;
+    box->open();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <map>
@@ -20,6 +21,7 @@
 #include "app/binding.h"
 #include "core/files/file_dialog.h"
 #include "core/link/link.h"
+#include "core/shell/main_page.h"
 #include "core/shell/subscription.h"
 
 namespace orv {
@@ -59,6 +61,9 @@ class MainWindow : public QMainWindow {
     // answer in its place; left empty, the window closes without asking.
     std::function<QMessageBox::StandardButton()> ask_save_on_close;
     QTimer& timer() { return timer_; }
+    // The question Download asks before it writes the controller, while it
+    // is open (it does not block: the answer runs the download).
+    QMessageBox* downloadQuestion() const { return download_question_; }
 
     // The menu bar's menus, for whatever adds entries to them.
     QMenu* fileMenu() const { return file_menu_; }
@@ -82,6 +87,7 @@ class MainWindow : public QMainWindow {
     // Colours the link status by what it says.
     void FollowLinkState();
     void CreateMenus();
+    void AskDownload(const std::string& question, Main_Page::DownloadAnswer answer);
 
     Main_Page& console_;
     std::unique_ptr<Binding> binding_;
@@ -91,6 +97,9 @@ class MainWindow : public QMainWindow {
     Subscription listener_;
     std::unique_ptr<FileDialog> file_dialog_;
     std::optional<LinkStatus> link_shown_;
+    QPointer<QMessageBox> download_question_;
+    // "Verify after download" as the tuner last left it.
+    bool verify_download_ = true;
     QMenu* file_menu_ = nullptr;
     QMenu* edit_menu_ = nullptr;
     QMenu* view_menu_ = nullptr;

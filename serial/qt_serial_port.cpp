@@ -123,7 +123,9 @@ std::string QtSerialPort::Explain(QSerialPort::SerialPortError error, const std:
                    " (add yourself to the dialout group: sudo adduser $USER dialout, then log in again)";
         case QSerialPort::DeviceNotFoundError: return device + " does not exist (is the adapter plugged in?)";
         case QSerialPort::OpenError: return device + " is already open in another program";
-        case QSerialPort::ResourceError: return device + " vanished (the adapter was unplugged or lost power)";
+        case QSerialPort::ResourceError:
+        case QSerialPort::ReadError:
+        case QSerialPort::WriteError: return device + " vanished (the adapter was unplugged or lost power)";
         default: return device + " failed";
     }
 }

@@ -10,8 +10,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -141,6 +143,11 @@ bool Soak::Transfer(const char* button) {
             QTest::qWait(500);
         }
         Click(button);
+        // Download asks first; the soak times the transfer alone.
+        if (QMessageBox* question = window_->downloadQuestion()) {
+            question->findChild<QCheckBox*>("VerifyAfterDownload")->setChecked(false);
+            question->findChild<QPushButton*>("DownloadConfirm")->click();
+        }
         if (!Transferring()) break;  // the button is off: nothing started
         unsigned long replies = console_->link.replies;
         QElapsedTimer quiet;

@@ -1,15 +1,21 @@
 // The real window, offscreen, on the real serial port against orv-sim at the
 // line's pace: an upload, a map saved with its report and loaded back, and a
 // recording captured from the running engine and played back.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
+#include "app/bar_face.h"
+#include "app/dial_face.h"
 #include "app/main_window.h"
 #include "core/files/map_file.h"
 #include "core/shell/main_page.h"
@@ -129,6 +135,109 @@ TEST(WindowOnSimulator, AMappedPortReachesTheControllerWithoutALink) {
     EXPECT_EQ(text("version"), "2.1");
     // A pseudo-terminal is no serial adapter: nothing to say about latency.
     EXPECT_EQ(console.form.Notice, "");
+}
+
+// The window on orv-sim through COM 1, polling, with the sample calibration
+// loaded from a map file; `sim_args` are the simulator's own.
+struct SimWindow {
+    explicit SimWindow(std::vector<std::string> sim_args) {
+        dir = tmp.path().toStdString();
+        sim_args.insert(sim_args.end(), {"--baud", "19200", "--link", (dir / "com1").string()});
+        std::string error;
+        started = sim.Start(sim_args, &error);
+        EXPECT_TRUE(started) << error;
+        std::filesystem::copy_file(ORV_SAMPLE_MAP, dir / "car.map");
+        std::ofstream(dir / "config.dat", std::ios::binary) << "1,\"" << (dir / "car.map").string() << "\",\"\"\r\n";
+        console.Form_Load();
+        window.Refresh();
+        window.show();
+        window.StartTimer();
+    }
+    std::string Text(const char* name) { return window.ControlAs<QLineEdit>(name)->text().toStdString(); }
+    std::string Status() { return window.statusBar()->currentMessage().mid(10).toStdString(); }
+    bool Live() {
+        return WaitFor([&] { return Text("Text3") == "Connected" && Text("rpm") != "\u2014"; }, 5000);
+    }
+    bool Idle() {
+        return WaitFor([&] { return !console.comm.Transferring(); }, 10000);
+    }
+    QTemporaryDir tmp;
+    std::filesystem::path dir;
+    orvtest::SimProcess sim;
+    bool started = false;
+    serial::QtSerialPort port{tmp.path().toStdString()};
+    Main_Page console{port, tmp.path().toStdString()};
+    MainWindow window{console};
+};
+
+// Download asks first, naming what goes where; Cancel writes nothing. The
+// read-back catches a byte the controller programmed wrong, which a plain
+// download cannot see; either way the gauges come back by themselves.
+TEST(WindowOnSimulator, DownloadAsksFirstAndItsReadBackNamesAWrongByte) {
+    SimWindow s({"--corrupt-program", "1000"});
+    ASSERT_TRUE(s.started);
+    ASSERT_TRUE(s.Live());
+    auto* edit = s.window.ControlAs<QRadioButton>("edit");
+    QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, QPoint(8, edit->height() / 2));
+    auto* download = s.window.ControlAs<QPushButton>("download");
+    struct Case {
+        bool go, verify;
+        std::string status;
+    };
+    const Case cases[] = {
+        {false, true, "Download cancelled: nothing was written to the controller"},
+        {true, true,
+         "Download written, but the read-back differs at 0xE3E8: written 0x00, read back 0xFF; download again"},
+        {true, false, "Download finished: 1,836 bytes written"},  // the wrong byte goes unseen
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.status);
+        const unsigned long replies = s.console.link.replies;
+        s.console.cal.mem_image.fill(0);
+        QTest::mouseClick(download, Qt::LeftButton);
+        QMessageBox* question = s.window.downloadQuestion();
+        ASSERT_NE(question, nullptr);
+        EXPECT_TRUE(question->isVisible());
+        EXPECT_NE(question->text().indexOf("Write the calibration in memory to the controller on COM 1 ("), -1);
+        EXPECT_NE(question->text().indexOf("Map file: car.map"), -1) << question->text().toStdString();
+        // Nothing goes out while the question stands.
+        QTest::qWait(300);
+        EXPECT_FALSE(s.console.comm.Transferring());
+        auto* verify = question->findChild<QCheckBox*>("VerifyAfterDownload");
+        EXPECT_TRUE(verify->isChecked() || &k != &cases[0]);  // on by default
+        verify->setChecked(k.verify);
+        if (k.go) question->findChild<QPushButton*>("DownloadConfirm")->click();
+        else question->button(QMessageBox::Cancel)->click();
+        ASSERT_TRUE(s.Idle());
+        // The window shows it with the next tick.
+        EXPECT_TRUE(WaitFor([&] { return s.Status() == k.status; }, 1000)) << s.Status();
+        EXPECT_GT(s.console.link.replies, replies);
+        EXPECT_TRUE(s.Live());
+    }
+    // After a download the question counts what changed since.
+    s.console.cal.mem_image[5] = 1;
+    QTest::mouseClick(download, Qt::LeftButton);
+    ASSERT_NE(s.window.downloadQuestion(), nullptr);
+    EXPECT_NE(s.window.downloadQuestion()->text().indexOf("1 byte differs from the last upload or download."), -1);
+    s.window.downloadQuestion()->button(QMessageBox::Cancel)->click();
+}
+
+// The adapter pulled out: the read-outs and needles show no reading, and the
+// status bar says since when and why.
+TEST(WindowOnSimulator, ALostLinkShowsNoReadingAndSaysWhy) {
+    SimWindow s({});
+    ASSERT_TRUE(s.started);
+    ASSERT_TRUE(s.Live());
+    EXPECT_FALSE(s.window.ControlAs<DialFace>("Picture4")->NoReading());
+    s.sim.Stop();
+    ASSERT_TRUE(WaitFor([&] { return s.Text("Text3") == "OffLine"; }, 3000));
+    for (const char* readout : {"rpm", "pressure", "air", "water", "tps", "advance", "bank1", "duty1", "batt"})
+        EXPECT_EQ(s.Text(readout), "\u2014") << readout;
+    EXPECT_TRUE(s.window.ControlAs<DialFace>("Picture4")->NoReading());
+    EXPECT_TRUE(s.window.ControlAs<BarFace>("Injector1")->NoReading());
+    EXPECT_EQ(s.Status().rfind("No live data: ", 0), 0u) << s.Status();
+    EXPECT_NE(s.Status().find("press Connect"), std::string::npos);
+    EXPECT_EQ(s.window.statusBar()->currentMessage().mid(2, 1), ":");  // the time it happened
 }
 
 }  // namespace
