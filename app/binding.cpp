@@ -120,6 +120,55 @@ class BarWheel : public WheelGuard {
     int turned_ = 0;
 };
 
+// Ctrl with a drag on a value bar moves it one step per few pixels from where
+// it stood, wherever on the bar the drag starts: a table's bar is a hundred
+// pixels for 256 steps, too coarse to set a cell by hand. Like any drag it
+// scrolls while it lasts and commits where it ends, so it is one edit.
+class FineDrag : public QObject {
+   public:
+    static constexpr int kPixelsPerStep = 4;
+    FineDrag(Binding& b, form::ScrollBar& m, QScrollBar* w) : QObject(w), b_(b), m_(m), w_(w) {
+        w->installEventFilter(this);
+    }
+
+   protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        switch (e->type()) {
+            case QEvent::MouseButtonPress: {
+                const auto* me = static_cast<const QMouseEvent*>(e);
+                if (me->button() != Qt::LeftButton || !(me->modifiers() & Qt::ControlModifier)) return false;
+                from_x_ = me->position().x();
+                from_ = m_.Value();
+                dragging_ = true;
+                w_->setFocus(Qt::MouseFocusReason);
+                return true;
+            }
+            case QEvent::MouseMove: {
+                if (!dragging_) return false;
+                const double moved = static_cast<const QMouseEvent*>(e)->position().x() - from_x_;
+                const int v = from_ + static_cast<int>(moved / kPixelsPerStep);
+                if (v != m_.Value()) b_.User([this, v] { m_.UserScroll(v); });
+                return true;
+            }
+            case QEvent::MouseButtonRelease:
+                if (!dragging_) return false;
+                dragging_ = false;
+                b_.User([this] { m_.UserChange(m_.Value()); });
+                return true;
+            case QEvent::MouseButtonDblClick: return dragging_;
+            default: return false;
+        }
+    }
+
+   private:
+    Binding& b_;
+    form::ScrollBar& m_;
+    QScrollBar* w_;
+    double from_x_ = 0;
+    int from_ = 0;
+    bool dragging_ = false;
+};
+
 // Dark bars with a small bright thumb of fixed size (min-width, as the page
 // step Qt sizes it by is 0): where the thumb sits is the setting, so its
 // length says nothing and must not hide the track. The
@@ -317,6 +366,10 @@ class ScrollBinder : public Binder {
         // action's position be changed before it becomes the value: a click
         // in the trough, PageUp and PageDown.
         w->setStyleSheet(QString::fromLatin1(kValueBarSheet));
+        // Qt inverts a scroll bar's keys so that Up scrolls a view up, which
+        // on a horizontal bar turns Left and Right round as well. These bars
+        // hold values: Right and Up raise, Left and Down lower.
+        w->setInvertedControls(false);
         w->setSingleStep(1);
         w->setPageStep(0);
         QObject::connect(w, &QAbstractSlider::actionTriggered, w, [this](int action) {
@@ -324,6 +377,7 @@ class ScrollBinder : public Binder {
             if (action == QAbstractSlider::SliderPageStepSub) w_->setSliderPosition(w_->sliderPosition() - page_);
         });
         BarWheel::Install(w);
+        new FineDrag(b, m, w);
     }
     void Refresh() override {
         state_.Sync(w_, m_);
@@ -394,6 +448,10 @@ class GridKeys : public QObject {
             }
         }
         if (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+        if (const int step = StepCode(*k); step != 0) {
+            b_.User([this, step] { m_.UserKeyPress(step); });
+            return true;
+        }
         int code = KeyCode(*k);
         if (k->key() == Qt::Key_Escape) code = form::kKeyEscape;
         if (k->key() == Qt::Key_Backspace) code = form::kKeyBackspace;
@@ -404,6 +462,18 @@ class GridKeys : public QObject {
     }
 
    private:
+    // '+' and '-' step the selected cells, with Shift by ten. '=' and '_'
+    // share their keys on many keyboards, where '+' itself needs Shift.
+    static int StepCode(const QKeyEvent& k) {
+        const bool ten = k.modifiers() & Qt::ShiftModifier;
+        switch (k.key()) {
+            case Qt::Key_Plus:
+            case Qt::Key_Equal: return ten ? form::kKeyStepUpTen : form::kKeyStepUp;
+            case Qt::Key_Minus:
+            case Qt::Key_Underscore: return ten ? form::kKeyStepDownTen : form::kKeyStepDown;
+            default: return 0;
+        }
+    }
     // Where Shift with `key` takes the current row; 0 for a key that moves nothing.
     int ExtendedRow(int key) const {
         const int from = m_.Row >= 1 ? m_.Row : 1, last = m_.Rows() - 1;
