@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,14 +14,16 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QPainter>
 #include <QStatusBar>
-#include <optional>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTime>
 #include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "app/bar_face.h"
 #include "app/dial_face.h"
@@ -122,6 +125,55 @@ class BarWheel : public WheelGuard {
    private:
     static constexpr int kNotch = 120;
     int turned_ = 0;
+};
+
+// Ctrl with a drag on a value bar moves it one step per few pixels from where
+// it stood, wherever on the bar the drag starts: a table's bar is a hundred
+// pixels for 256 steps, too coarse to set a cell by hand. Like any drag it
+// scrolls while it lasts and commits where it ends, so it is one edit.
+class FineDrag : public QObject {
+   public:
+    static constexpr int kPixelsPerStep = 4;
+    FineDrag(Binding& b, form::ScrollBar& m, QScrollBar* w) : QObject(w), b_(b), m_(m), w_(w) {
+        w->installEventFilter(this);
+    }
+
+   protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        switch (e->type()) {
+            case QEvent::MouseButtonPress: {
+                const auto* me = static_cast<const QMouseEvent*>(e);
+                if (me->button() != Qt::LeftButton || !(me->modifiers() & Qt::ControlModifier)) return false;
+                from_x_ = me->position().x();
+                from_ = m_.Value();
+                dragging_ = true;
+                w_->setFocus(Qt::MouseFocusReason);
+                return true;
+            }
+            case QEvent::MouseMove: {
+                if (!dragging_) return false;
+                const double moved = static_cast<const QMouseEvent*>(e)->position().x() - from_x_;
+                const int v = from_ + static_cast<int>(moved / kPixelsPerStep);
+                if (v != m_.Value()) b_.User([this, v] { m_.UserScroll(v); });
+                return true;
+            }
+            case QEvent::MouseButtonRelease:
+                if (!dragging_) return false;
+                dragging_ = false;
+                b_.User([this] { m_.UserChange(m_.Value()); });
+                return true;
+            case QEvent::MouseButtonDblClick: return dragging_;
+            default: return false;
+        }
+    }
+
+   private:
+    Binding& b_;
+    form::ScrollBar& m_;
+    QScrollBar* w_;
+    double from_x_ = 0;
+    int from_ = 0;
+    bool dragging_ = false;
 };
 
 // Dark bars with a small bright thumb of fixed size (min-width, as the page
@@ -328,6 +380,10 @@ class ScrollBinder : public Binder {
         // action's position be changed before it becomes the value: a click
         // in the trough, PageUp and PageDown.
         w->setStyleSheet(QString::fromLatin1(kValueBarSheet));
+        // Qt inverts a scroll bar's keys so that Up scrolls a view up, which
+        // on a horizontal bar turns Left and Right round as well. These bars
+        // hold values: Right and Up raise, Left and Down lower.
+        w->setInvertedControls(false);
         w->setSingleStep(1);
         w->setPageStep(0);
         QObject::connect(w, &QAbstractSlider::actionTriggered, w, [this](int action) {
@@ -335,6 +391,7 @@ class ScrollBinder : public Binder {
             if (action == QAbstractSlider::SliderPageStepSub) w_->setSliderPosition(w_->sliderPosition() - page_);
         });
         BarWheel::Install(w);
+        new FineDrag(b, m, w);
     }
     void Refresh() override {
         state_.Sync(w_, m_);
@@ -405,6 +462,10 @@ class GridKeys : public QObject {
             }
         }
         if (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+        if (const int step = StepCode(*k); step != 0) {
+            b_.User([this, step] { m_.UserKeyPress(step); });
+            return true;
+        }
         int code = KeyCode(*k);
         if (k->key() == Qt::Key_Escape) code = form::kKeyEscape;
         if (k->key() == Qt::Key_Backspace) code = form::kKeyBackspace;
@@ -415,6 +476,18 @@ class GridKeys : public QObject {
     }
 
    private:
+    // '+' and '-' step the selected cells, with Shift by ten. '=' and '_'
+    // share their keys on many keyboards, where '+' itself needs Shift.
+    static int StepCode(const QKeyEvent& k) {
+        const bool ten = k.modifiers() & Qt::ShiftModifier;
+        switch (k.key()) {
+            case Qt::Key_Plus:
+            case Qt::Key_Equal: return ten ? form::kKeyStepUpTen : form::kKeyStepUp;
+            case Qt::Key_Minus:
+            case Qt::Key_Underscore: return ten ? form::kKeyStepDownTen : form::kKeyStepDown;
+            default: return 0;
+        }
+    }
     // Where Shift with `key` takes the current row; 0 for a key that moves nothing.
     int ExtendedRow(int key) const {
         const int from = m_.Row >= 1 ? m_.Row : 1, last = m_.Rows() - 1;
@@ -466,10 +539,47 @@ class GridShiftClicks : public QObject {
     bool swallowing_ = false;
 };
 
-// The looks of a value cell: in the selected range, marked, or both.
-const QColor kRangeBackground(92, 70, 26);
-const QColor kMarkBackground(14, 72, 90);
-const QColor kMarkText(120, 232, 250);
+// A value cell: its own colours (the heat map's, when set), and over them
+// the selection as an amber frame and a reference's mark as a cyan corner,
+// so that neither hides the other nor the value. The current cell also has
+// an amber bar on its left edge.
+const QColor kSelectionFrame(240, 176, 64);
+const QColor kMarkCorner(76, 210, 238);
+
+class ValueCells : public QStyledItemDelegate {
+   public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    static constexpr int kFrame = 2, kCorner = 9, kCurrentBar = 4;
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem opt(option);
+        const bool selected = opt.state & QStyle::State_Selected;
+        const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+        const bool current = view && view->currentIndex() == index;
+        opt.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+        const QVariant back = index.data(Qt::BackgroundRole);
+        if (back.canConvert<QBrush>()) p->fillRect(opt.rect, back.value<QBrush>());
+        QStyledItemDelegate::paint(p, opt, index);
+        const QRect r = opt.rect;
+        if (selected) {
+            p->save();
+            p->setPen(QPen(kSelectionFrame, kFrame, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            p->setBrush(Qt::NoBrush);
+            p->drawRect(QRectF(r).adjusted(kFrame / 2.0, kFrame / 2.0, -kFrame / 2.0, -kFrame / 2.0));
+            if (current) p->fillRect(QRect(r.left(), r.top(), kCurrentBar, r.height()), kSelectionFrame);
+            p->restore();
+        }
+        if (index.data(kGridMarkRole).isValid()) {
+            p->save();
+            p->setRenderHint(QPainter::Antialiasing, false);
+            p->setPen(Qt::NoPen);
+            p->setBrush(kMarkCorner);
+            const QPoint corner = r.topRight() + QPoint(1, 0);
+            p->drawPolygon(QPolygon({corner, corner - QPoint(kCorner, 0), corner + QPoint(0, kCorner)}));
+            p->restore();
+        }
+    }
+};
 
 // The grid: the model's row 0 is the header, its column 0 the axis. The
 // widget shows row 0 in its own fixed header and the data rows below it, so
@@ -509,6 +619,24 @@ class GridBinder : public Binder {
             if (b_.refreshing()) return;
             b_.User([this, v] { m_.UserScroll(v + 1); });
         });
+        // A cell selected from outside the grid's own mouse and keys (the
+        // accessibility interface selects without moving the current cell)
+        // is chosen as a click chooses it. A move of the current cell
+        // selects its cell too, and raises its own signal; a press selects
+        // where it was made, which need not be the current cell once the
+        // grid has scrolled it into view.
+        QObject::connect(w->selectionModel(), &QItemSelectionModel::selectionChanged, w,
+                         [this](const QItemSelection& selected, const QItemSelection&) {
+                             const QModelIndexList cells = selected.indexes();
+                             if (b_.refreshing() || cells.size() != 1 || cells.front() == w_->currentIndex()) return;
+                             if (QGuiApplication::mouseButtons() != Qt::NoButton) {
+                                 selection_valid_ = false;  // the next refresh puts it back
+                                 return;
+                             }
+                             const int row = cells.front().row(), col = cells.front().column();
+                             b_.User([this, row, col] { m_.UserClick(row + 1, col); });
+                         });
+        w->setItemDelegateForColumn(1, new ValueCells(w));
         w->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kGridBarSheet));
         w->installEventFilter(new GridKeys(b, m, w));
         w->viewport()->installEventFilter(new GridShiftClicks(b, m, w));
@@ -541,27 +669,39 @@ class GridBinder : public Binder {
     }
 
    private:
-    // The range and the marks, only when either moved since last applied.
+    // The selection and the marks, only when either moved since last
+    // applied. The range is the view's own selection, so that everything
+    // that asks the view (the accessibility interface) sees it; the user's
+    // own clicks select one cell, as the model does.
     void RefreshLooks(int data_rows) {
-        const int first = m_.SelCount() > 1 ? m_.SelFirst() : 0, last = first ? m_.SelLast() : 0;
-        if (looks_valid_ && first == sel_first_ && last == sel_last_ && m_.MarkRevision() == marks_revision_) return;
-        looks_.resize(static_cast<std::size_t>(data_rows));
-        for (int r = 0; r < data_rows; ++r) {
-            const std::string* mark = m_.Mark(r + 1);
-            const bool in_range = r + 1 >= first && r + 1 <= last;
-            Look want{in_range, mark != nullptr, mark ? *mark : std::string()};
-            Look& had = looks_[static_cast<std::size_t>(r)];
-            if (looks_valid_ && had == want) continue;
-            QTableWidgetItem* item = w_->item(r, 1);
-            item->setData(Qt::BackgroundRole,
-                          in_range ? QVariant(kRangeBackground) : (mark ? QVariant(kMarkBackground) : QVariant()));
-            item->setData(Qt::ForegroundRole, mark ? QVariant(kMarkText) : QVariant());
-            item->setToolTip(mark ? QStringLiteral("Reference: %1").arg(Q(*mark)) : QString());
-            had = std::move(want);
+        const int first = m_.Row >= 1 ? m_.SelFirst() : 0, last = first ? m_.SelLast() : 0;
+        const bool selection_moved = !looks_valid_ || !selection_valid_ || first != sel_first_ || last != sel_last_;
+        const bool marks_moved = !looks_valid_ || m_.MarkRevision() != marks_revision_;
+        if (selection_moved) {
+            QItemSelectionModel* sel = w_->selectionModel();
+            if (first < 1 || last > data_rows) sel->clearSelection();
+            else
+                sel->select(QItemSelection(w_->model()->index(first - 1, 1), w_->model()->index(last - 1, 1)),
+                            QItemSelectionModel::ClearAndSelect);
+            sel_first_ = first;
+            sel_last_ = last;
+            selection_valid_ = true;
         }
-        sel_first_ = first;
-        sel_last_ = last;
-        marks_revision_ = m_.MarkRevision();
+        if (marks_moved) {
+            marks_.resize(static_cast<std::size_t>(data_rows));
+            for (int r = 0; r < data_rows; ++r) {
+                const std::string* mark = m_.Mark(r + 1);
+                std::optional<std::string>& had = marks_[static_cast<std::size_t>(r)];
+                if (looks_valid_ && (mark ? had == *mark : !had)) continue;
+                QTableWidgetItem* item = w_->item(r, 1);
+                item->setData(kGridMarkRole, mark ? QVariant(Q(*mark)) : QVariant());
+                item->setToolTip(mark ? QStringLiteral("Differs from reference: %1").arg(Q(*mark)) : QString());
+                item->setData(Qt::AccessibleDescriptionRole,
+                              mark ? QVariant(QStringLiteral("differs from reference: %1").arg(Q(*mark))) : QVariant());
+                had = mark ? std::optional(*mark) : std::nullopt;
+            }
+            marks_revision_ = m_.MarkRevision();
+        }
         looks_valid_ = true;
     }
 
@@ -612,15 +752,11 @@ class GridBinder : public Binder {
     int row_ = -2, col_ = -2;
     unsigned long revision_ = 0;
     bool cells_valid_ = false;
-    struct Look {
-        bool in_range = false, marked = false;
-        std::string tip;
-        bool operator==(const Look&) const = default;
-    };
-    std::vector<Look> looks_;
+    std::vector<std::optional<std::string>> marks_;
     int sel_first_ = 0, sel_last_ = 0;
     unsigned long marks_revision_ = 0;
     bool looks_valid_ = false;
+    bool selection_valid_ = false;
     ControlState state_;
 };
 

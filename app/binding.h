@@ -11,6 +11,7 @@
 // captions, enabled and visible (only the binding sets those), and against the
 // widget itself for what the user changes directly (checked, positions, the
 // selected entry, the grid's top row).
+#include <QtCore/qnamespace.h>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,6 +35,10 @@ class QTimer;
 class QWidget;
 
 namespace orv::app {
+
+// Where a grid's value cell keeps its mark (the reference's value) for
+// whoever draws or reads the cell.
+constexpr int kGridMarkRole = Qt::UserRole + 1;
 
 class BarFace;
 class DialFace;

@@ -8,13 +8,16 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTableWidget>
 #include <algorithm>
 #include <filesystem>
 
 #include "app/binding.h"
 #include "app/line_edit.h"
 #include "app/main_window.h"
+#include "core/calibration/heat_map.h"
 #include "core/calibration/table_coding.h"
+#include "core/files/map_compare.h"
 #include "core/settings/settings_coding.h"
 #include "core/shell/main_page.h"
 
@@ -52,7 +55,10 @@ QString RangeMessage(const RangeEditResult& r, int rows) {
 
 TunerTools::TunerTools(Main_Page& console, Binding& binding, MainWindow& window)
     : console_(console), binding_(binding), window_(window) {
-    for (int t = 0; t < kTableCount; ++t) grids_[t] = window_.Control(Indexed("datatable", t));
+    for (int t = 0; t < kTableCount; ++t) {
+        tables_[t] = window_.ControlAs<QTableWidget>(Indexed("datatable", t));
+        grids_[t] = tables_[t];
+    }
     ask_value = [this](const ValueQuestion& q) -> std::optional<double> {
         bool ok = false;
         const double v = QInputDialog::getDouble(&window_, q.title, q.label, q.initial, -1e6, 1e6, 2, &ok);
@@ -61,6 +67,8 @@ TunerTools::TunerTools(Main_Page& console, Binding& binding, MainWindow& window)
     window_.setStyleSheet(window_.styleSheet() + QString::fromLatin1(kMarkSheet));
     status_ = new QLabel(&window_);
     status_->setObjectName("ReferenceStatus");
+    status_->setToolTip(QStringLiteral("Values that differ from the reference map, per memory slot. Marked cells "
+                                       "and settings show the reference's value in their tooltips."));
     status_->hide();
     window_.statusBar()->addPermanentWidget(status_);
     // A message of the tools goes after a while; the console's notice, if
@@ -164,7 +172,7 @@ void TunerTools::EditRange(RangeOp op) {
     if (op != RangeOp::Interpolate) {
         const TableView view = ViewOf(console_.form.IgnMem.Value(), console_.form.bank1mem.Value());
         const ValueRange accepted = TypedRange(view, t);
-        const QString rows = QStringLiteral("rows %1 to %2").arg(first).arg(last);
+        const QString rows = Q(AxisRangeText(t, first, last));
         ValueQuestion q;
         if (op == RangeOp::Scale) {
             q = {QStringLiteral("Scale range"), QStringLiteral("Percent of each value, %1:").arg(rows), 100};
@@ -254,7 +262,9 @@ void TunerTools::MarkSettings() {
             QWidget* w = name.empty() ? nullptr : window_.Control(std::string(name));
             if (!w) continue;
             const std::optional<std::string> theirs = console_.ReferenceSetting(name);
-            const QString tip = theirs ? QStringLiteral("Reference: %1").arg(Q(*theirs)) : QString();
+            const QString tip = !theirs                          ? QString()
+                                : field.id == Setting::ActiveSlot ? SlotMarkTip(*theirs)
+                                                                  : QStringLiteral("Differs from reference: %1").arg(Q(*theirs));
             if (auto* box = dynamic_cast<LineEdit*>(w)) {
                 box->SetMark(tip);
                 continue;
@@ -272,7 +282,55 @@ void TunerTools::MarkSettings() {
     }
 }
 
-void TunerTools::Follow() { UpdateEntries(); }
+QString TunerTools::SlotMarkTip(const std::string& theirs) const {
+    const MapReference* ref = console_.Reference();
+    if (!ref) return {};
+    const int ours = console_.cal.mem_image[kActiveSlotByte];
+    QString tip = QStringLiteral("Marked: the active slot differs from the reference's. Here it is %1, in the "
+                                 "reference %2.")
+                      .arg(Q(FieldText(Field(Setting::ActiveSlot), static_cast<std::uint8_t>(ours))), Q(theirs));
+    const ImageDifferences d = CompareImages(console_.cal.mem_image, ref->image, ref->length, true);
+    QStringList differing;
+    for (int k = 0; k < kSlotCount; ++k)
+        if (d.per_slot[k] != 0) differing << QStringLiteral("Mem %1: %2").arg(k + 1).arg(d.per_slot[k]);
+    tip += differing.isEmpty() ? QStringLiteral("\nNo slot's tables or settings differ.")
+                               : QStringLiteral("\nValues that differ, per slot: %1.").arg(differing.join(", "));
+    return tip;
+}
+
+void TunerTools::ShadeGrids() {
+    // The grids show the old view until a pending refill: so does the shade.
+    if (console_.cal.reload_tables) return;
+    const TableView view = ViewOf(console_.form.IgnMem.Value(), console_.form.bank1mem.Value());
+    const bool ignition = view == TableView::Ignition;
+    for (int t = 0; t < kTableCount; ++t) {
+        QTableWidget* w = tables_[t];
+        if (!w) continue;
+        Shaded& had = shaded_[t];
+        const int rows = w->rowCount();
+        const void* first = rows > 0 ? w->item(0, 1) : nullptr;
+        const int addr = MemAddr(console_.cal.mem_image, t);
+        const bool all = had.first_item != first || had.ignition != ignition || had.bytes.size() != std::size_t(rows);
+        had.bytes.resize(static_cast<std::size_t>(rows), -1);
+        for (int r = 0; r < rows && addr + r < kImageSize; ++r) {
+            const int b = console_.cal.mem_image[addr + r];
+            if (!all && had.bytes[static_cast<std::size_t>(r)] == b) continue;
+            had.bytes[static_cast<std::size_t>(r)] = b;
+            const Colour back = HeatColour(HeatFraction(view, t, b));
+            const Colour text = HeatTextColour(back);
+            QTableWidgetItem* item = w->item(r, 1);
+            item->setBackground(QColor(back.r, back.g, back.b));
+            item->setForeground(QColor(text.r, text.g, text.b));
+        }
+        had.first_item = first;
+        had.ignition = ignition;
+    }
+}
+
+void TunerTools::Follow() {
+    UpdateEntries();
+    ShadeGrids();
+}
 
 void TunerTools::UpdateEntries() {
     if (!undo_) return;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/calibration/image.h"
 #include "core/calibration/range_edit.h"
@@ -18,6 +19,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QTableWidget;
 class QWidget;
 
 namespace orv {
@@ -77,6 +79,11 @@ class TunerTools : public QObject {
                           const char* button);
     void UpdateEntries();
     void MarkSettings();
+    // Why the slot buttons carry a mark: which slot each map has active, and
+    // which slots differ.
+    QString SlotMarkTip(const std::string& theirs) const;
+    // The heat map: each value cell coloured by its byte, where it moved.
+    void ShadeGrids();
     void Tell(const QString& message);
     bool WatchedMoved();
 
@@ -89,6 +96,13 @@ class TunerTools : public QObject {
     QLabel* status_ = nullptr;
     std::array<const QWidget*, kTableCount> grids_{};
     Watched watched_;
+    struct Shaded {
+        const void* first_item = nullptr;  // a rebuilt grid has new items
+        bool ignition = false;
+        std::vector<int> bytes;
+    };
+    std::array<QTableWidget*, kTableCount> tables_{};
+    std::array<Shaded, kTableCount> shaded_{};
     bool marked_ = false;  // some grid row or control carries a mark
 };
 

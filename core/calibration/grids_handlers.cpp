@@ -108,7 +108,19 @@ void Main_Page::datatable_Scroll(int t) {
 void Main_Page::datatable_SelChange(int t) { ShowCurrentRow(t); }
 
 namespace {
-bool StartsNumber(int code) { return (code >= '0' && code <= '9') || code == '-' || code == '.'; }
+bool StartsNumber(int code) { return (code >= '0' && code <= '9') || code == '.'; }
+
+// How many steps of the bar a step key moves the selected cells; 0 for any
+// other key.
+int StepsOf(int code) {
+    switch (code) {
+        case form::kKeyStepUp: return 1;
+        case form::kKeyStepDown: return -1;
+        case form::kKeyStepUpTen: return 10;
+        case form::kKeyStepDownTen: return -10;
+        default: return 0;
+    }
+}
 }  // namespace
 
 void Main_Page::datatable_KeyPress(int t, int code) {
@@ -119,6 +131,14 @@ void Main_Page::datatable_KeyPress(int t, int code) {
     // Only where the box itself takes entries (edit mode), and on a data row.
     if (!box.Enabled || grid.Row < 1) {
         entering = false;
+        return;
+    }
+    // A step key moves every selected cell at once, as one edit. Within an
+    // entry '-' turns the sign of the number typed so far (so that "5-"
+    // enters -5) and the other step keys add nothing.
+    if (const int steps = StepsOf(code); steps != 0) {
+        if (!entering) RangeEdit(t, grid.SelFirst(), grid.SelLast(), RangeOp::Step, steps);
+        else if (code == form::kKeyStepDown) box.Text = box.Text.starts_with('-') ? box.Text.substr(1) : "-" + box.Text;
         return;
     }
     if (StartsNumber(code)) {

@@ -60,6 +60,7 @@ RangeEditResult EditRange(std::span<const std::uint8_t> stored, TableView v, int
             case RangeOp::Scale: y = c.offset + (b - c.offset) * value / 100.0; break;
             case RangeOp::Offset: y = b + value * c.scale; break;
             case RangeOp::Set: y = c.offset + value * c.scale; break;
+            case RangeOp::Step: y = b + std::trunc(value); break;
             case RangeOp::Interpolate: break;
         }
         if (!std::isfinite(y)) return RangeEditResult{};

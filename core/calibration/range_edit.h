@@ -1,9 +1,9 @@
 #pragma once
 // Edits of a range of rows of one table at once: a straight line between its
 // first and last row, a percentage of each value, an offset in the table's
-// own unit, or one value for all. Every result is stored as a typed entry
-// would be (halves to even); a value the text box would refuse is brought to
-// the nearest one it accepts, and counted.
+// own unit, one value for all, or a few steps of the table's bar. Every
+// result is stored as a typed entry would be (halves to even); a value the
+// text box would refuse is brought to the nearest one it accepts, and counted.
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -17,6 +17,7 @@ enum class RangeOp {
     Scale,        // percent of the present value: 110 makes each 10 % larger
     Offset,       // added, in the table's unit (ms, percent, degrees)
     Set,          // every row gets it, in the table's unit
+    Step,         // moved by this many steps of the table's bar (one byte each)
 };
 
 struct RangeEditResult {

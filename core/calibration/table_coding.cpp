@@ -71,4 +71,20 @@ std::string AxisText(int t, int k) {
     return AxisText(a.name, a.start, a.step, k);
 }
 
+namespace {
+// One axis value as a message writes it: grouped thousands of rpm, tenths of
+// a bar, whole percent and degrees.
+std::string AxisValueText(int t, int row) {
+    const Axis& a = AxisOf(t);
+    const double v = AxisValue(t, row - 1) * a.scale;
+    return a.scale >= 1000 ? Thousands(RoundHalfAway(v)) : AxisText(a.name, a.start, a.step, row - 1);
+}
+}  // namespace
+
+std::string AxisRangeText(int t, int first_row, int last_row) {
+    const std::string unit = std::string(" ") + AxisOf(t).unit;
+    if (first_row == last_row) return AxisValueText(t, first_row) + unit;
+    return AxisValueText(t, first_row) + " to " + AxisValueText(t, last_row) + unit;
+}
+
 }  // namespace orv

@@ -54,17 +54,20 @@ std::string RefusalText(TableView v, int t, std::string_view typed_text);
 ByteRange BarRange(TableView v, int t);
 
 // The axis column of grid t: its heading, the value of row 1 and the step
-// from row to row.
+// from row to row, and how a message names its values: in the column's own
+// unit times `scale`, followed by `unit`.
 struct Axis {
     const char* name;
     double start, step;
+    double scale;
+    const char* unit;
 };
 constexpr std::array<Axis, kTableCount> kAxes{{
-    {"RPM", 0.0, 0.5},     // 1,000 rpm
-    {"PRES", -1.0, 0.1},   // bar
-    {"TPS", 0.0, 5.0},     // percent
-    {"AIR", -20.0, 10.0},  // degrees Celsius
-    {"WAT", -20.0, 10.0},
+    {"RPM", 0.0, 0.5, 1000, "rpm"},   // the column in 1,000 rpm
+    {"PRES", -1.0, 0.1, 1, "bar"},
+    {"TPS", 0.0, 5.0, 1, "%"},
+    {"AIR", -20.0, 10.0, 1, "\u00b0C"},
+    {"WAT", -20.0, 10.0, 1, "\u00b0C"},
 }};
 
 // Value of axis row k (0: the first entry) of grid t.
@@ -75,5 +78,9 @@ double AxisValue(int t, int k);
 std::string AxisText(std::string_view name, double start, double step, int k);
 // The same for grid t's own axis.
 std::string AxisText(int t, int k);
+
+// Rows first..last (1: the first) of grid t as a message names them, in the
+// axis's own units: "2,500 to 4,500 rpm", "-0.5 to 0.0 bar", "10 %".
+std::string AxisRangeText(int t, int first_row, int last_row);
 
 }  // namespace orv

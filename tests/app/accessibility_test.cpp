@@ -4,6 +4,7 @@
 // user's own would.
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QTableWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -176,6 +177,38 @@ TEST_F(WindowTest, ValueSetThroughTheInterfaceMovesTheScrollBarsHandler) {
         EXPECT_EQ(c.bar.Value(), c.value) << c.control;
         c.check();
     }
+}
+
+TEST_F(WindowTest, GridCellsAnswerTheInterfaceAsTheGridShowsThem) {
+    EnterEditMode();
+    auto* grid = Widget<QTableWidget>("datatable(0)");
+    QAccessibleTableInterface* table = Acc(grid)->tableInterface();
+    ASSERT_NE(table, nullptr);
+    auto cell = [&](int row) { return table->cellAt(row - 1, 1); };  // by the console's row
+
+    // Toggling a cell selects it, and a value typed then lands in its row.
+    console.RunEvent([&] { console.form.datatable[0].UserClick(3, 1); });
+    window->Refresh();
+    cell(7)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(console.form.datatable[0].Row, 7);
+    EXPECT_EQ(grid->currentRow(), 6);
+    grid->setFocus();
+    QTest::keyClicks(grid, "7.6");
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(console.cal.mem_image[6], 76);
+    EXPECT_EQ(console.cal.mem_image[2], 0);
+
+    // A range held with Shift: every cell of it, and no other, is selected.
+    QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+    for (int row = 6; row <= 12; ++row) EXPECT_EQ(cell(row)->state().selected, row >= 8 && row <= 10) << row;
+    EXPECT_EQ(table->selectedCellCount(), 3);
+
+    // A mark says what it means.
+    console.RunEvent([&] { console.form.datatable[0].SetMark(4, "1.5"); });
+    window->Refresh();
+    EXPECT_EQ(cell(4)->text(QAccessible::Description), "differs from reference: 1.5");
+    EXPECT_EQ(cell(5)->text(QAccessible::Description), "");
 }
 
 }  // namespace

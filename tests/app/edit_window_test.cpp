@@ -219,5 +219,79 @@ TEST_F(EditWindowTest, NumberTypedOnAGridIsEnteredAndTheCursorStepsDown) {
     EXPECT_TRUE(box->toolTip().contains("25.5"));
 }
 
+TEST_F(EditWindowTest, ArrowKeysRaiseAndLowerEveryBar) {
+    console.form.Advancer.Visible = true;  // the ignition settings take edits too
+    SetUpTable();
+    int bars = 0;
+    for (const form::Form::Entry& e : console.form.Controls()) {
+        auto* const* model = std::get_if<form::ScrollBar*>(&e.ref);
+        if (!model) continue;
+        ++bars;
+        auto* w = Widget<QScrollBar>(e.name);
+        (*model)->Enabled = true;
+        console.RunEvent([&] { (*model)->SetValue(((*model)->Min() + (*model)->Max()) / 2); });
+        window->Refresh();
+        ASSERT_TRUE(w->isEnabled()) << e.name;
+        w->setFocus();
+        const int mid = (*model)->Value();
+        const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Right, 1}, {Qt::Key_Up, 2}, {Qt::Key_Left, 1},
+                                                {Qt::Key_Down, 0},  {Qt::Key_PageUp, -1}, {Qt::Key_PageDown, 0}};
+        for (const auto& [key, want] : keys) {
+            QTest::keyClick(w, key);
+            const int step = want < 0 ? (*model)->Value() - mid : want;
+            if (want < 0) {
+                EXPECT_GT(step, 0) << e.name << ": PageUp raises";
+            }
+            EXPECT_EQ((*model)->Value(), mid + step) << e.name << " after key " << key;
+        }
+    }
+    EXPECT_EQ(bars, 12);
+}
+
+TEST_F(EditWindowTest, PlusAndMinusOnAGridStepTheSelectedCells) {
+    SetUpTable();
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        int step;
+    };
+    const Case cases[] = {
+        {Qt::Key_Plus, Qt::NoModifier, 1},   {Qt::Key_Equal, Qt::NoModifier, 1},
+        {Qt::Key_Minus, Qt::NoModifier, -1}, {Qt::Key_Plus, Qt::ShiftModifier, 10},
+        {Qt::Key_Underscore, Qt::ShiftModifier, -10}, {Qt::Key_Plus, Qt::KeypadModifier, 1},
+    };
+    ClickCell(3);  // rows 4..6: 15, 20, 25
+    QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+    const std::size_t done = console.History().DoneSteps();
+    int moved = 0;
+    for (const Case& k : cases) {
+        QTest::keyClick(grid, k.key, k.mods);
+        moved += k.step;
+        for (int r = 3; r <= 5; ++r) EXPECT_EQ(console.cal.mem_image[r], 5 * r + moved) << k.key << " row " << r;
+        EXPECT_EQ(grid->item(5, 1)->text(), QString::number((25 + moved) / 10.0, 'f', 1)) << k.key;
+        EXPECT_EQ(bar->value(), 25 + moved) << k.key;
+    }
+    EXPECT_EQ(console.History().DoneSteps(), done + std::size(cases));
+    EXPECT_EQ(console.form.datatable[0].SelCount(), 3);
+}
+
+TEST_F(EditWindowTest, ControlDragOnABarMovesOneStepEveryFewPixels) {
+    SetUpTable();
+    ClickCell(10);  // byte 50
+    const QPoint at = BarPart(bar, QStyle::SC_ScrollBarSlider).center();
+    const std::size_t done = console.History().DoneSteps();
+    QTest::mousePress(bar, Qt::LeftButton, Qt::ControlModifier, at);
+    for (int dx = 1; dx <= 20; ++dx) QTest::mouseMove(bar, at + QPoint(dx, 0));
+    EXPECT_EQ(bar->value(), 55);  // 20 pixels: 5 steps
+    EXPECT_EQ(console.cal.mem_image[10], 55);
+    QTest::mouseMove(bar, at + QPoint(-9, 0));
+    QTest::mouseRelease(bar, Qt::LeftButton, Qt::ControlModifier, at + QPoint(-9, 0));
+    EXPECT_EQ(console.cal.mem_image[10], 48);
+    EXPECT_EQ(grid->item(10, 1)->text(), "4.8");
+    EXPECT_EQ(console.History().DoneSteps(), done + 1);  // the whole drag is one edit
+    EXPECT_TRUE(bar->hasFocus());
+}
+
 }  // namespace
 }  // namespace orv::app::test

@@ -4,14 +4,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
 
+#include "app/binding.h"
 #include "app/line_edit.h"
 #include "app/tuner_tools.h"
+#include "core/calibration/heat_map.h"
 #include "testing/scripted_file_dialog.h"
 #include "window_fixture.h"
 
@@ -40,11 +43,17 @@ class TunerToolsTest : public WindowTest {
         QTest::keyClick(focus ? focus : window.get(), keys.key(), keys.keyboardModifiers());
     }
     QAction* Entry(const char* name) { return window->findChild<QAction*>(name); }
-    // Which value cells of grid 0 carry a range's or a mark's look.
-    std::vector<int> Looking(int role) {
+    // Which value cells of grid 0 the view holds selected, or carry a mark.
+    std::vector<int> Selected() {
         std::vector<int> rows;
         for (int r = 0; r < grid->rowCount(); ++r)
-            if (grid->item(r, 1)->data(role).isValid()) rows.push_back(r);
+            if (grid->selectionModel()->isSelected(grid->model()->index(r, 1))) rows.push_back(r);
+        return rows;
+    }
+    std::vector<int> Marked() {
+        std::vector<int> rows;
+        for (int r = 0; r < grid->rowCount(); ++r)
+            if (grid->item(r, 1)->data(kGridMarkRole).isValid()) rows.push_back(r);
         return rows;
     }
 
@@ -108,7 +117,7 @@ TEST_F(TunerToolsTest, ShiftSelectsARangeThatOneUndoTakesBackWhole) {
     EXPECT_EQ(model.SelFirst(), 2);
     EXPECT_EQ(model.SelLast(), 6);
     EXPECT_EQ(grid->currentRow(), 5);
-    EXPECT_EQ(Looking(Qt::BackgroundRole), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(Selected(), (std::vector<int>{1, 2, 3, 4, 5}));
     QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
     EXPECT_EQ(model.SelLast(), 7);
 
@@ -145,7 +154,7 @@ TEST_F(TunerToolsTest, PlainClickAfterARangeIsAPlainClick) {
     EXPECT_EQ(model.SelCount(), 1);
     EXPECT_EQ(console.cal.mem_image, before);
     EXPECT_EQ(Widget<LineEdit>("Text1(0)")->text(), "1.0");
-    EXPECT_TRUE(Looking(Qt::BackgroundRole).empty());
+    EXPECT_EQ(Selected(), std::vector<int>{2});
     EXPECT_FALSE(Entry("interpolaterange")->isEnabled());
 }
 
@@ -161,12 +170,12 @@ TEST_F(TunerToolsTest, ComparingMarksExactlyWhatDiffersAndFollowsEdits) {
     dialog.answers.push_back(ref);
     Entry("comparemap")->trigger();
     EXPECT_EQ(dialog.asked.back().title, "Compare with map");
-    EXPECT_EQ(Looking(Qt::BackgroundRole), std::vector<int>{3});
-    EXPECT_EQ(grid->item(3, 1)->toolTip(), "Reference: 1.5");
+    EXPECT_EQ(Marked(), std::vector<int>{3});
+    EXPECT_EQ(grid->item(3, 1)->toolTip(), "Differs from reference: 1.5");
     EXPECT_EQ(grid->item(4, 1)->toolTip(), "");
     auto* full = Widget<QCheckBox>("FullSel");
     EXPECT_TRUE(full->property("refdiff").toBool());
-    EXPECT_EQ(full->toolTip().toStdString(), "Reference: " + *console.ReferenceSetting("FullSel"));
+    EXPECT_EQ(full->toolTip().toStdString(), "Differs from reference: " + *console.ReferenceSetting("FullSel"));
     for (const char* other : {"cylinsel", "RPMAcc", "mem1", "igninv"})
         EXPECT_FALSE(Widget<QWidget>(other)->property("refdiff").toBool()) << other;
     EXPECT_TRUE(Widget<LineEdit>("TRPMAcc")->mark().isEmpty());
@@ -175,12 +184,105 @@ TEST_F(TunerToolsTest, ComparingMarksExactlyWhatDiffersAndFollowsEdits) {
 
     Keys(Qt::CTRL | Qt::Key_Z);  // the setting back: its mark goes
     EXPECT_FALSE(full->property("refdiff").toBool());
-    EXPECT_EQ(Looking(Qt::BackgroundRole), std::vector<int>{3});
+    EXPECT_EQ(Marked(), std::vector<int>{3});
     Entry("stopcomparing")->trigger();
-    EXPECT_TRUE(Looking(Qt::BackgroundRole).empty());
+    EXPECT_TRUE(Marked().empty());
     EXPECT_EQ(grid->item(3, 1)->toolTip(), "");
     EXPECT_TRUE(status->isHidden());
     EXPECT_FALSE(Entry("stopcomparing")->isEnabled());
+}
+
+TEST_F(TunerToolsTest, RangeQuestionsNameTheRowsInTheAxissUnits) {
+    const std::tuple<const char*, int, int, const char*> cases[] = {
+        {"setrange", 0, 5, "Value for 2,500 to 4,500 rpm (0 to 25.5):"},
+        {"offsetrange", 0, 5, "Add to each value, 2,500 to 4,500 rpm:"},
+        {"scalerange", 2, 2, "Percent of each value, 10 to 20 %:"},
+    };
+    for (const auto& [entry, t, first, label] : cases) {
+        auto* table = Widget<QTableWidget>("datatable(" + std::to_string(t) + ")");
+        auto click = [&](int row, Qt::KeyboardModifiers mods) {
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, mods,
+                              table->visualItemRect(table->item(row, 1)).center());
+        };
+        click(first, Qt::NoModifier);
+        click(first + (t == 0 ? 4 : 2), Qt::ShiftModifier);
+        QString asked;
+        window->tools().ask_value = [&](const TunerTools::ValueQuestion& q) -> std::optional<double> {
+            asked = q.label;
+            return std::nullopt;
+        };
+        Entry(entry)->trigger();
+        EXPECT_EQ(asked, label) << entry;
+    }
+}
+
+// The colour of a pixel of grid 0's value cell in widget row `row`: `dx`, `dy`
+// from its top left corner, negative from its bottom right.
+QColor CellPixel(QTableWidget* grid, int row, int dx, int dy) {
+    const QImage shot = grid->viewport()->grab().toImage();
+    const QRect cell = grid->visualItemRect(grid->item(row, 1));
+    return shot.pixelColor(dx >= 0 ? cell.left() + dx : cell.right() + 1 + dx,
+                           dy >= 0 ? cell.top() + dy : cell.bottom() + 1 + dy);
+}
+
+TEST_F(TunerToolsTest, EveryCellIsColouredByItsValueUnderTextThatReads) {
+    // Every byte grid 0 may hold, 31 at a time, and grid 2 (0..180) beside it.
+    for (int from = 0; from <= 255; from += 31) {
+        for (int k = 0; k < 31; ++k) console.cal.mem_image[k] = static_cast<std::uint8_t>(std::min(from + k, 255));
+        console.cal.mem_image[94 + 5] = static_cast<std::uint8_t>(std::min(from, 180));
+        console.Load_Memory_Map();
+        window->Refresh();
+        for (int r = 0; r < 31; ++r) {
+            const int b = console.cal.mem_image[r];
+            const Colour want = HeatColour(HeatFraction(TableView::Fuel, 0, b));
+            const QColor back = grid->item(r, 1)->background().color(), text = grid->item(r, 1)->foreground().color();
+            ASSERT_EQ(back, QColor(want.r, want.g, want.b)) << b;
+            const Colour bc{back.red(), back.green(), back.blue()}, tc{text.red(), text.green(), text.blue()};
+            EXPECT_GE(ContrastRatio(tc, bc), 4.5) << b;
+            // The selection's frame stands out from every colour of the ramp.
+            EXPECT_GE(ContrastRatio({240, 176, 64}, bc), 3.0) << b;
+        }
+        const Colour gain = HeatColour(HeatFraction(TableView::Fuel, 2, std::min(from, 180)));
+        EXPECT_EQ(Widget<QTableWidget>("datatable(2)")->item(5, 1)->background().color(),
+                  QColor(gain.r, gain.g, gain.b));
+    }
+    // The ends of the range take the ends of the ramp; the grid shows them.
+    EXPECT_NE(grid->item(0, 1)->background().color(), grid->item(30, 1)->background().color());
+    EXPECT_EQ(CellPixel(grid, 5, 6, -4), grid->item(5, 1)->background().color());
+}
+
+TEST_F(TunerToolsTest, MarksShowOnTheSelectionAndSayWhatTheyMean) {
+    const std::string ref = (dir / "ref.map").string();
+    dialog.answers.push_back(ref);
+    Click("savemem");
+    ClickCell(3);
+    QTest::keyClicks(grid, "9.9");
+    QTest::keyClick(grid, Qt::Key_Return);
+    dialog.answers.push_back(ref);
+    Entry("comparemap")->trigger();
+    ASSERT_EQ(Marked(), std::vector<int>{3});
+
+    // Selected, in a range or alone, the marked cell shows its mark, the
+    // frame and its own colour.
+    const QColor amber(240, 176, 64), cyan(76, 210, 238);
+    const QColor heat = grid->item(3, 1)->background().color();
+    for (Qt::KeyboardModifiers mods : {Qt::NoModifier, Qt::ShiftModifier}) {
+        ClickCell(mods == Qt::NoModifier ? 3 : 5, mods);
+        ASSERT_TRUE(grid->selectionModel()->isSelected(grid->model()->index(3, 1)));
+        EXPECT_EQ(CellPixel(grid, 3, -2, 1), cyan);
+        EXPECT_EQ(CellPixel(grid, 3, 20, 0), amber);
+        EXPECT_EQ(CellPixel(grid, 3, 6, -4), heat);
+        EXPECT_NE(CellPixel(grid, 4, -2, 1), cyan) << "an unmarked cell has no corner";
+    }
+
+    // A slot change marks the slot buttons: their tooltip says why.
+    Click("mem3");
+    auto* mem1 = Widget<QWidget>("mem1");
+    EXPECT_TRUE(mem1->property("refdiff").toBool());
+    EXPECT_EQ(mem1->toolTip().toStdString(), "Marked: the active slot differs from the reference's. Here it is Mem 3, in the "
+                               "reference Mem 1.\nValues that differ, per slot: Mem 1: 2.");
+    auto* status = window->findChild<QLabel*>("ReferenceStatus");
+    EXPECT_FALSE(status->toolTip().isEmpty());
 }
 
 TEST_F(TunerToolsTest, ButtonKeysClickOnlyAnEnabledButton) {

@@ -279,7 +279,9 @@ TEST(Editing, NumberTypedInAGridIsEnteredInItsBox) {
     const std::vector<Case> cases = {
         {"7.6\r", true, 5, 76, 6, "6.0", false},
         {"12\b3\r", true, 5, 130, 6, "6.0", false},
-        {"-\r", true, 5, 50, 5, "", true},
+        {"-\r", true, 5, 49, 5, "4.9", false},          // '-' steps the cell down; Enter has nothing to enter
+        {"_\r", true, 5, 50, 5, "5.0", false},          // no step key of its own: nothing
+        {"7-\r", true, 5, 50, 5, "", true},             // within an entry '-' turns its sign: -7 is refused
         {"30\r", true, 5, 50, 5, "", true},
         {"7\x1b", true, 5, 50, 5, "5.0", false},
         {"7x\x1b\r", true, 5, 50, 5, "5.0", false},   // a letter adds nothing; Escape ends it
@@ -307,5 +309,44 @@ TEST(Editing, NumberTypedInAGridIsEnteredInItsBox) {
         if (k.row_after != k.row) {
             EXPECT_EQ(f.HScroll1[0].Value(), 60) << k.keys;  // the next row, ready for the next entry
         }
+    }
+}
+
+TEST(Editing, StepKeysMoveEverySelectedRowAsOneEdit) {
+    // Grid 1 of the fuel view (from byte 32, gain -90..90): rows 3..5 hold 100, 175, 180.
+    struct Case {
+        std::vector<int> keys;
+        bool edit_mode;
+        std::array<int, 3> after;  // rows 3..5
+        const char* cell;          // row 5's
+        int steps;                 // undo steps made
+    };
+    using form::kKeyStepDown, form::kKeyStepDownTen, form::kKeyStepUp, form::kKeyStepUpTen;
+    const Case cases[] = {
+        {{kKeyStepUp}, true, {101, 176, 180}, "90", 1},  // the bar's end holds
+        {{kKeyStepDown, kKeyStepDown}, true, {98, 173, 178}, "88", 2},
+        {{kKeyStepDownTen}, true, {90, 165, 170}, "80", 1},
+        {{kKeyStepUpTen, kKeyStepDown}, true, {109, 179, 179}, "89", 2},
+        {{kKeyStepUpTen}, false, {100, 175, 180}, "90", 0},  // Monitor: nothing moves
+        // Within an entry the step keys step nothing, and '-' turns its sign.
+        {{'2', kKeyStepUp, kKeyStepDown, form::kKeyEnter}, true, {100, 175, 88}, "-2", 1},
+    };
+    for (const Case& k : cases) {
+        Editing c({{34, 100}, {35, 175}, {36, 180}});
+        auto& f = c.f();
+        if (!k.edit_mode) f.monitor.UserClick();
+        c.page.RunEvent([&] { f.datatable[1].UserClick(3, 1); });
+        c.page.RunEvent([&] { f.datatable[1].UserExtend(5); });
+        const Image before = c.page.cal.mem_image;
+        for (int key : k.keys) c.page.RunEvent([&] { f.datatable[1].UserKeyPress(key); });
+        const auto& image = c.page.cal.mem_image;
+        EXPECT_EQ((std::array<int, 3>{image[34], image[35], image[36]}), k.after) << k.keys.front();
+        EXPECT_EQ(f.datatable[1].Cell(5, 1), k.cell) << k.keys.front();
+        EXPECT_EQ(f.Text1[1].Text, f.datatable[1].Text()) << k.keys.front();
+        EXPECT_EQ(f.HScroll1[1].Value(), image[32 + f.datatable[1].Row - 1]) << k.keys.front();
+        int steps = 0;
+        while (c.page.Undo()) ++steps;
+        EXPECT_EQ(steps, k.steps) << k.keys.front();
+        EXPECT_EQ(c.page.cal.mem_image, before) << k.keys.front();
     }
 }

@@ -47,6 +47,11 @@ TEST(RangeEdit, EachOperationOnEachTableKind) {
         {I, 0, RangeOp::Set, -6, {50}, {40}, 1},
         {I, 2, RangeOp::Set, -45, {50}, {0}, 0},
         {I, 1, RangeOp::Set, 1e300, {50}, {85}, 1},
+        // Step: bytes of the bar, whatever the unit, held at the bar's ends.
+        {F, 0, RangeOp::Step, 1, {0, 124, 255}, {1, 125, 255}, 1},
+        {F, 2, RangeOp::Step, -10, {5, 90, 180}, {0, 80, 170}, 1},
+        {I, 0, RangeOp::Step, -1, {40, 41, 85}, {40, 40, 84}, 1},
+        {I, 3, RangeOp::Step, 10, {80, 20}, {85, 30}, 1},
     };
     for (const Case& c : cases) {
         const RangeEditResult r = EditRange(c.stored, c.view, c.t, c.op, c.value);

@@ -51,3 +51,15 @@ TEST(TableCoding, ViewsCellTextsAndTypedText) {
     EXPECT_EQ(TypedCellText(TableView::Fuel, 1, "10.4", 10.4), "10.4");
     EXPECT_EQ(TypedCellText(TableView::Ignition, 0, "+5", 5), "+5");
 }
+
+TEST(TableCoding, RowRangesInTheAxissOwnUnits) {
+    const std::tuple<int, int, int, const char*> cases[] = {
+        {0, 6, 10, "2,500 to 4,500 rpm"},
+        {0, 1, 31, "0 to 15,000 rpm"},
+        {1, 6, 11, "-0.5 to 0.0 bar"},
+        {2, 3, 3, "10 %"},
+        {3, 1, 4, "-20 to 10 \u00b0C"},
+        {4, 16, 16, "130 \u00b0C"},
+    };
+    for (const auto& [t, first, last, want] : cases) EXPECT_EQ(AxisRangeText(t, first, last), want) << t;
+}
