@@ -494,8 +494,8 @@ class GridKeys : public QObject {
         switch (key) {
             case Qt::Key_Up: return std::max(from - 1, 1);
             case Qt::Key_Down: return std::min(from + 1, last);
-            case Qt::Key_PageUp: return std::max(from - form::Grid::kVisibleRows, 1);
-            case Qt::Key_PageDown: return std::min(from + form::Grid::kVisibleRows, last);
+            case Qt::Key_PageUp: return std::max(from - m_.VisibleRows, 1);
+            case Qt::Key_PageDown: return std::min(from + m_.VisibleRows, last);
             case Qt::Key_Home: return 1;
             case Qt::Key_End: return last;
             default: return 0;
@@ -645,6 +645,10 @@ class GridBinder : public Binder {
     void Refresh() override {
         state_.Sync(w_, m_);
         QSignalBlocker block(w_);
+        // A taller grid shows more rows: the console keeps the current row
+        // within as many as are in view.
+        if (const int px = w_->viewport()->height(); px > 0 && w_->isVisible())
+            m_.VisibleRows = std::max(1, px / std::max(1, w_->verticalHeader()->defaultSectionSize()));
         const int data_rows = std::max(m_.Rows() - 1, 0);
         if (w_->rowCount() != data_rows) Rebuild(data_rows);
         // The cells change only when the console refills or edits the grid;

@@ -145,12 +145,15 @@ void DialFace::Place(QWidget* child, QRectF design) {
 void DialFace::resizeEvent(QResizeEvent*) {
     cache_ = QPixmap();
     if (!placed_) return;
-    // The read-out keeps its place on the face and grows with it; its text
-    // size stays, so only the box around it widens.
+    // The read-out keeps its place on the face and grows with it, its text
+    // too: a larger window is read from further away.
     const double s = Scale();
     const QPointF o = Origin();
     const QPointF centre = o + placed_rect_.center() * s;
-    const QSize box(qRound(placed_rect_.width() * std::min(s, 1.5)), qRound(placed_rect_.height() + (s - 1) * 4));
+    const QSize box(qRound(placed_rect_.width() * s), qRound(placed_rect_.height() * s));
+    QFont font = placed_->font();
+    font.setPixelSize(qRound(kReadoutTextPx * s));
+    placed_->setFont(font);
     placed_->setGeometry(qRound(centre.x() - box.width() / 2.0), qRound(o.y() + placed_rect_.bottom() * s) - box.height(),
                          box.width(), box.height());
 }

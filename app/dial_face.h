@@ -63,7 +63,9 @@ class DialFace : public QWidget {
     QSize minimumSizeHint() const override { return size_; }
     double Scale() const;
     QPointF Origin() const;
-    // A child shown at a fixed place of the face (the read-out), in design pixels.
+    // A child shown at a fixed place of the face (the read-out), in design
+    // pixels; its text grows with the face from kReadoutTextPx.
+    static constexpr int kReadoutTextPx = 12;
     void Place(QWidget* child, QRectF design);
 
    protected:

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/command_line.h"
+#include "app/look.h"
 #include "app/main_window.h"
 #include "app/quit_signals.h"
 #include "core/shell/main_page.h"
@@ -35,11 +36,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const orv::app::CommandLine line = orv::app::ParseCommandLine(QApplication::arguments(), false);
     if (!Proceed(line, &status)) return status;
-    QApplication::setStyle("Fusion");
-    QFont font("Verdana");
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    QApplication::setFont(font);
+    orv::app::ApplyProgramLook();
 
     // config.dat and the comN links live in the folder the console starts in.
     std::error_code ec;

@@ -13,6 +13,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
@@ -26,6 +28,7 @@
 #include "app/bar_face.h"
 #include "app/dial_face.h"
 #include "app/line_edit.h"
+#include "app/look.h"
 #include "app/plots/plot_windows.h"
 #include "app/qt_file_dialog.h"
 #include "app/tuner_tools.h"
@@ -44,7 +47,8 @@ constexpr int kGridColumnWidth = 44;
 constexpr int kGridRowHeight = 17;
 constexpr int kGridHeaderHeight = 19;
 constexpr int kValueBoxWidth = 48;
-constexpr int kLinkRefreshMs = 100;  // as long as a tick, which shows them first
+constexpr int kLinkRefreshMs = 100;
+constexpr int kTitleBarPx = 30;  // what a window manager adds above a window  // as long as a tick, which shows them first
 // Captions of the calculated table output boxes.
 constexpr const char* kTableOutputCaption = "Table output";
 constexpr const char* kTableDutyCaption = "Duty";
@@ -100,16 +104,24 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
       console_(console),
       binding_(std::make_unique<Binding>([this](const std::function<void()>& action) { console_.RunEvent(action); })) {
     setObjectName("Main_Page");
-    auto* central = new QWidget(this);
-    central->setObjectName("central");
-    setCentralWidget(central);
-    ApplyLook();
+    // The panel scrolls only where the screen is smaller than its smallest
+    // size; on 1024 x 700 and up it fits whole.
+    auto* scroller = new QScrollArea(this);
+    scroller->setObjectName("panel");
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    content_ = new QWidget(scroller);
+    content_->setObjectName("central");
+    scroller->setWidget(content_);
+    setCentralWidget(scroller);
+    ApplyProgramLook();
     CreateControls();
     LayOut();
     auto* status = new QStatusBar(this);
     status->setObjectName("Notice");
     setStatusBar(status);
     CreateMenus();
+    FitScreen();
 
     binding_->BindCaption(console_.form.Caption, this);
     binding_->BindStatus(console_.form, status);
@@ -180,13 +192,6 @@ void MainWindow::Refresh() {
 }
 
 void MainWindow::CreateMenus() {
-    menuBar()->setStyleSheet(QStringLiteral(
-        "QMenuBar { background: #26292e; color: #e4e4e0; border-bottom: 1px solid #3a3e45; }"
-        "QMenuBar::item:selected, QMenuBar::item:pressed { background: #d08a1a; color: #101010; }"
-        "QMenu { background: #26292e; color: #e4e4e0; border: 1px solid #50555e; }"
-        "QMenu::item { padding: 4px 22px; }"
-        "QMenu::item:selected { background: #d08a1a; color: #101010; }"
-        "QMenu::item:disabled { color: #7a7c80; }"));
     tools_ = std::make_unique<TunerTools>(console_, *binding_, *this);
     file_menu_ = menuBar()->addMenu(QStringLiteral("&File"));
     file_menu_->setObjectName("FileMenu");
@@ -244,6 +249,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
+void MainWindow::FitScreen() {
+    // The panel's own size where the screen has room for it, else the
+    // screen's (the panel scrolls); a title bar and a task bar keep theirs.
+    const QSize panel = content_->sizeHint().expandedTo(content_->minimumSizeHint());
+    const QSize want(panel.width(), panel.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    const QRect room = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 700);
+    resize(want.boundedTo(room.size() - QSize(0, kTitleBarPx)));
+}
+
 void MainWindow::StartTimer() {
     Binding::ArmTimer(&timer_);
     Refresh();
@@ -258,7 +272,7 @@ void MainWindow::CreateControls() {
     form::Form& f = console_.form;
     Binding& b = *binding_;
     auto parent_of = [this](const std::string& name) -> QWidget* {
-        if (name.empty()) return centralWidget();
+        if (name.empty()) return content_;
         QWidget* w = Control(name);
         if (!w) throw std::logic_error("frame " + name + " comes after its controls");
         return w;
@@ -524,8 +538,11 @@ void MainWindow::LayOut() {
             grid->setCornerButtonEnabled(false);
             const int frame_px = 2 * grid->frameWidth();
             const int bar_px = grid->verticalScrollBar()->sizeHint().width();
-            grid->setFixedSize(2 * kGridColumnWidth + bar_px + frame_px,
-                               kGridHeaderHeight + form::Grid::kVisibleRows * kGridRowHeight + frame_px);
+            // At least the fewest rows a grid shows; every pixel the window
+            // gives beyond that shows more rows.
+            grid->setFixedWidth(2 * kGridColumnWidth + bar_px + frame_px);
+            grid->setMinimumHeight(kGridHeaderHeight + form::Grid::kVisibleRows * kGridRowHeight + frame_px);
+            grid->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
             g->addWidget(grid, 0, t);
             QWidget* text = W(Indexed("Text1", t));
             QWidget* bar = W(Indexed("HScroll1", t));
@@ -550,7 +567,7 @@ void MainWindow::LayOut() {
         bottom->addWidget(value_box("showduty", 36));
         bottom->addWidget(W("duty"));
         g->addLayout(bottom, 3, 0, 1, 5);
-        g->setRowStretch(4, 1);
+        g->setRowStretch(0, 1);
 
         QGridLayout* e = grid_in(frame("editing"));
         e->addWidget(W("monitor"), 0, 0);
@@ -603,18 +620,19 @@ void MainWindow::LayOut() {
         p->addWidget(tables, 0, 0, 2, 1);
         auto column = [&](int col, std::initializer_list<const char*> names) {
             auto* v = new QVBoxLayout;
-            v->setSpacing(6);
+            v->setSpacing(4);
             for (const char* n : names) v->addWidget(W(n));
             v->addStretch(1);
             p->addLayout(v, 0, col, 2, 1);
         };
-        column(1, {"editing", "Bnk2"});
-        column(2, {"common", "Access"});
-        column(3, {"ignition", "injection"});
-        for (int col = 1; col <= 3; ++col) p->setColumnMinimumWidth(col, 178);
+        // Two columns of settings beside the tables: the whole window fits
+        // a 1024-pixel-wide screen.
+        column(1, {"editing", "Bnk2", "common"});
+        column(2, {"Access", "ignition", "injection"});
+        for (int col = 1; col <= 2; ++col) p->setColumnMinimumWidth(col, 168);
     }
 
-    auto* root = new QVBoxLayout(centralWidget());
+    auto* root = new QVBoxLayout(content_);
     root->setContentsMargins(6, 4, 6, 6);
     root->setSpacing(5);
     // The instrument panel takes whatever room the window has beyond its
@@ -630,56 +648,9 @@ void MainWindow::LayOut() {
     right->addWidget(W("recorder"));
     right->addStretch(1);
     top->addLayout(right, 0);
+    // Room beyond the smallest size goes to the dials and to the grids alike.
     root->addLayout(top, 1);
-    root->addWidget(W("programming"), 0);
-}
-
-void MainWindow::ApplyLook() {
-    // Verdana throughout; DejaVu Sans stands in where it is not installed.
-    QFont font("Verdana");
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    setFont(font);
-
-    QPalette pal = palette();
-    const QColor panel(38, 41, 46), base(22, 24, 27), text(228, 228, 224), amber(240, 176, 48);
-    pal.setColor(QPalette::Window, panel);
-    pal.setColor(QPalette::WindowText, text);
-    pal.setColor(QPalette::Base, base);
-    pal.setColor(QPalette::AlternateBase, QColor(30, 32, 36));
-    pal.setColor(QPalette::Text, text);
-    pal.setColor(QPalette::Button, QColor(58, 62, 69));
-    pal.setColor(QPalette::ButtonText, text);
-    pal.setColor(QPalette::Highlight, QColor(208, 138, 26));
-    pal.setColor(QPalette::HighlightedText, QColor(16, 16, 16));
-    pal.setColor(QPalette::ToolTipBase, base);
-    pal.setColor(QPalette::ToolTipText, text);
-    pal.setColor(QPalette::Light, QColor(80, 84, 92));
-    pal.setColor(QPalette::Midlight, QColor(66, 70, 78));
-    pal.setColor(QPalette::Mid, QColor(48, 51, 57));
-    pal.setColor(QPalette::Dark, QColor(24, 25, 28));
-    pal.setColor(QPalette::Shadow, QColor(8, 8, 10));
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        pal.setColor(QPalette::Disabled, role, QColor(120, 122, 126));
-    pal.setColor(QPalette::Disabled, QPalette::Base, QColor(32, 34, 38));
-    setPalette(pal);
-
-    setStyleSheet(QStringLiteral(R"(
-        QGroupBox { border: 1px solid #50555e; border-radius: 5px; margin-top: 7px; }
-        QGroupBox::title { subcontrol-origin: margin; left: 9px; padding: 0 3px; color: %1; }
-        QGroupBox::title:disabled { color: #8a7443; }
-        QLineEdit { border: 1px solid #4b5058; background: #16181b; color: #e4e4e0; }
-        QLineEdit:disabled { background: #202226; color: #7a7c80; }
-        QLineEdit[readout="true"] { border: 1px solid #3a3e45; background: #0c0d0f; color: %1; font-weight: bold; font-size: 12px; }
-        QLabel[title="true"] { color: %1; font-weight: bold; font-size: 12px; letter-spacing: 1px; }
-        QPushButton { padding: 2px 6px; }
-        QTableWidget { background: #121417; color: #e4e4e0; gridline-color: #3a3e45; border: 1px solid #4b5058; }
-        QTableWidget::item { padding: 0; }
-        QTableWidget::item:selected { background: #d08a1a; color: #101010; }
-        QHeaderView::section { background: #3a3e45; color: %1; border: 0; border-right: 1px solid #2a2d32;
-                               border-bottom: 1px solid #2a2d32; padding: 0; font-weight: bold; }
-    )")
-                      .arg(amber.name()));
+    root->addWidget(W("programming"), 1);
 }
 
 }  // namespace orv::app

@@ -83,13 +83,16 @@ class MainWindow : public QMainWindow {
    private:
     void CreateControls();
     void LayOut();
-    void ApplyLook();
     // Colours the link status by what it says.
     void FollowLinkState();
     void CreateMenus();
+    // The first size: the panel whole, or the screen's room if that is less.
+    void FitScreen();
     void AskDownload(const std::string& question, Main_Page::DownloadAnswer answer);
 
     Main_Page& console_;
+    // What the window's panel holds: every frame, inside a scroll area.
+    QWidget* content_ = nullptr;
     std::unique_ptr<Binding> binding_;
     std::map<std::string, QWidget*> widgets_;
     QTimer timer_;

@@ -102,7 +102,7 @@ void Main_Page::datatable_Scroll(int t) {
         ShowCurrentRow(t);
     };
     if (grid.Row < grid.TopRow) move(grid.TopRow + 4);
-    if (grid.Row > grid.TopRow + form::Grid::kVisibleRows - 1) move(grid.Row - 6);
+    if (grid.Row > grid.TopRow + grid.VisibleRows - 1) move(grid.Row - 6);
 }
 
 void Main_Page::datatable_SelChange(int t) { ShowCurrentRow(t); }

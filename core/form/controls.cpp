@@ -98,7 +98,7 @@ bool Grid::MoveTo(int row, int col) {
 void Grid::KeepInView() {
     if (Row < 1) return;
     if (Row < TopRow) UserScroll(Row);
-    else if (Row > TopRow + kVisibleRows - 1) UserScroll(Row - kVisibleRows + 1);
+    else if (Row > TopRow + VisibleRows - 1) UserScroll(Row - VisibleRows + 1);
 }
 
 void Grid::UserClick(int row, int col) {

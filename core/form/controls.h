@@ -171,7 +171,7 @@ struct ComboBox : Control {
 };
 
 // A two-column grid with one fixed header row and one fixed axis column,
-// showing kVisibleRows data rows at a time. Code moving the selection or
+// showing VisibleRows data rows at a time. Code moving the selection or
 // scrolling raises nothing; the user's actions raise SelChange, Click and
 // Scroll. A click or move onto the header row or the axis column lands on the
 // data cell of that row, and the user's moves keep the current row in view.
@@ -184,7 +184,10 @@ struct ComboBox : Control {
 // cell (the value a reference map holds there).
 struct Grid : Control {
     static constexpr int Cols = 2;
+    // The fewest data rows a grid shows; a taller grid shows more, and the
+    // window says how many in VisibleRows.
     static constexpr int kVisibleRows = 10;
+    int VisibleRows = kVisibleRows;
     int Row = 0, Col = 0, TopRow = 1;
     std::array<int, Cols> ColWidth{400, 400};
     Handler on_click, on_scroll, on_sel_change;

@@ -58,7 +58,7 @@ void Main_Page::Show_Live_Cell(int index, long value) {
     const int row = static_cast<int>(std::clamp<long>(value + 1, 1, grid.Rows() - 1));
     grid.Row = row;
     ShowCurrentRow(index);
-    if (row > grid.TopRow + form::Grid::kVisibleRows - 1) grid.TopRow = row - (form::Grid::kVisibleRows - 1);
+    if (row > grid.TopRow + grid.VisibleRows - 1) grid.TopRow = row - (grid.VisibleRows - 1);
     if (row < grid.TopRow) grid.TopRow = row;
 }
 
