@@ -28,6 +28,7 @@
 #include "app/line_edit.h"
 #include "app/plots/plot_windows.h"
 #include "app/qt_file_dialog.h"
+#include "app/start_menus.h"
 #include "app/tuner_tools.h"
 #include "core/monitor/gauge_geometry.h"
 #include "core/shell/main_page.h"
@@ -196,6 +197,7 @@ void MainWindow::CreateMenus() {
     view_menu_->setObjectName("ViewMenu");
     plots_ = std::make_unique<plots::PlotWindows>(console_, *binding_, this);
     plots_->AddTo(view_menu_);
+    AddStartMenus(*this, console_);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
