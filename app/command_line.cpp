@@ -13,6 +13,7 @@ constexpr const char* kProgram = "orv-console";
 
 CommandLine Fail(const std::string& why) {
     return {.ports = {},
+            .user_folder = false,
             .exit_code = 2,
             .message = std::string(kProgram) + ": " + why + "\nTry '" + kProgram + " --help'.\n"};
 }
@@ -54,7 +55,12 @@ CommandLine ParseCommandLine(const QStringList& args, bool toolkit_args_left) {
                                   "List entry COM N opens DEVICE for this run (N 1 to 7; repeatable), for example "
                                   "--port 1=/dev/ttyUSB0.",
                                   "N=DEVICE");
+    const QCommandLineOption user_folder("user-folder",
+                                         "Keeps config.dat, ports.ini and the comN links in a folder of the "
+                                         "user's own (~/.local/share/orv-console, made at the first start) "
+                                         "instead of the folder the console starts in.");
     parser.addOption(help);
+    parser.addOption(user_folder);
     parser.addOption(version);
     parser.addOption(port);
 
@@ -70,14 +76,18 @@ CommandLine ParseCommandLine(const QStringList& args, bool toolkit_args_left) {
             const auto end = text.find(" [options]");
             if (end != std::string::npos) text.replace(usage.size(), end - usage.size(), kProgram);
         }
-        return {.ports = {}, .exit_code = 0, .message = text};
+        return {.ports = {}, .user_folder = false, .exit_code = 0, .message = text};
     }
     if (parser.isSet(version))
-        return {.ports = {}, .exit_code = 0, .message = std::string(kProgram) + " " + kVersion + "\n"};
+        return {.ports = {},
+                .user_folder = false,
+                .exit_code = 0,
+                .message = std::string(kProgram) + " " + kVersion + "\n"};
     if (!toolkit_args_left && !parser.positionalArguments().isEmpty())
         return Fail("unexpected argument \"" + parser.positionalArguments().constFirst().toStdString() + "\"");
 
     CommandLine out;
+    out.user_folder = parser.isSet(user_folder);
     for (const QString& value : parser.values(port)) {
         std::string error;
         auto mapping = ParsePortMapping(value.toStdString(), &error);

@@ -1,7 +1,8 @@
 #pragma once
 // orv-console's command line: --port N=DEVICE (repeatable) names the device
-// behind list entry "COM N" for this run; --help and --version. Nothing
-// else: everything the console keeps between runs is in config.dat.
+// behind list entry "COM N" for this run; --user-folder starts the console
+// in the user's own folder for it (the desktop entry's way); --help and
+// --version. Everything the console keeps between runs is in its folder.
 #include <QStringList>
 #include <map>
 #include <optional>
@@ -12,6 +13,7 @@ namespace orv::app {
 
 struct CommandLine {
     std::map<int, std::string> ports;  // port number -> device
+    bool user_folder = false;          // the user's own folder, not the working one
     // Set when the program ends here: 0 after --help or --version, 2 on a
     // bad argument, with `message` to print (stdout for 0, stderr else).
     std::optional<int> exit_code;

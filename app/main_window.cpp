@@ -31,6 +31,7 @@
 #include "app/look.h"
 #include "app/plots/plot_windows.h"
 #include "app/qt_file_dialog.h"
+#include "app/start_menus.h"
 #include "app/tuner_tools.h"
 #include "core/monitor/gauge_geometry.h"
 #include "core/shell/main_page.h"
@@ -205,6 +206,7 @@ void MainWindow::CreateMenus() {
     view_menu_->setObjectName("ViewMenu");
     plots_ = std::make_unique<plots::PlotWindows>(console_, *binding_, this);
     plots_->AddTo(view_menu_);
+    AddStartMenus(*this, console_);
 }
 
 void MainWindow::AskDownload(const std::string& question, Main_Page::DownloadAnswer answer) {

@@ -30,7 +30,7 @@ done
 for p in orv-console orv-sim orvtool; do
     ! ldd "$prefix/bin/$p" | grep -q "not found" || fail "$p: $(ldd "$prefix/bin/$p" | grep "not found")"
 done
-grep -qx "Exec=orv-console" "$prefix/share/applications/orv-console.desktop" || fail "desktop entry: Exec"
+grep -qx "Exec=orv-console --user-folder" "$prefix/share/applications/orv-console.desktop" || fail "desktop entry: Exec"
 
 [ "$("$prefix/bin/orvtool" --version)" = "orvtool $version" ] || fail "orvtool --version"
 [ "$("$prefix/bin/orv-sim" --version)" = "orv-sim $version" ] || fail "orv-sim --version"
@@ -39,14 +39,16 @@ export QT_QPA_PLATFORM=offscreen
 out=$(timeout 10 "$prefix/bin/orv-console" --version) || fail "orv-console --version did not end by itself"
 [[ "$out" == *"$version"* ]] || fail "orv-console --version printed '$out'"
 
-# The window from the installed program, in a folder of its own (config.dat
-# and the comN links live where it starts): running after a second, and
-# gone with exit status 0 after SIGTERM.
+# The window from the installed program, started as the desktop entry
+# starts it (config.dat and the comN links in the user's own folder, made
+# at the first start): running after a second, its folder made, and gone
+# with exit status 0 after SIGTERM.
 mkdir "$tmp/run"
-(cd "$tmp/run" && exec "$prefix/bin/orv-console") >"$tmp/console.log" 2>&1 &
+(cd "$tmp/run" && XDG_DATA_HOME="$tmp/data" exec "$prefix/bin/orv-console" --user-folder) >"$tmp/console.log" 2>&1 &
 pid=$!
 sleep 1
 kill -0 "$pid" 2>/dev/null || { cat "$tmp/console.log" >&2; fail "orv-console ended on its own"; }
+[ -d "$tmp/data/orv-console" ] || fail "orv-console --user-folder made no folder $tmp/data/orv-console"
 kill -TERM "$pid"
 status=0
 for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done

@@ -6,6 +6,9 @@
 # Builds in build-release/ first (ORV_BUILD_DIR picks another build folder).
 # ORV_SCREENSHOT_SIZE=1280x800 resizes the window first, as a tuner who
 # maximizes it sees it; by default it keeps the size it opens with.
+# ORV_SCREENSHOT_KEYS="alt+v t" types those keys into the window once the
+# gauges move (a menu entry, say), and ORV_SCREENSHOT_WINDOW="Table curves"
+# takes the window of that title it opened instead of the console's.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/docs/screenshot.png}
@@ -59,6 +62,19 @@ if [ -n "${ORV_SCREENSHOT_SIZE:-}" ]; then
     DISPLAY=":$display" xdotool windowsize "$wid" "${ORV_SCREENSHOT_SIZE%x*}" "${ORV_SCREENSHOT_SIZE#*x}"
 fi
 sleep "$settle"  # the gauges follow the simulated drive cycle
+if [ -n "${ORV_SCREENSHOT_KEYS:-}" ]; then
+    DISPLAY=":$display" xdotool windowfocus --sync "$wid"
+    for key in $ORV_SCREENSHOT_KEYS; do
+        DISPLAY=":$display" xdotool key "$key"
+        sleep 0.3
+    done
+fi
+if [ -n "${ORV_SCREENSHOT_WINDOW:-}" ]; then
+    title=$ORV_SCREENSHOT_WINDOW
+    find_other() { wid=$(DISPLAY=":$display" xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n1); [ -n "$wid" ]; }
+    wait_for find_other 10 || { echo "screenshot: no window \"$title\" appeared" >&2; exit 1; }
+    sleep 1  # its first paint
+fi
 mkdir -p "$(dirname "$out")"
 DISPLAY=":$display" xwd -silent -id "$wid" | /usr/bin/convert xwd:- png:"$out"
 size=$(/usr/bin/convert "$out" -format '%wx%h' info:)

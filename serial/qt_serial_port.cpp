@@ -85,6 +85,8 @@ std::filesystem::path QtSerialPort::Device(int port_number) const {
 
 bool QtSerialPort::Open(int port_number) {
     if (port_.isOpen()) port_.close();
+    open_error_.clear();
+    open_error_kind_ = QSerialPort::NoError;
     if (port_number < 1) return false;
     const std::filesystem::path device = Device(port_number);
     port_.setPortName(QString::fromStdString(device.string()));
@@ -97,6 +99,10 @@ bool QtSerialPort::Open(int port_number) {
     // a pseudo-terminal does not support fail here harmlessly.
     opening_ = true;
     const bool ok = port_.open(QIODevice::ReadWrite);
+    if (!ok) {
+        open_error_ = port_.errorString().toStdString();
+        open_error_kind_ = port_.error();
+    }
     if (ok) {
         const LowLatency answer =
             request_low_latency ? request_low_latency(static_cast<int>(port_.handle())) : LowLatency::kNotSerial;

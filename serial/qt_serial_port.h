@@ -6,11 +6,11 @@
 // link supervision sees silence and Connect can open it again.
 #include <QObject>
 #include <QSerialPort>
-#include <termios.h>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
+#include <termios.h>
 
 #include "core/link/serial_port.h"
 
@@ -43,6 +43,11 @@ class QtSerialPort : public QObject, public SerialPort {
     void MapPort(int port_number, std::filesystem::path device);
     // The device port number n opens now: its mapping, else DevicePath.
     std::filesystem::path Device(int port_number) const;
+
+    // Why the last Open failed, in the system's words ("Permission denied"),
+    // and Qt's kind of failure; empty and NoError after one that worked.
+    const std::string& open_error() const { return open_error_; }
+    QSerialPort::SerialPortError open_error_kind() const { return open_error_kind_; }
 
     // The line speed the next Open sets; the controller's line runs at 19,200.
     void SetBaudRate(qint32 baud) { baud_ = baud; }
@@ -82,10 +87,12 @@ class QtSerialPort : public QObject, public SerialPort {
     bool low_latency_ = false;
     bool refusal_told_ = false;
     std::map<int, std::filesystem::path> mapped_;
+    std::string open_error_;
+    QSerialPort::SerialPortError open_error_kind_ = QSerialPort::NoError;
     qint32 baud_ = QSerialPort::Baud19200;
     std::size_t in_buffer_size_ = 0;
     std::size_t rthreshold_ = 1;
-    int line_vmin_ = -1;  // the VMIN the line has now; -1: not set since the open
+    int line_vmin_ = -1;       // the VMIN the line has now; -1: not set since the open
     termios line_settings_{};  // the line's settings as read at the open
 };
 

@@ -67,6 +67,9 @@ class Main_Page {
     bool PortSignalRunning() const { return port_signal_running_; }
 
     // --- start-up and configuration (shell/) ---
+    // The map a start without config.dat opens, as if config.dat had named
+    // it (the bundled sample map); empty: none.
+    std::string first_map;
     void Form_Load();
     void Read_Config();
     void Write_Config();

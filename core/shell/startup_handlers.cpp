@@ -1,5 +1,7 @@
 // Start-up: configuration, the last recording and map file, every control in
 // its initial state, the grids laid out, and finally the remembered port.
+#include <system_error>
+
 #include "core/common/numbers.h"
 #include "core/files/value_list.h"
 #include "core/recorder/recording.h"
@@ -12,7 +14,12 @@ void Main_Page::Form_Load() {
     form::Form& f = form;
     Reset_Monitor();
     link.tx_buf.assign(3, 0);
+    std::error_code ec;
+    const bool first_start = !std::filesystem::exists(app_dir / "config.dat", ec) && !ec;
     Read_Config();
+    // Nothing is written yet: config.dat remembers the map once it is next
+    // written (a port chosen), so that start keeps what this one showed.
+    if (first_start && !first_map.empty()) config.cfg_map_file = first_map;
     f.recfile.Text = config.cfg_rec_file;
     f.mapfile.Text = config.cfg_map_file;
 

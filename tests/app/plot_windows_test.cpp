@@ -49,7 +49,7 @@ class PlotWindowTest : public WindowTest {
 TEST_F(PlotWindowTest, MenuBarHoldsFileEditAndViewWithThePlots) {
     QStringList titles;
     for (QAction* a : window->menuBar()->actions()) titles << a->text();
-    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View"}));
+    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Help"}));
     QStringList views;
     for (QAction* a : window->viewMenu()->actions()) views << a->text();
     EXPECT_EQ(views, (QStringList{"&Table curves", "&Recording timeline"}));

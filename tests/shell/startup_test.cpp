@@ -110,3 +110,39 @@ TEST(StartUp, SpecialFilesAreRefusedWithoutWaiting) {
         }
     }
 }
+
+// A first start (no config.dat) opens the given map as if config.dat named
+// it, and writes nothing until a port is chosen; a later start keeps to what
+// config.dat says, and a map that is not there leaves an empty image.
+TEST(StartUp, FirstStartOpensTheFirstMap) {
+    struct Case {
+        const char* what;
+        std::string config;  // empty: none
+        bool map_there;
+        int image0;
+        std::string mapfile;  // the map box's text; "*": the first map
+    };
+    const Case cases[] = {
+        {"first start", "", true, 7, "*"},
+        {"config.dat without a map", "0,\"\",\"\"\r\n", true, 0, ""},
+        {"map missing", "", false, 0, "*"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        Console c;
+        const std::string first = (c.dir.path() / "sample.map").string();
+        if (k.map_there) c.dir.WriteFile("sample.map", Lines(1837, 7));
+        if (!k.config.empty()) c.dir.WriteFile("config.dat", k.config);
+        c.page.first_map = first;
+        c.page.Form_Load();
+        EXPECT_EQ(c.page.cal.mem_image[0], k.image0);
+        EXPECT_EQ(c.page.form.mapfile.Text, k.mapfile == "*" ? first : k.mapfile);
+        EXPECT_EQ(c.page.form.Notice.empty(), k.map_there || !k.config.empty());
+        EXPECT_FALSE(c.page.CalibrationUnsaved());
+        EXPECT_EQ(std::filesystem::exists(c.dir.path() / "config.dat"), !k.config.empty());
+        if (k.config.empty()) {
+            c.page.form.COM.SetListIndex(2);
+            EXPECT_EQ(c.dir.ReadFile("config.dat"), "3,\"" + first + "\",\r\n");
+        }
+    }
+}
