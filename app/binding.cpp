@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -35,6 +36,8 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// A text box's property: it holds a file's path and shows its name.
+constexpr const char* kShowsPath = "showsPath";
 // What a read-out with no reading shows.
 constexpr const char* kNoReading = "\u2014";
 
@@ -272,8 +275,24 @@ class TextBinder : public Binder {
         // A read-out with no reading shows a dash, never a rest value.
         if (text_.Changed(m_.NoReading ? std::string(kNoReading) : m_.Text)) {
             QSignalBlocker block(w_);
-            w_->setText(Q(m_.NoReading ? std::string(kNoReading) : m_.Text));
-            w_->setAccessibleDescription(m_.NoReading ? QStringLiteral("no reading") : QString());
+            // The dash in bold: a hairline would read as a smudge.
+            if (QFont font = w_->font(); font.bold() != (m_.NoReading || w_->property("readout").toBool())) {
+                font.setBold(m_.NoReading || w_->property("readout").toBool());
+                w_->setFont(font);
+            }
+            if (m_.NoReading) {
+                w_->setText(QString::fromUtf8(kNoReading));
+                w_->setAccessibleDescription(QStringLiteral("no reading"));
+            } else if (w_->property(kShowsPath).toBool()) {
+                // A file's name fits its box; the whole path is the tooltip.
+                const QString path = Q(m_.Text);
+                w_->setText(QFileInfo(path).fileName().isEmpty() ? path : QFileInfo(path).fileName());
+                w_->setToolTip(path);
+                w_->setAccessibleDescription(path);
+            } else {
+                w_->setText(Q(m_.Text));
+                w_->setAccessibleDescription(QString());
+            }
         }
         if (m_.ForeColor != colour_) {
             colour_ = m_.ForeColor;

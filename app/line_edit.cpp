@@ -17,18 +17,21 @@ int KeyCode(const QKeyEvent& event) {
 }
 
 LineEdit::LineEdit(QWidget* parent) : QLineEdit(parent) {
-    flash_.setSingleShot(true);
-    flash_.setInterval(kFlashMs);
-    QObject::connect(&flash_, &QTimer::timeout, this, [this] {
+    // The next key, in the box or on its grid, changes the refused text and
+    // takes the mark away; Enter on it again brings it back.
+    QObject::connect(this, &QLineEdit::textChanged, this, [this](const QString& now) {
+        if (!refused_ || now == refused_text_) return;
+        refused_ = false;
         setToolTip(mark_);
         ApplySheet();
+        QToolTip::hideText();
     });
 }
 
 void LineEdit::SetMark(const QString& tip) {
     if (tip == mark_) return;
     mark_ = tip;
-    if (!flash_.isActive()) setToolTip(mark_);
+    if (!refused_) setToolTip(mark_);
     ApplySheet();
 }
 
@@ -38,10 +41,11 @@ void LineEdit::SetTextColour(std::optional<QColor> colour) {
 }
 
 void LineEdit::FlashRefusal(const QString& why) {
+    refused_ = true;
+    refused_text_ = text();
     setToolTip(why);
-    flash_.start();
     ApplySheet();
-    if (isVisible()) QToolTip::showText(mapToGlobal(QPoint(0, height())), why, this, QRect(), kFlashMs);
+    if (isVisible()) QToolTip::showText(mapToGlobal(QPoint(0, height())), why, this);
 }
 
 // The window's style sheet sets the text colour and the frame, so a palette
@@ -49,7 +53,7 @@ void LineEdit::FlashRefusal(const QString& why) {
 void LineEdit::ApplySheet() {
     QString rules;
     if (colour_) rules += QStringLiteral("color: %1; ").arg(colour_->name());
-    if (flash_.isActive()) rules += QStringLiteral("border: 2px solid #e5484d; background: #3a1618; ");
+    if (refused_) rules += QStringLiteral("border: 2px solid #e5484d; background: #3a1618; ");
     else if (!mark_.isEmpty()) rules += QStringLiteral("border: 1px solid #4cd2ee; background: #0e3a48; ");
     setStyleSheet(rules.isEmpty() ? QString() : QStringLiteral("QLineEdit { %1}").arg(rules));
 }

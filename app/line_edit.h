@@ -4,7 +4,6 @@
 // text, LostFocus when the focus moves to another control.
 #include <QColor>
 #include <QLineEdit>
-#include <QTimer>
 #include <functional>
 #include <optional>
 
@@ -22,14 +21,14 @@ class LineEdit : public QLineEdit {
 
     // None: the window's own text colour.
     void SetTextColour(std::optional<QColor> colour);
-    // A refused entry: a red frame and the reason, for a moment.
+    // A refused entry: a red frame and the reason as the box's tooltip, shown
+    // at once, until the next key.
     void FlashRefusal(const QString& why);
-    bool flashing() const { return flash_.isActive(); }
+    bool flashing() const { return refused_; }
     // A mark (empty: none): a cyan frame and the text as the box's tooltip,
     // for as long as it stands; a refusal's flash shows over it.
     void SetMark(const QString& tip);
     const QString& mark() const { return mark_; }
-    static constexpr int kFlashMs = 2000;
 
     std::function<void()> on_press;
     std::function<void(int)> on_key;
@@ -43,7 +42,8 @@ class LineEdit : public QLineEdit {
    private:
     void ApplySheet();
     std::optional<QColor> colour_;
-    QTimer flash_;
+    bool refused_ = false;
+    QString refused_text_;
     QString mark_;
 };
 

@@ -34,7 +34,7 @@ QPalette ProgramPalette() {
     pal.setColor(QPalette::Dark, QColor(24, 25, 28));
     pal.setColor(QPalette::Shadow, QColor(8, 8, 10));
     for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        pal.setColor(QPalette::Disabled, role, QColor(120, 122, 126));
+        pal.setColor(QPalette::Disabled, role, QColor(154, 156, 160));  // 5.3:1 on the panel: greyed, still legible
     pal.setColor(QPalette::Disabled, QPalette::Base, QColor(32, 34, 38));
     return pal;
 }
@@ -43,12 +43,14 @@ QString ProgramSheet() {
     return QStringLiteral(R"(
         QGroupBox { border: 1px solid #50555e; border-radius: 5px; margin-top: 7px; }
         QGroupBox::title { subcontrol-origin: margin; left: 9px; padding: 0 3px; color: %1; }
-        QGroupBox::title:disabled { color: #8a7443; }
+        QGroupBox::title:disabled { color: #b89a5a; }
         QLineEdit { border: 1px solid #4b5058; background: #16181b; color: #e4e4e0; }
-        QLineEdit:disabled { background: #202226; color: #7a7c80; }
+        QLineEdit:disabled { background: #202226; color: #9a9ca0; }
         QLineEdit[readout="true"] { border: 1px solid #3a3e45; background: #0c0d0f; color: %1; font-weight: bold; }
         QLabel[title="true"] { color: %1; font-weight: bold; font-size: 12px; letter-spacing: 1px; }
         QPushButton { padding: 2px 6px; }
+        QPushButton:disabled { background: #2a2d32; border: 1px solid #3a3e45; border-radius: 3px; }
+        QPushButton#timeadj { font-weight: bold; }
         QTableWidget { background: #121417; color: #e4e4e0; gridline-color: #3a3e45; border: 1px solid #4b5058; }
         QTableWidget::item { padding: 0; }
         QHeaderView::section { background: #3a3e45; color: %1; border: 0; border-right: 1px solid #2a2d32;
@@ -58,7 +60,7 @@ QString ProgramSheet() {
         QMenu { background: #26292e; color: #e4e4e0; border: 1px solid #50555e; }
         QMenu::item { padding: 4px 22px; }
         QMenu::item:selected { background: #d08a1a; color: #101010; }
-        QMenu::item:disabled { color: #8c8e92; }
+        QMenu::item:disabled { color: #9a9ca0; }
         QToolTip { background: #16181b; color: #e4e4e0; border: 1px solid #6a6f78; padding: 3px; }
         QComboBox QAbstractItemView { background: #16181b; color: #e4e4e0; selection-background-color: #d08a1a;
                                       selection-color: #101010; }

@@ -308,6 +308,9 @@ void MainWindow::CreateControls() {
                 },
                 [&](form::TextBox* c) -> QWidget* {
                     auto* w = new LineEdit(parent);
+                    // The map and recording boxes show a file's name, not a
+                    // path clipped on the left.
+                    if (e.name == "mapfile" || e.name == "recfile") w->setProperty("showsPath", true);
                     // The style sheet paints every pixel of a text box (a solid
                     // background and border, no padding or margin, which would
                     // make Qt drop this): a new reading repaints the box alone,
@@ -405,9 +408,9 @@ void MainWindow::LayOut() {
     auto frame = [&](const std::string& name) { return static_cast<QGroupBox*>(W(name)); };
     auto grid_in = [](QWidget* frame_widget) {
         auto* g = new QGridLayout(frame_widget);
-        g->setContentsMargins(7, 12, 7, 6);
-        g->setHorizontalSpacing(6);
-        g->setVerticalSpacing(4);
+        g->setContentsMargins(6, 11, 6, 4);
+        g->setHorizontalSpacing(5);
+        g->setVerticalSpacing(2);
         return g;
     };
     auto value_box = [&](const std::string& name, int width = kValueBoxWidth) {
@@ -519,7 +522,7 @@ void MainWindow::LayOut() {
         g->addWidget(W("load"), 3, 3);
         g->addWidget(W("savecsv"), 4, 3);
         for (const char* name : {"record", "play", "timeadj", "Stop", "save", "load", "savecsv"})
-            W(name)->setMinimumWidth(44);
+            W(name)->setMinimumWidth(38);
     }
 
     // Programming: the tables and six frames of settings.
@@ -528,28 +531,29 @@ void MainWindow::LayOut() {
         QGridLayout* g = grid_in(tables);
         for (int t = 0; t < 5; ++t) {
             auto* grid = static_cast<QTableWidget*>(W(Indexed("datatable", t)));
-            grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+            // Both columns share the grid's width: a wide window widens them.
+            grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
             grid->horizontalHeader()->setFixedHeight(kGridHeaderHeight);
             grid->horizontalHeader()->setHighlightSections(false);
             grid->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
             grid->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
             grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-            grid->setColumnWidth(0, kGridColumnWidth);
-            grid->setColumnWidth(1, kGridColumnWidth);
             grid->setShowGrid(true);
             grid->setCornerButtonEnabled(false);
             const int frame_px = 2 * grid->frameWidth();
             const int bar_px = grid->verticalScrollBar()->sizeHint().width();
             // At least the fewest rows a grid shows; every pixel the window
-            // gives beyond that shows more rows.
-            grid->setFixedWidth(2 * kGridColumnWidth + bar_px + frame_px);
-            grid->setMinimumHeight(kGridHeaderHeight + form::Grid::kVisibleRows * kGridRowHeight + frame_px);
-            grid->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+            // gives beyond that shows more rows, and wider cells.
+            const int least_width = 2 * kGridColumnWidth + bar_px + frame_px;
+            grid->setMinimumSize(least_width,
+                                 kGridHeaderHeight + form::Grid::kVisibleRows * kGridRowHeight + frame_px);
+            grid->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
             g->addWidget(grid, 0, t);
+            g->setColumnStretch(t, 1);
             QWidget* text = W(Indexed("Text1", t));
             QWidget* bar = W(Indexed("HScroll1", t));
-            text->setFixedWidth(grid->width());
-            bar->setFixedWidth(grid->width());
+            text->setMinimumWidth(least_width);
+            bar->setMinimumWidth(least_width);
             g->addWidget(text, 1, t);
             g->addWidget(bar, 2, t);
         }
@@ -622,7 +626,7 @@ void MainWindow::LayOut() {
         p->addWidget(tables, 0, 0, 2, 1);
         auto column = [&](int col, std::initializer_list<const char*> names) {
             auto* v = new QVBoxLayout;
-            v->setSpacing(4);
+            v->setSpacing(2);
             for (const char* n : names) v->addWidget(W(n));
             v->addStretch(1);
             p->addLayout(v, 0, col, 2, 1);
@@ -635,24 +639,24 @@ void MainWindow::LayOut() {
     }
 
     auto* root = new QVBoxLayout(content_);
-    root->setContentsMargins(6, 4, 6, 6);
-    root->setSpacing(5);
+    root->setContentsMargins(4, 2, 4, 4);
+    root->setSpacing(3);
     // The instrument panel takes whatever room the window has beyond its
     // smallest size; the link, the recorder and the programming frames keep
     // theirs.
     auto* top = new QHBoxLayout;
-    top->setSpacing(6);
+    top->setSpacing(4);
     top->addWidget(W("Inputs"), 3);
     top->addWidget(W("Outputs"), 2);
     auto* right = new QVBoxLayout;
-    right->setSpacing(5);
+    right->setSpacing(3);
     right->addWidget(W("Settings"));
     right->addWidget(W("recorder"));
     right->addStretch(1);
     top->addLayout(right, 0);
     // Room beyond the smallest size goes to the dials and to the grids alike.
-    root->addLayout(top, 1);
-    root->addWidget(W("programming"), 1);
+    root->addLayout(top, 2);
+    root->addWidget(W("programming"), 3);
 }
 
 }  // namespace orv::app

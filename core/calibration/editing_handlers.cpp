@@ -68,8 +68,8 @@ void Main_Page::Text1_KeyPress(int t, int code) {
     if (!stored) {
         // Refused: nothing is written. The bar need not hold this row's byte
         // (one outside its range shows at the nearer end), and that must not
-        // land here. The box says why it emptied.
-        box.Text.clear();
+        // land here. The box keeps what was typed, so the tuner sees what was
+        // refused and why, and can mend it.
         box.Refuse(RefusalText(view, t, x));
         return;
     }

@@ -30,7 +30,9 @@ TEST_F(MapWindowTest, SavesAMapWithItsReportAndLoadsItBack) {
     ASSERT_TRUE(std::filesystem::exists(dir / "car.map"));
     EXPECT_EQ(ReadMapFile(dir / "car.map").values.at(0), 41);
     ASSERT_TRUE(std::filesystem::exists(dir / "car.txt"));
-    EXPECT_EQ(Widget<QLineEdit>("mapfile")->text().toStdString(), Path("car.map"));
+    // The box shows the file's name; its tooltip the whole path.
+    EXPECT_EQ(Widget<QLineEdit>("mapfile")->text().toStdString(), "car.map");
+    EXPECT_EQ(Widget<QLineEdit>("mapfile")->toolTip().toStdString(), Path("car.map"));
 
     console.cal.mem_image[0] = 7;
     dialog.answers.push_back(Path("car.map"));

@@ -1,14 +1,17 @@
 // The window as the user meets it: every control in its frame with the
 // system's own caption, and option groups that keep one selection.
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTest>
 #include <variant>
 
 #include "app/bar_face.h"
+#include "core/calibration/image.h"
 #include "app/dial_face.h"
 #include "window_fixture.h"
 
@@ -77,6 +80,41 @@ TEST_F(WindowTest, WindowFitsA1280By800Screen) {
     const QSize size = window->frameGeometry().size();
     EXPECT_LE(size.width(), 1280);
     EXPECT_LE(size.height(), 760);  // room for a title bar and a panel
+}
+
+// Mended: 25 boxes that only show a value took typing, and what was typed
+// in the cylinder box drove the duty cycle. Only the cell editors take it.
+TEST_F(WindowTest, BoxesThatShowAValueTakeNoTyping) {
+    EnterEditMode();
+    int locked = 0;
+    for (const form::Form::Entry& e : console.form.Controls()) {
+        auto* const* box = std::get_if<form::TextBox*>(&e.ref);
+        if (!box) continue;
+        auto* w = Widget<QLineEdit>(e.name);
+        const bool editor = e.name.rfind("Text1(", 0) == 0;
+        EXPECT_EQ(w->isReadOnly(), !editor) << e.name;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(a, nullptr) << e.name;
+        EXPECT_EQ(a->state().readOnly, !editor) << e.name;
+        locked += !editor;
+    }
+    EXPECT_EQ(locked, 26);
+    // Typing 8 over the 4 cylinders stored, "Full" ticked, changes nothing.
+    console.RunEvent([&] {
+        console.cal.mem_image[console.cal.slot_base + slot::kCylMode] = 2;  // 4 cylinders
+        console.form.FullSel.SetValue(1);
+        console.live.live_rpm = 30;
+        console.live.live_tinj1 = 50;
+        console.Calc_Duty_Cycle();
+    });
+    const std::string duty = console.form.duty1.Text;
+    auto* cylinders = Widget<QLineEdit>("ncylinder");
+    QTest::mouseClick(cylinders, Qt::LeftButton);
+    QTest::keyClicks(cylinders, "8");
+    QTest::keyClick(cylinders, Qt::Key_Return);
+    console.RunEvent([&] { console.Calc_Duty_Cycle(); });
+    EXPECT_EQ(console.form.duty1.Text, duty);
+    EXPECT_EQ(cylinders->text().toStdString(), console.form.ncylinder.Text);
 }
 
 TEST_F(WindowTest, OptionGroupsKeepExactlyOneSelection) {

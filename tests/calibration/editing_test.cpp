@@ -87,7 +87,8 @@ TEST(Editing, TypedValuesAreCheckedAgainstTheViewAndStored) {
         if (k.cell) {
             EXPECT_EQ(f.datatable[k.grid].Cell(5, 1), k.cell) << k.typed;
         }
-        EXPECT_EQ(f.Text1[k.grid].Text, k.box) << k.typed;
+        // A refused entry stays in the box, to be seen and mended.
+        EXPECT_EQ(f.Text1[k.grid].Text, k.after >= 0 ? k.box : k.typed) << k.typed;
         EXPECT_EQ(f.HScroll1[k.grid].Value(), k.after >= 0 ? k.after : k.before) << k.typed;
     }
 }
@@ -281,8 +282,8 @@ TEST(Editing, NumberTypedInAGridIsEnteredInItsBox) {
         {"12\b3\r", true, 5, 130, 6, "6.0", false},
         {"-\r", true, 5, 49, 5, "4.9", false},          // '-' steps the cell down; Enter has nothing to enter
         {"_\r", true, 5, 50, 5, "5.0", false},          // no step key of its own: nothing
-        {"7-\r", true, 5, 50, 5, "", true},             // within an entry '-' turns its sign: -7 is refused
-        {"30\r", true, 5, 50, 5, "", true},
+        {"7-\r", true, 5, 50, 5, "-7", true},           // within an entry '-' turns its sign: -7 is refused
+        {"30\r", true, 5, 50, 5, "30", true},           // refused, and kept to be mended
         {"7\x1b", true, 5, 50, 5, "5.0", false},
         {"7x\x1b\r", true, 5, 50, 5, "5.0", false},   // a letter adds nothing; Escape ends it
         {"\r", true, 5, 50, 5, "5.0", false},          // no entry: Enter does nothing
