@@ -49,7 +49,8 @@ constexpr int kGridRowHeight = 17;
 constexpr int kGridHeaderHeight = 19;
 constexpr int kValueBoxWidth = 48;
 constexpr int kLinkRefreshMs = 100;
-constexpr int kTitleBarPx = 30;  // what a window manager adds above a window  // as long as a tick, which shows them first
+constexpr int kTitleBarPx = 30;  // what a window manager adds above a window
+constexpr int kStatusBarPx = 24;  // as long as a tick, which shows them first
 // Captions of the calculated table output boxes.
 constexpr const char* kTableOutputCaption = "Table output";
 constexpr const char* kTableDutyCaption = "Duty";
@@ -255,7 +256,9 @@ void MainWindow::FitScreen() {
     // The panel's own size where the screen has room for it, else the
     // screen's (the panel scrolls); a title bar and a task bar keep theirs.
     const QSize panel = content_->sizeHint().expandedTo(content_->minimumSizeHint());
-    const QSize want(panel.width(), panel.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    // The status bar is laid out only once shown: its grip's height stands in.
+    const int bars = menuBar()->sizeHint().height() + std::max(statusBar()->sizeHint().height(), kStatusBarPx);
+    const QSize want(panel.width() + 2, panel.height() + bars + 2);
     const QRect room = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 700);
     resize(want.boundedTo(room.size() - QSize(0, kTitleBarPx)));
 }
