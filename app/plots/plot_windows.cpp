@@ -1,7 +1,10 @@
 #include "app/plots/plot_windows.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
+#include <algorithm>
 
 #include "app/binding.h"
 #include "app/plots/recording_timeline.h"
@@ -10,7 +13,24 @@
 namespace orv::app::plots {
 
 namespace {
-void Present(QWidget& w) {
+constexpr int kTitleBarPx = 30;  // what a window manager adds above a window
+constexpr int kBorderPx = 4;     // and around it
+
+// A plot window opens whole on the screen the console is on, at its own size
+// where there is room, centred on the console.
+void Present(QWidget& w, QWidget* console) {
+    if (!w.isVisible()) {
+        QScreen* screen = console && console->screen() ? console->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            const QRect room = screen->availableGeometry().adjusted(kBorderPx, kTitleBarPx, -kBorderPx, -kBorderPx);
+            w.resize(w.size().boundedTo(room.size()));
+            QRect place(QPoint(0, 0), w.size());
+            place.moveCenter(console ? console->geometry().center() : room.center());
+            place.moveLeft(std::clamp(place.left(), room.left(), std::max(room.left(), room.right() - place.width() + 1)));
+            place.moveTop(std::clamp(place.top(), room.top(), std::max(room.top(), room.bottom() - place.height() + 1)));
+            w.move(place.topLeft());
+        }
+    }
     w.show();
     w.raise();
     w.activateWindow();
@@ -29,10 +49,10 @@ PlotWindows::~PlotWindows() {
 void PlotWindows::AddTo(QMenu* menu) {
     QAction* curves = menu->addAction(QStringLiteral("&Table curves"));
     curves->setObjectName("tablecurves");
-    QObject::connect(curves, &QAction::triggered, menu, [this] { Present(TableCurves()); });
+    QObject::connect(curves, &QAction::triggered, menu, [this] { Present(TableCurves(), parent_); });
     QAction* timeline = menu->addAction(QStringLiteral("&Recording timeline"));
     timeline->setObjectName("rectimeline");
-    QObject::connect(timeline, &QAction::triggered, menu, [this] { Present(Timeline()); });
+    QObject::connect(timeline, &QAction::triggered, menu, [this] { Present(Timeline(), parent_); });
 }
 
 TableCurvesWindow& PlotWindows::TableCurves() {

@@ -160,7 +160,7 @@ RecordingTimelineWindow::RecordingTimelineWindow(Main_Page& console,
         p.view = new TimelineView(chart, bottom ? kTimeRoom : kTopRoom, this);
         p.view->setObjectName(QStringLiteral("timeline(%1)").arg(i));
         StyleView(p.view);
-        p.view->setMinimumHeight(bottom ? 128 : 100);
+        p.view->setMinimumHeight(bottom ? 110 : 80);  // all six fit a 700-pixel-high screen
         p.view->on_seek = [this](double seconds) { Seek(seconds); };
         column->addWidget(p.view, bottom ? 13 : 10);
     }

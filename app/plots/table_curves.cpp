@@ -60,7 +60,7 @@ TableCurvesWindow::TableCurvesWindow(Main_Page& console, QWidget* parent) : QWid
         auto* view = new QChartView(p.chart, this);
         view->setObjectName(QStringLiteral("curve(%1)").arg(t));
         StyleView(view);
-        view->setMinimumSize(300, 230);
+        view->setMinimumSize(240, 180);  // three across and two down fit a 1024 x 700 screen
         // Engine speed and pressure, the long tables, across the top.
         if (t < 2)
             grid->addWidget(view, 0, t * 3, 1, 3);

@@ -1,6 +1,7 @@
 // The plot windows of the "View" menu: the table curves follow edits and the
 // grids' cursors, the recording timeline shows the recording and seeks.
 #include <QAction>
+#include <QScreen>
 #include <QChart>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -56,6 +57,21 @@ TEST_F(PlotWindowTest, MenuBarHoldsFileEditAndViewWithThePlots) {
     // The form's controls are all still there, and no new one among them.
     EXPECT_NE(window->Control("datatable(4)"), nullptr);
     EXPECT_EQ(window->Control("tablecurves"), nullptr);
+}
+
+// Mended: the timeline opened 960 x 760, taller than a 700-pixel screen.
+TEST_F(PlotWindowTest, EveryPlotWindowOpensWithinTheScreen) {
+    const QRect room = window->screen()->availableGeometry();
+    for (const char* action : {"tablecurves", "rectimeline"}) {
+        Open(action);
+        QWidget* plot = action == std::string("tablecurves") ? static_cast<QWidget*>(&Curves()) : &Timeline();
+        ASSERT_TRUE(plot->isVisible()) << action;
+        QApplication::processEvents();
+        const QRect at = plot->frameGeometry();
+        EXPECT_TRUE(room.contains(at)) << action << " at " << at.x() << "," << at.y() << " " << at.width() << "x"
+                                       << at.height() << " on " << room.width() << "x" << room.height();
+        plot->close();
+    }
 }
 
 TEST_F(PlotWindowTest, TableCurvesFollowEditsAndTheGridsCursor) {
