@@ -38,12 +38,9 @@ class LogWindowTest : public WindowTest {
 TEST_F(LogWindowTest, TheToggleLogsBesideConfigDatAndTheStatusBarSaysWhereAndHowMany) {
     auto* toggle = Action("logtoggle");
     auto* marker = Action("logmarker");
-    ASSERT_TRUE(toggle && marker);
     auto* bar = window->findChild<QToolBar*>("LogToolBar");
-    ASSERT_NE(bar, nullptr);
-    EXPECT_TRUE(bar->actions().contains(toggle));
-    EXPECT_TRUE(bar->actions().contains(marker));
-    EXPECT_EQ(toggle->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+    ASSERT_TRUE(toggle && marker && bar);
+    EXPECT_EQ(bar->actions(), (QList<QAction*>{toggle, marker}));
     EXPECT_FALSE(marker->isEnabled()) << "no log, no marker";
 
     toggle->trigger();
@@ -63,8 +60,7 @@ TEST_F(LogWindowTest, TheToggleLogsBesideConfigDatAndTheStatusBarSaysWhereAndHow
 
     const orv::test::LogFile f(log);
     EXPECT_EQ(f.DataRows(), 3);
-    ASSERT_FALSE(f.Marks().empty());
-    EXPECT_EQ(f.Marks().back(), (std::pair<std::string, int>{"1", 2}));
+    EXPECT_EQ(f.Marks(), (std::vector<std::pair<std::string, int>>{{kGapLinkLost, 0}, {"1", 2}}));
 }
 
 TEST_F(LogWindowTest, StartOnConnectIsKeptInItsOwnFileAndStartsALogWhenTheLinkAnswers) {
@@ -73,7 +69,6 @@ TEST_F(LogWindowTest, StartOnConnectIsKeptInItsOwnFileAndStartsALogWhenTheLinkAn
     EXPECT_FALSE(on_connect->isChecked());
     on_connect->trigger();
     EXPECT_TRUE(LogOnConnect(dir));
-    EXPECT_TRUE(std::filesystem::exists(dir / kLoggingFile));
     EXPECT_FALSE(std::filesystem::exists(dir / "config.dat")) << "config.dat is not where it is kept";
 
     window->StartTimer();
