@@ -161,7 +161,7 @@ RecordingTimelineWindow::RecordingTimelineWindow(Main_Page& console,
 
         p.view = new TimelineView(chart, bottom ? kTimeRoom : kTopRoom, this);
         p.view->setObjectName(QStringLiteral("timeline(%1)").arg(i));
-        ExposeChart(p.view, QString::fromUtf8(spec.title) + QStringLiteral(" over time"));
+        ExposeChart(p.view, p.y->titleText() + QStringLiteral(" over time"));
         StyleView(p.view);
         p.view->setMinimumHeight(bottom ? 128 : 100);
         p.view->on_seek = [this](double seconds) { Seek(seconds); };
