@@ -189,6 +189,9 @@ const Names& Tips() {
         {"setrange", "Sets the selected rows to one value"},
         {"tablecurves", "Opens the curves of the five tables shown"},
         {"rectimeline", "Opens the recording drawn over time"},
+        {"ports", "Lists the serial devices present and makes one of them COM 1 to COM 7"},
+        {"manual", "Opens the user's manual, a page for each part of the console"},
+        {"about", "The console's version and licence"},
     };
     return tips;
 }

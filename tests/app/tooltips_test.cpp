@@ -24,10 +24,13 @@ bool Acted(const QWidget* w) {
            dynamic_cast<const DialFace*>(w) || dynamic_cast<const BarFace*>(w);
 }
 
-// A part of another control (a grid's scroll bar, a combo box's list).
+// A part of another control (a grid's scroll bar, a combo box's list); the
+// window's own panel, which scrolls on a small screen, is not one.
 bool PartOfAnother(const QWidget* w, const QWidget* window) {
-    for (const QWidget* p = w->parentWidget(); p && p != window; p = p->parentWidget())
+    for (const QWidget* p = w->parentWidget(); p && p != window; p = p->parentWidget()) {
+        if (p->objectName() == "central") return false;
         if (qobject_cast<const QAbstractScrollArea*>(p) || qobject_cast<const QComboBox*>(p)) return true;
+    }
     return false;
 }
 
