@@ -1,10 +1,23 @@
 #include "app/accessibility.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QHash>
+#include <QHelpEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QProgressBar>
 #include <QRadioButton>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QToolTip>
+#include <utility>
+#include <vector>
 
 #include "app/accessible_names.h"
 
@@ -14,6 +27,8 @@ namespace {
 
 // Marks the widgets these interfaces serve: the window's own controls.
 constexpr const char* kControl = "orv_control";
+// The role a plot window or chart plays (QAccessible::Role).
+constexpr const char* kRole = "orv_role";
 
 bool Usable(const QWidget* w) { return w->isEnabled() && w->isVisible(); }
 
@@ -45,7 +60,15 @@ class ButtonAccessible : public QAccessibleWidget {
     }
     void doAction(const QString& action) override {
         if (action == pressAction() || action == toggleAction()) {
-            if (Usable(widget())) button()->click();
+            // The click comes from the event loop, after the caller has its
+            // answer: a button that opens a dialog waits in it until the
+            // dialog closes, and a screen reader must not wait with it.
+            QPointer<QAbstractButton> b = button();
+            QMetaObject::invokeMethod(
+                b, [b] {
+                    if (b && Usable(b)) b->click();
+                },
+                Qt::QueuedConnection);
             return;
         }
         QAccessibleWidget::doAction(action);
@@ -145,8 +168,76 @@ class LineEditAccessible : public QAccessibleWidget,
     QLineEdit* edit() const { return static_cast<QLineEdit*>(widget()); }
 };
 
+// The port list: called by its own name, its choice as its value. (Qt's
+// own names a combo box by its current text on this platform.)
+class ComboAccessible : public QAccessibleWidget {
+   public:
+    explicit ComboAccessible(QComboBox* w) : QAccessibleWidget(w, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return combo()->currentText();
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return 1; }
+    QAccessibleInterface* child(int index) const override {
+        return index == 0 ? QAccessible::queryAccessibleInterface(combo()->view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child && child->object() == combo()->view() ? 0 : -1;
+    }
+    QStringList actionNames() const override { return {showMenuAction()}; }
+    void doAction(const QString& action) override {
+        if (action == showMenuAction() && Usable(widget())) combo()->showPopup();
+    }
+
+   private:
+    QComboBox* combo() const { return static_cast<QComboBox*>(widget()); }
+};
+
+// The transfer's progress, read only: no value interface, which would offer
+// Increase and Decrease, actions a progress bar cannot take.
+class ProgressAccessible : public QAccessibleWidget {
+   public:
+    explicit ProgressAccessible(QProgressBar* w) : QAccessibleWidget(w, QAccessible::ProgressBar) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return bar()->text();
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State st = QAccessibleWidget::state();
+        st.readOnly = true;
+        return st;
+    }
+    QStringList actionNames() const override { return {}; }
+
+   private:
+    QProgressBar* bar() const { return static_cast<QProgressBar*>(widget()); }
+};
+
+// The status bar: named by its message, and by what it is while it has none.
+class StatusAccessible : public QAccessibleWidget {
+   public:
+    explicit StatusAccessible(QStatusBar* w) : QAccessibleWidget(w, QAccessible::StatusBar) {}
+
+    QString text(QAccessible::Text t) const override {
+        const QString message = static_cast<QStatusBar*>(widget())->currentMessage();
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return message.isEmpty() ? QStringLiteral("Status") : message;
+        if (t == QAccessible::Value) return message;
+        return QAccessibleWidget::text(t);
+    }
+};
+
 QAccessibleInterface* Factory(const QString& class_name, QObject* object) {
-    if (!object || !object->isWidgetType() || !object->property(kControl).toBool()) return nullptr;
+    if (!object || !object->isWidgetType()) return nullptr;
+    auto* w = static_cast<QWidget*>(object);
+    if (const QVariant role = w->property(kRole); role.isValid())
+        return new QAccessibleWidget(w, static_cast<QAccessible::Role>(role.toInt()));
+    if (class_name == QLatin1String("QStatusBar")) return new StatusAccessible(static_cast<QStatusBar*>(w));
+    if (!object->property(kControl).toBool()) return nullptr;
+    if (class_name == QLatin1String("QComboBox")) return new ComboAccessible(static_cast<QComboBox*>(w));
+    if (class_name == QLatin1String("QProgressBar")) return new ProgressAccessible(static_cast<QProgressBar*>(w));
     if (class_name == QLatin1String("QRadioButton") || class_name == QLatin1String("QCheckBox") ||
         class_name == QLatin1String("QPushButton"))
         return new ButtonAccessible(static_cast<QAbstractButton*>(object));
@@ -154,14 +245,118 @@ QAccessibleInterface* Factory(const QString& class_name, QObject* object) {
     return nullptr;
 }
 
-}  // namespace
-
-void MakeAccessible(QWidget* w, const std::string& control, const std::string& caption) {
+void InstallFactory() {
     static const bool installed = [] {
         QAccessible::installFactory(Factory);
         return true;
     }();
     (void)installed;
+}
+
+// Keeps each control's own tooltip as the one it falls back to.
+class ToolTips : public QObject {
+   public:
+    ToolTips(QWidget* window, const std::map<std::string, QWidget*>& controls) : QObject(window), window_(window) {
+        for (const auto& [name, w] : controls) {
+            const QString tip = QString::fromStdString(ToolTip(name));
+            if (tip.isEmpty()) continue;
+            Set(w, tip);
+            w->installEventFilter(this);
+            if (auto* grid = qobject_cast<QAbstractItemView*>(w)) grid->viewport()->installEventFilter(this);
+        }
+        // The table output says whose value it shows. The window sets the
+        // mode buttons quietly when the console changes the mode; a repaint
+        // of "Edit" or a tooltip about to show catches up with it.
+        edit_ = qobject_cast<QAbstractButton*>(Find(controls, "edit"));
+        for (const char* name : {"showtinj1", "showduty"})
+            if (QWidget* w = Find(controls, name)) outputs_.emplace_back(name, w);
+        if (edit_) {
+            for (const char* mode : {"edit", "monitor"})
+                if (auto* b = qobject_cast<QAbstractButton*>(Find(controls, mode)))
+                    QObject::connect(b, &QAbstractButton::toggled, this, [this] { FollowMode(); });
+            FollowMode();
+        }
+        window->installEventFilter(this);
+    }
+
+   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == window_) {
+            if (event->type() == QEvent::Show && !menus_described_) DescribeMenus();
+            return false;
+        }
+        if (watched == edit_ && event->type() == QEvent::Paint) FollowMode();
+        if (event->type() == QEvent::ToolTip) FollowMode();
+        if (event->type() == QEvent::ToolTipChange) {
+            auto* w = static_cast<QWidget*>(watched);
+            if (w->toolTip().isEmpty() && base_.contains(w)) w->setToolTip(base_.value(w));
+            return false;
+        }
+        if (event->type() == QEvent::ToolTip) {
+            // A cell whose tooltip was cleared (a mark gone) shows its grid's.
+            auto* grid = qobject_cast<QAbstractItemView*>(watched->parent());
+            if (!grid || watched != grid->viewport()) return false;
+            auto* help = static_cast<QHelpEvent*>(event);
+            const QModelIndex at = grid->indexAt(help->pos());
+            if (at.isValid() && !at.data(Qt::ToolTipRole).toString().isEmpty()) return false;
+            QToolTip::showText(help->globalPos(), grid->toolTip(), grid->viewport());
+            return true;
+        }
+        return false;
+    }
+
+   private:
+    static QWidget* Find(const std::map<std::string, QWidget*>& controls, const char* name) {
+        auto it = controls.find(name);
+        return it == controls.end() ? nullptr : it->second;
+    }
+    void Set(QWidget* w, const QString& tip) {
+        const QString before = base_.value(w);
+        if (before == tip) return;
+        base_.insert(w, tip);
+        if (w->toolTip().isEmpty() || w->toolTip() == before) w->setToolTip(tip);
+    }
+    void FollowMode() {
+        if (!edit_) return;
+        for (const auto& [name, w] : outputs_) Set(w, QString::fromStdString(ToolTip(name, edit_->isChecked())));
+    }
+    void DescribeMenus() {
+        menus_described_ = true;
+        for (QMenu* menu : window_->findChildren<QMenu*>()) {
+            menu->setToolTipsVisible(true);
+            for (QAction* a : menu->actions()) {
+                const QString tip = QString::fromStdString(ToolTip(a->objectName().toStdString()));
+                if (!tip.isEmpty()) a->setToolTip(tip);
+            }
+        }
+    }
+
+    QWidget* window_;
+    QAbstractButton* edit_ = nullptr;
+    std::vector<std::pair<std::string, QWidget*>> outputs_;
+    QHash<QWidget*, QString> base_;
+    bool menus_described_ = false;
+};
+
+}  // namespace
+
+void DescribeControls(QWidget* window, const std::map<std::string, QWidget*>& controls) {
+    new ToolTips(window, controls);
+}
+
+void ExposeWindow(QWidget* w) {
+    InstallFactory();
+    w->setProperty(kRole, static_cast<int>(QAccessible::Window));
+}
+
+void ExposeChart(QWidget* view, const QString& name) {
+    InstallFactory();
+    view->setProperty(kRole, static_cast<int>(QAccessible::Chart));
+    view->setAccessibleName(name);
+}
+
+void MakeAccessible(QWidget* w, const std::string& control, const std::string& caption) {
+    InstallFactory();
     w->setProperty(kControl, true);
     w->setAccessibleName(QString::fromStdString(AccessibleName(control, caption)));
 }

@@ -1,6 +1,7 @@
 #include "app/accessible_names.h"
 
 #include <array>
+#include <cctype>
 #include <string_view>
 #include <unordered_map>
 
@@ -79,13 +80,157 @@ int IndexIn(const std::string& control, std::string_view array) {
     return digit - '0';
 }
 
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    if (!out.empty()) out[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(out[0])));
+    return out;
+}
+
 std::string Trimmed(const std::string& s) {
     const auto first = s.find_first_not_of(' ');
     if (first == std::string::npos) return {};
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
+const Names& Tips() {
+    static const Names tips = {
+        // Inputs
+        {"Picture4", "Engine speed, in thousands of rpm; red from 12,000 rpm"},
+        {"rpm", "Engine speed as the controller reports it, in thousands of rpm"},
+        {"Picture5", "Manifold pressure, in bar above the atmosphere (-1.0 to 4.0)"},
+        {"pressure", "Manifold pressure as the controller reports it, in bar above the atmosphere"},
+        {"Picture6", "Intake air temperature, in \u00B0C; blue below 0 \u00B0C"},
+        {"air", "Intake air temperature as the controller reports it, in \u00B0C"},
+        {"Picture7", "Engine water temperature, in \u00B0C; red from 110 \u00B0C"},
+        {"water", "Engine water temperature as the controller reports it, in \u00B0C"},
+        {"Picture8", "Throttle position, in % of full throttle"},
+        {"tps", "Throttle position as the controller reports it, in %"},
+        // Outputs
+        {"Advancer", "Ignition advance the controller applies, in degrees; shown while it drives the ignition"},
+        {"advance", "Ignition advance the controller applies, in degrees"},
+        {"Injector1", "Bank 1 injector duty cycle, in %: the share of two engine turns its injectors are open"},
+        {"Injector2", "Bank 2 injector duty cycle, in %: the share of two engine turns its injectors are open"},
+        {"bank1", "Bank 1 injection time as the controller reports it, in ms"},
+        {"bank2", "Bank 2 injection time as the controller reports it, in ms"},
+        {"duty1", "Bank 1 injector duty cycle, in %, from the engine speed and the injection time; "
+                  "with \"Full\" ticked, times the cylinder count"},
+        {"duty2", "Bank 2 injector duty cycle, in %, from the engine speed and the injection time; "
+                  "with \"Full\" ticked, times the cylinder count"},
+        {"batt", "Battery voltage, in V"},
+        {"version", "Software version of the controller"},
+        // Event Recorder
+        {"record", "Records the live readings from the start: up to 60 s, ten samples a second"},
+        {"play", "Plays the recording back through the gauges and boxes, from the current position"},
+        {"timeadj", "Pauses the playback at the current position"},
+        {"Stop", "Ends recording or playback and goes back to the start of the recording"},
+        {"save", "Saves the recording to a recording file (*.rec)"},
+        {"load", "Loads a recording file (*.rec)"},
+        {"savecsv", "Exports the recording as a CSV table, one line per sample"},
+        {"timesel", "Position in the recording, 0 to 60 s: moving it shows the readings of that moment"},
+        {"chrono", "Recorder time: the position in the recording, in seconds"},
+        {"RecStatus", "Recorder state: STOPPED, RECORD, PLAY or PAUSE"},
+        {"recfile", "The recording file last loaded or saved"},
+        // Settings
+        {"Connect", "Opens the link to the controller again on the chosen serial port"},
+        {"remote", "Remote: the controller works from its own calibration; the console watches"},
+        {"Host", "Host: the console works out the injection times and advance from its calibration "
+                 "and imposes them on the controller"},
+        {"Text3", "Link state: OffLine while the controller is silent, Connected once it answers"},
+        {"COM", "Serial port the controller is on; choosing one opens it"},
+        // Programming
+        {"bank2sel", "Bank 2 on: the second injector bank is driven from its own tables"},
+        {"ignsel", "Bank 2 off: the second injector bank is not used, and the RPM switch applies"},
+        {"WaterAcc", "Water switch temperature, -20 to 130 \u00B0C in steps of 5"},
+        {"TWaterAcc", "Water switch temperature, in \u00B0C"},
+        {"monitor", "Monitor: the grids and the table output follow the engine's live operating point"},
+        {"edit", "Edit: the tables and settings can be changed; the table output shows the selected rows"},
+        {"download", "Writes the console's calibration into the controller"},
+        {"upload", "Reads the controller's calibration into the console"},
+        {"ProgressBar1", "Progress of the upload or download, in %"},
+        {"mapfile", "The map file last loaded or saved"},
+        {"loadmem", "Loads a map file (*.map) into the console"},
+        {"savemem", "Saves the calibration to a map file (*.map), with a text report beside it"},
+        {"cylinsel", "Number of engine cylinders: 1, 2, 4, 5, 6 or 8"},
+        {"ncylinder", "Number of engine cylinders"},
+        {"FullSel", "Full: kept with the cylinder count; ticked, the duty cycles shown are multiplied by the "
+                    "number of cylinders"},
+        {"mem1", "Memory slot 1: makes it the active calibration; the tables and settings show it"},
+        {"mem2", "Memory slot 2: makes it the active calibration; the tables and settings show it"},
+        {"mem3", "Memory slot 3: makes it the active calibration; the tables and settings show it"},
+        {"mem4", "Memory slot 4: makes it the active calibration; the tables and settings show it"},
+        {"Limiter", "Rev limiter, 0.0 to 15.0 thousand rpm"},
+        {"TLimiter", "Rev limiter, in thousands of rpm"},
+        {"loadtimesel", "Load time of the ignition output, 0.0 to 7.0 ms"},
+        {"loadtime", "Load time of the ignition output, in ms"},
+        {"windowsel", "Window size of the ignition, 0 to 90 (degrees); in host mode it goes to the controller "
+                      "less the advance worked out"},
+        {"windowsize", "Window size of the ignition (degrees)"},
+        {"ignnormal", "Ignition output polarity: normal"},
+        {"igninv", "Ignition output polarity: inverted"},
+        {"RPMAcc", "RPM switch point, 0.0 to 15.0 thousand rpm; used while bank 2 is off"},
+        {"TRPMAcc", "RPM switch point, in thousands of rpm"},
+        {"deltasel", "Delta TPS, 0 to 99 %: the throttle change the controller takes as an acceleration"},
+        {"pdeltatps", "Delta TPS, in %"},
+        {"bank1mem", "Shows bank 1's fuel tables in the grids"},
+        {"bank2mem", "Shows bank 2's fuel tables in the grids"},
+        {"IgnMem", "Shows the ignition tables in the grids"},
+        // Menu entries
+        {"loadmap", "Loads a map file (*.map) into the console, as Load does"},
+        {"savemap", "Saves the calibration to a map file (*.map), as Save does"},
+        {"comparemap", "Marks the cells and settings that differ from a map file"},
+        {"stopcomparing", "Clears the marks of the map compared with"},
+        {"connectlink", "Opens the link to the controller again, as Connect does"},
+        {"closewindow", "Closes the console; unsaved changes are asked about first"},
+        {"undo", "Takes back the last change of the calibration"},
+        {"redo", "Makes the change taken back again"},
+        {"interpolaterange", "Fills the selected rows in a straight line between the first and the last"},
+        {"scalerange", "Multiplies the selected rows by a factor"},
+        {"offsetrange", "Adds an amount to the selected rows"},
+        {"setrange", "Sets the selected rows to one value"},
+        {"tablecurves", "Opens the curves of the five tables shown"},
+        {"rectimeline", "Opens the recording drawn over time"},
+        {"ports", "Lists the serial devices present and makes one of them COM 1 to COM 7"},
+        {"manual", "Opens the user's manual, a page for each part of the console"},
+        {"about", "The console's version and licence"},
+    };
+    return tips;
+}
+
+// What each table's rows are, for its tooltip.
+constexpr std::array<std::string_view, 5> kRows = {
+    "rows by engine speed, every 500 rpm: the base injection time in ms (advance in degrees for ignition)",
+    "rows by manifold pressure, every 0.1 bar: the correction in % (degrees for ignition)",
+    "rows by throttle position, every 5 %: the correction in % (degrees for ignition)",
+    "rows by air temperature, every 10 \u00B0C: the correction in % (degrees for ignition)",
+    "rows by water temperature, every 10 \u00B0C: the correction in % (degrees for ignition)"};
+
 }  // namespace
+
+std::string ToolTip(const std::string& control, bool edit_mode) {
+    if (control == "showtinj1")
+        return edit_mode ? "Table output at the selected rows, not the live value: the injection time in ms "
+                           "(advance in degrees for ignition) the tables give there"
+                         : "Table output at the engine's live operating point: the injection time in ms "
+                           "(advance in degrees for ignition) the tables give there";
+    if (control == "showduty")
+        return edit_mode ? "Duty cycle of the table output at the selected rows, in %"
+                         : "Duty cycle of the table output at the live operating point, in %";
+    if (auto it = Tips().find(control); it != Tips().end()) return std::string(it->second);
+    if (int i = IndexIn(control, "datatable"); i >= 0)
+        return std::string(kTables[i]) + " table, " + std::string(kRows[i]) +
+               "; in monitor mode the highlighted row follows the engine";
+    if (int i = IndexIn(control, "Text1"); i >= 0)
+        return "The selected row of the " + Lower(kTables[i]) +
+               " table; in edit mode type a value and press Enter to store it";
+    if (int i = IndexIn(control, "HScroll1"); i >= 0)
+        return "Moves the selected row of the " + Lower(kTables[i]) + " table up or down a step (edit mode)";
+    return {};
+}
+
+std::string CurveName(int table) {
+    if (table < 0 || table >= static_cast<int>(kTables.size())) return {};
+    return std::string(kTables[table]) + " table curve";
+}
 
 std::string AccessibleName(const std::string& control, const std::string& caption) {
     if (auto it = Table().find(control); it != Table().end()) return std::string(it->second);

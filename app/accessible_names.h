@@ -14,4 +14,15 @@ namespace orv::app {
 // their caption as it changes.
 std::string AccessibleName(const std::string& control, const std::string& caption);
 
+// The tooltip of a control or a menu entry (by the action's objectName):
+// what it does or shows, and in the unit the window shows it in; "" for a
+// name the table does not know. The table output boxes say whose value they
+// show: the live operating point's in monitor mode, the selected rows' in
+// edit mode.
+std::string ToolTip(const std::string& control, bool edit_mode = false);
+
+// The accessible name of a table's curve in the plot windows ("Engine speed
+// table curve") and of a timeline panel by its title.
+std::string CurveName(int table);
+
 }  // namespace orv::app

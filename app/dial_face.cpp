@@ -1,5 +1,6 @@
 #include "app/dial_face.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -22,10 +23,14 @@ const QColor kColdZone(60, 130, 220);
 const QColor kNeedle(255, 92, 36);
 const QColor kInactiveNeedle(96, 99, 106);
 
-constexpr double kTickOuter = 79;  // pixels from the pivot
-constexpr double kMajorInner = 70;
-constexpr double kMinorInner = 74.5;
-constexpr double kLabelRadius = 89;
+// Pixels from the pivot. The needle (1150 twips, 76.7 px) reaches just past
+// the marks; the numbers stand beyond them.
+constexpr double kTickOuter = 74;
+constexpr double kMajorInner = 65;
+constexpr double kMinorInner = 69.5;
+constexpr double kMajorPen = 1.8, kMinorPen = 1.0;
+constexpr double kRim = 2;     // the face's rounded border, kept clear of numbers
+constexpr int kMaxSlide = 30;  // half degrees a number may slide along the scale
 
 }  // namespace
 
@@ -227,30 +232,13 @@ void DialFace::PaintFace(QPainter& p) const {
     if (s.red) PaintZone(p, s, pivot, *s.red, kRedZone);
 
     p.setBrush(Qt::NoBrush);
-    ForEachStep(s, s.first, s.minor, [&](double v) {
-        if (OnStep(v, s.first, s.major)) return;
-        double a = AngleOf(s, v);
-        p.setPen(QPen(kMinorMark, 1.0, Qt::SolidLine, Qt::FlatCap));
-        p.drawLine(Polar(pivot, kMinorInner, a), Polar(pivot, kTickOuter, a));
-    });
-    ForEachStep(s, s.first, s.major, [&](double v) {
-        double a = AngleOf(s, v);
-        p.setPen(QPen(kMajorMark, 1.8, Qt::SolidLine, Qt::FlatCap));
-        p.drawLine(Polar(pivot, kMajorInner, a), Polar(pivot, kTickOuter, a));
-    });
-
-    QFont numbers = font();
-    numbers.setPixelSize(9);
-    numbers.setBold(true);
-    p.setFont(numbers);
+    for (const Mark& m : Marks()) {
+        p.setPen(QPen(m.major ? kMajorMark : kMinorMark, m.width, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(m.line);
+    }
+    p.setFont(NumberFont());
     p.setPen(kLabel);
-    ForEachStep(s, s.label_origin, s.label, [&](double v) {
-        QPointF c = Polar(pivot, kLabelRadius, AngleOf(s, v));
-        QString text = QString::number(v, 'f', s.label_decimals);
-        if (std::abs(v) < 1e-9) text = "0";
-        QRectF box(c.x() - 14, c.y() - 6, 28, 12);
-        p.drawText(box, Qt::AlignCenter, text);
-    });
+    for (const Number& n : Numbers()) p.drawText(n.box, Qt::AlignCenter, n.text);
 
     QFont title = font();
     title.setPixelSize(9);
@@ -261,6 +249,60 @@ void DialFace::PaintFace(QPainter& p) const {
     const bool quarter = s.sweep.rsize < 120;
     QRectF title_box = quarter ? QRectF(6, pivot.y() + 3, pivot.x() - 34, 14) : QRectF(pivot.x() - 45, pivot.y() - 40, 90, 14);
     p.drawText(title_box, quarter ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter, s.title);
+}
+
+std::vector<DialFace::Mark> DialFace::Marks() const {
+    const DialScale& s = scale_;
+    const QPointF pivot(kPivotX, kPivotY);
+    std::vector<Mark> marks;
+    ForEachStep(s, s.first, s.minor, [&](double v) {
+        if (OnStep(v, s.first, s.major)) return;
+        const double a = AngleOf(s, v);
+        marks.push_back({QLineF(Polar(pivot, kMinorInner, a), Polar(pivot, kTickOuter, a)), kMinorPen, false});
+    });
+    ForEachStep(s, s.first, s.major, [&](double v) {
+        const double a = AngleOf(s, v);
+        marks.push_back({QLineF(Polar(pivot, kMajorInner, a), Polar(pivot, kTickOuter, a)), kMajorPen, true});
+    });
+    return marks;
+}
+
+QFont DialFace::NumberFont() const {
+    QFont f = font();
+    f.setPixelSize(9);
+    f.setBold(true);
+    return f;
+}
+
+std::vector<DialFace::Number> DialFace::Numbers() const {
+    const DialScale& s = scale_;
+    const QPointF pivot(kPivotX, kPivotY);
+    const QFontMetricsF fm(NumberFont());
+    const QRectF face = QRectF(QPointF(0, 0), QSizeF(size_)).adjusted(kRim, kRim, -kRim, -kRim);
+    std::vector<Number> numbers;
+    ForEachStep(s, s.label_origin, s.label, [&](double v) {
+        QString text = QString::number(v, 'f', s.label_decimals);
+        if (std::abs(v) < 1e-9) text = "0";
+        const QSizeF size(fm.horizontalAdvance(text) + 2, fm.height());
+        // The box's centre goes out along the mark's direction until the
+        // box's nearest side is kNumberGap beyond the marks' outer ends: a
+        // box reaches w/2 |cos a| + h/2 |sin a| towards the pivot. Where that
+        // would cross the rim (the wide numbers at the ends of a half dial),
+        // the box slides along the scale towards its middle, as far as it
+        // must, still clear of the marks.
+        const double a = AngleOf(s, v);
+        const double towards_middle = AngleOf(s, (s.first + s.last) / 2) > a ? 1 : -1;
+        QRectF box;
+        for (int step = 0; step <= kMaxSlide; ++step) {
+            const double at = a + towards_middle * step * qDegreesToRadians(0.5);
+            const double reach = size.width() / 2 * std::abs(std::cos(at)) + size.height() / 2 * std::abs(std::sin(at));
+            const QPointF c = Polar(pivot, kTickOuter + kNumberGap + reach, at);
+            box = QRectF(c - QPointF(size.width() / 2, size.height() / 2), size);
+            if (face.contains(box)) break;
+        }
+        numbers.push_back({text, box});
+    });
+    return numbers;
 }
 
 void DialFace::SetNoReading(bool none) {

@@ -10,6 +10,7 @@
 #include <array>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "core/monitor/gauge_geometry.h"
 
@@ -55,6 +56,24 @@ class DialFace : public QWidget {
     // Screen angle (radians, clockwise from pointing right) of the scale
     // mark for a read value.
     double ScaleAngle(double value) const;
+
+    // The scale as the face paints it, in design pixels: each mark with its
+    // pen's width, and each number with the box its text is centred in.
+    // Numbers stand outside the marks, clear of them by kNumberGap, and
+    // inside the face.
+    struct Mark {
+        QLineF line;
+        double width;
+        bool major;
+    };
+    struct Number {
+        QString text;
+        QRectF box;
+    };
+    static constexpr double kNumberGap = 2;
+    std::vector<Mark> Marks() const;
+    std::vector<Number> Numbers() const;
+    QFont NumberFont() const;
 
     // The face keeps its proportions and grows with the room the window
     // gives it; the design size is its smallest. Everything is drawn in

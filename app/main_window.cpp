@@ -390,6 +390,7 @@ void MainWindow::CreateControls() {
 
     // The link status is the console's to write, never the user's.
     static_cast<LineEdit*>(Control("Text3"))->setReadOnly(true);
+    DescribeControls(this, widgets_);
 }
 
 void MainWindow::FollowLinkState() {

@@ -68,7 +68,8 @@ bool SavePortMapping(const std::filesystem::path& dir, int n, const std::string&
     settings.setValue(Key(n), QString::fromStdString(device));
     settings.sync();
     if (settings.status() == QSettings::NoError) return true;
-    *error = "\"" + (dir / kPortsFile).string() + "\" cannot be written";
+    // Appended, not "\"" + ...: GCC 12's Release build takes that for an overlapping copy.
+    *error = std::string(1, '"').append((dir / kPortsFile).string()).append("\" cannot be written");
     return false;
 }
 

@@ -56,6 +56,9 @@ std::optional<std::string> QtFileDialog::Show(const FileDialogRequest& request, 
     }
     if (!request.default_ext.empty()) dialog.setDefaultSuffix(QString::fromStdString(request.default_ext));
     if (!request.file_name.empty()) dialog.selectFile(QString::fromStdString(request.file_name));
+    // Modal to the console's window alone: the plot windows of another
+    // window hierarchy, and the rest of the desktop, stay usable.
+    dialog.setWindowModality(Qt::WindowModal);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     if (dialog.whole_name) return QDir::toNativeSeparators(*dialog.whole_name).toStdString();
     const QStringList chosen = dialog.selectedFiles();

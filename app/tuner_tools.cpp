@@ -91,9 +91,15 @@ QAction* TunerTools::AddButtonKey(QMenu* menu, const char* name, const QString& 
     auto* b = window_.ControlAs<QPushButton>(button);
     // click() does nothing on a disabled button, and runs the button's own
     // signal otherwise: exactly what the mouse does.
-    QObject::connect(a, &QAction::triggered, this, [this, b] {
-        if (b && b->isEnabled() && b->isVisibleTo(&window_)) b->click();
-    });
+    // Queued, as every entry that may open a dialog: whoever triggered it
+    // (a key, the mouse, assistive technology) gets its answer at once,
+    // before the dialog runs.
+    QObject::connect(
+        a, &QAction::triggered, this,
+        [this, b] {
+            if (b && b->isEnabled() && b->isVisibleTo(&window_)) b->click();
+        },
+        Qt::QueuedConnection);
     for (auto& slot : buttons_)
         if (!slot.first) {
             slot = {a, b};
@@ -107,7 +113,7 @@ void TunerTools::AddFileEntries(QMenu* menu) {
     AddButtonKey(menu, "savemap", QStringLiteral("&Save map"), QKeySequence(Qt::CTRL | Qt::Key_S), "savemem");
     menu->addSeparator();
     QAction* compare = Add(menu, "comparemap", QStringLiteral("Co&mpare with map…"), {});
-    QObject::connect(compare, &QAction::triggered, this, [this] { Compare(); });
+    QObject::connect(compare, &QAction::triggered, this, [this] { Compare(); }, Qt::QueuedConnection);
     stop_ = Add(menu, "stopcomparing", QStringLiteral("S&top comparing"), {});
     QObject::connect(stop_, &QAction::triggered, this, [this] { StopComparing(); });
     menu->addSeparator();
@@ -130,7 +136,7 @@ void TunerTools::AddEditEntries(QMenu* menu) {
     for (std::size_t k = 0; k < range_.size(); ++k) {
         range_[k] = Add(menu, entries[k].first, entries[k].second, {});
         const auto op = static_cast<RangeOp>(k);
-        QObject::connect(range_[k], &QAction::triggered, this, [this, op] { EditRange(op); });
+        QObject::connect(range_[k], &QAction::triggered, this, [this, op] { EditRange(op); }, Qt::QueuedConnection);
     }
     // The focus decides the table, and it moves without the console knowing.
     QObject::connect(menu, &QMenu::aboutToShow, this, [this] { UpdateEntries(); });

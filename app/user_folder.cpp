@@ -11,9 +11,10 @@ StartFolder UserFolder() {
     const std::filesystem::path dir = std::filesystem::path(data.toStdString()) / "orv-console";
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    if (ec) return {.path = {}, .error = "\"" + dir.string() + "\" cannot be made: " + ec.message()};
-    if (!std::filesystem::is_directory(dir, ec))
-        return {.path = {}, .error = "\"" + dir.string() + "\" is not a folder"};
+    // Appended, not "\"" + ...: GCC 12's Release build takes that for an overlapping copy.
+    const std::string quoted = std::string(1, '"').append(dir.string()).append(1, '"');
+    if (ec) return {.path = {}, .error = quoted + " cannot be made: " + ec.message()};
+    if (!std::filesystem::is_directory(dir, ec)) return {.path = {}, .error = quoted + " is not a folder"};
     return {.path = dir, .error = {}};
 }
 

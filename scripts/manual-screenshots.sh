@@ -11,9 +11,9 @@ images=$root/docs/manual/images
 
 # name | window size | keys typed once the gauges move | window taken
 shots=(
-    "console|1140x640||"
-    "ports|1140x640|alt+f p|Ports"
-    "curves|1140x640|alt+v t|Table curves"
+    "console|1024x670||"
+    "ports|1024x670|alt+f p|Ports"
+    "curves|1024x670|alt+v t|Table curves"
 )
 
 wanted=("$@")

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/accessibility.h"
 #include "app/plots/plot_look.h"
 #include "core/common/numbers.h"
 #include "core/recorder/recording.h"
@@ -99,6 +100,7 @@ RecordingTimelineWindow::RecordingTimelineWindow(Main_Page& console,
     : QWidget(parent, Qt::Window), console_(console), user_action_(std::move(user_action)) {
     setObjectName("RecordingTimeline");
     setWindowTitle(QStringLiteral("Recording timeline"));
+    ExposeWindow(this);
     StyleWindow(this);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(6, 4, 6, 6);
@@ -159,6 +161,7 @@ RecordingTimelineWindow::RecordingTimelineWindow(Main_Page& console,
 
         p.view = new TimelineView(chart, bottom ? kTimeRoom : kTopRoom, this);
         p.view->setObjectName(QStringLiteral("timeline(%1)").arg(i));
+        ExposeChart(p.view, p.y->titleText() + QStringLiteral(" over time"));
         StyleView(p.view);
         p.view->setMinimumHeight(bottom ? 110 : 80);  // all six fit a 700-pixel-high screen
         p.view->on_seek = [this](double seconds) { Seek(seconds); };

@@ -7,6 +7,8 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 
+#include "app/accessibility.h"
+#include "app/accessible_names.h"
 #include "app/plots/plot_look.h"
 #include "core/calibration/table_curve.h"
 #include "core/shell/main_page.h"
@@ -26,6 +28,7 @@ constexpr double kAxisTick[kTableCount] = {2.5, 0.5, 20, 30, 30};
 TableCurvesWindow::TableCurvesWindow(Main_Page& console, QWidget* parent) : QWidget(parent, Qt::Window), console_(console) {
     setObjectName("TableCurves");
     setWindowTitle(QStringLiteral("Table curves"));
+    ExposeWindow(this);
     StyleWindow(this);
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 6, 6, 6);
@@ -59,6 +62,7 @@ TableCurvesWindow::TableCurvesWindow(Main_Page& console, QWidget* parent) : QWid
 
         auto* view = new QChartView(p.chart, this);
         view->setObjectName(QStringLiteral("curve(%1)").arg(t));
+        ExposeChart(view, QString::fromStdString(CurveName(t)));
         StyleView(view);
         view->setMinimumSize(240, 180);  // three across and two down fit a 1024 x 700 screen
         // Engine speed and pressure, the long tables, across the top.

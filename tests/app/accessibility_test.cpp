@@ -2,6 +2,7 @@
 // or a test tool drives it: every control has a name of its own, option
 // buttons are radio buttons, and every action reaches the console as the
 // user's own would.
+#include <functional>
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QTableWidget>
@@ -9,9 +10,19 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QTest>
+#include <filesystem>
 #include <map>
 #include <set>
+
+#include "app/plots/plot_windows.h"
+#include "app/plots/recording_timeline.h"
+#include "app/plots/table_curves.h"
 
 #include "app/accessible_names.h"
 #include "window_fixture.h"
@@ -72,8 +83,10 @@ TEST_F(WindowTest, EveryControlHasANameOfItsOwnAndTheRoleItPlays) {
 }
 
 TEST_F(WindowTest, AccessibleActionsReachTheConsoleAsClicksDo) {
+    // The click comes from the event loop, once the caller has its answer.
     auto act = [&](const char* control, const QString& action) {
         Acc(Widget<QWidget>(control))->actionInterface()->doAction(action);
+        QCoreApplication::sendPostedEvents();
     };
     // Disabled controls answer no action: in monitor mode the settings frames are off.
     {
@@ -209,6 +222,91 @@ TEST_F(WindowTest, GridCellsAnswerTheInterfaceAsTheGridShowsThem) {
     window->Refresh();
     EXPECT_EQ(cell(4)->text(QAccessible::Description), "differs from reference: 1.5");
     EXPECT_EQ(cell(5)->text(QAccessible::Description), "");
+}
+
+TEST_F(WindowTest, APressThatOpensADialogReturnsAtOnceAndTheAnswerStillSaves) {
+    EnterEditMode();
+    // The Save button, and File > Save map as the menu's interface offers it.
+    auto menu_entry = [&]() -> QAccessibleInterface* {
+        QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(window->fileMenu());
+        for (int i = 0; menu && i < menu->childCount(); ++i)
+            if (menu->child(i)->text(QAccessible::Name).remove('&') == "Save map") return menu->child(i);
+        return nullptr;
+    };
+    const std::pair<const char*, std::function<QAccessibleInterface*()>> ways[] = {
+        {"button", [&] { return Acc(Widget<QWidget>("savemem")); }},
+        {"menu", menu_entry},
+    };
+    for (const auto& [way, pressed] : ways) {
+        SCOPED_TRACE(way);
+        const std::filesystem::path target = dir / (std::string(way) + ".map");
+        QAccessibleInterface* control = pressed();
+        ASSERT_NE(control, nullptr);
+        QElapsedTimer took;
+        took.start();
+        control->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_LT(took.elapsed(), 500);
+
+        // The dialog opens from the event loop; answering it saves.
+        bool shown = false;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible() && !shown) {
+                    shown = true;
+                    auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                    ASSERT_NE(name, nullptr);
+                    name->setText(QString::fromStdString(target.string()));
+                    QTest::keyClick(name, Qt::Key_Return);
+                }
+        });
+        answer.start(20);
+        for (int waited = 0; waited < 5000 && !std::filesystem::exists(target); waited += 20) QTest::qWait(20);
+        EXPECT_TRUE(shown) << "no file dialog";
+        EXPECT_TRUE(std::filesystem::exists(target));
+        EXPECT_EQ(console.form.mapfile.Text, target.string());
+    }
+}
+
+TEST_F(WindowTest, PortListProgressAndStatusSayWhatTheyAre) {
+    QAccessibleInterface* port = Acc(Widget<QComboBox>("COM"));
+    EXPECT_EQ(port->role(), QAccessible::ComboBox);
+    EXPECT_EQ(port->text(QAccessible::Name), "Serial port");
+    EXPECT_EQ(port->text(QAccessible::Value), Widget<QComboBox>("COM")->currentText());
+
+    // Progress is read, not set: no value to step, so no Increase/Decrease.
+    auto* bar = Widget<QProgressBar>("ProgressBar1");
+    bar->setRange(0, 100);
+    bar->setValue(40);
+    QAccessibleInterface* progress = Acc(bar);
+    EXPECT_EQ(progress->role(), QAccessible::ProgressBar);
+    EXPECT_EQ(progress->text(QAccessible::Name), "Transfer progress");
+    EXPECT_EQ(progress->text(QAccessible::Value), "40%");
+    EXPECT_EQ(progress->valueInterface(), nullptr);
+    EXPECT_TRUE(progress->actionInterface() == nullptr || progress->actionInterface()->actionNames().isEmpty());
+
+    QStatusBar* status = window->statusBar();
+    status->clearMessage();
+    EXPECT_EQ(Acc(status)->text(QAccessible::Name), "Status");
+    status->showMessage("Map file saved");
+    EXPECT_EQ(Acc(status)->text(QAccessible::Name), "Map file saved");
+}
+
+TEST_F(WindowTest, PlotWindowsAndTheirChartsHaveNames) {
+    QWidget* windows[] = {&window->plotWindows().TableCurves(), &window->plotWindows().Timeline()};
+    for (QWidget* w : windows) {
+        QAccessibleInterface* acc = Acc(w);
+        EXPECT_EQ(acc->role(), QAccessible::Window) << w->objectName().toStdString();
+        EXPECT_EQ(acc->text(QAccessible::Name), w->windowTitle());
+        const auto charts = w->findChildren<QWidget*>(QRegularExpression("^(curve|timeline)\\(\\d\\)$"));
+        EXPECT_FALSE(charts.isEmpty());
+        for (QWidget* chart : charts) {
+            EXPECT_EQ(Acc(chart)->role(), QAccessible::Chart) << chart->objectName().toStdString();
+            EXPECT_FALSE(Acc(chart)->text(QAccessible::Name).isEmpty()) << chart->objectName().toStdString();
+        }
+    }
+    EXPECT_EQ(Acc(window->plotWindows().TableCurves().findChild<QWidget*>("curve(0)"))->text(QAccessible::Name),
+              "Engine speed table curve");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The dials and bars draw what the model computes: each needle lies on the
 // model's lines and points at the scale mark of its reading, each bar has
 // the model's height, and hidden parts are not drawn.
+#include <QFontMetricsF>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -53,6 +55,46 @@ TEST_F(WindowTest, EveryNeedlePointsAtTheMarkOfItsReading) {
         EXPECT_EQ(face->NeedleLine(1).p2(), drawn.p2()) << c.face;
         EXPECT_EQ(face->NeedleLine(2).p2(), drawn.p2()) << c.face;
     }
+}
+
+// How far a segment comes to a rectangle (0 when it crosses it).
+double Distance(QLineF seg, QRectF box) {
+    if (box.contains(seg.p1()) || box.contains(seg.p2())) return 0;
+    const QLineF sides[] = {{box.topLeft(), box.topRight()},
+                            {box.topRight(), box.bottomRight()},
+                            {box.bottomRight(), box.bottomLeft()},
+                            {box.bottomLeft(), box.topLeft()}};
+    auto to_segment = [](QPointF p, QLineF s) {
+        const QPointF d = s.p2() - s.p1();
+        const double len2 = QPointF::dotProduct(d, d);
+        const double t = len2 > 0 ? std::clamp(QPointF::dotProduct(p - s.p1(), d) / len2, 0.0, 1.0) : 0.0;
+        return QLineF(p, s.p1() + t * d).length();
+    };
+    double best = 1e9;
+    for (const QLineF& side : sides) {
+        if (side.intersects(seg) == QLineF::BoundedIntersection) return 0;
+        best = std::min({best, to_segment(side.p1(), seg), to_segment(seg.p1(), side), to_segment(seg.p2(), side)});
+    }
+    return best;
+}
+
+TEST_F(WindowTest, ScaleNumbersStandClearOfTheMarksAndInsideTheFace) {
+    for (const char* name : {"Picture4", "Picture5", "Picture6", "Picture7", "Advancer"}) {
+        auto* face = Widget<DialFace>(name);
+        const QRectF inside = QRectF(QPointF(0, 0), QSizeF(face->sizeHint())).adjusted(1.5, 1.5, -1.5, -1.5);
+        const auto numbers = face->Numbers();
+        ASSERT_FALSE(numbers.empty()) << name;
+        for (const DialFace::Number& n : numbers) {
+            const std::string what = std::string(name) + " \"" + n.text.toStdString() + "\"";
+            EXPECT_GE(n.box.width(), QFontMetricsF(face->NumberFont()).horizontalAdvance(n.text)) << what;
+            EXPECT_TRUE(inside.contains(n.box)) << what;
+            for (const DialFace::Mark& m : face->Marks())
+                EXPECT_GT(Distance(m.line, n.box), m.width / 2 + 1) << what << " touches the mark at " << m.line.p2().x()
+                                                                     << "," << m.line.p2().y();
+        }
+    }
+    // The last number of the temperature dials is the top of their scale.
+    EXPECT_EQ(Widget<DialFace>("Picture7")->Numbers().back().text, "130");
 }
 
 TEST_F(WindowTest, BarsRiseByTheModelsHeights) {
