@@ -55,6 +55,8 @@ LogControls::LogControls(MainWindow& window, Main_Page& console)
     on_connect_ = new QAction(QStringLiteral("Start logging on &Connect"), file);
     on_connect_->setObjectName("logonconnect");
     on_connect_->setCheckable(true);
+    on_connect_->setToolTip(QStringLiteral("Starts a log by itself each time the controller starts answering; kept in "
+                                           "logging.ini beside config.dat"));
     on_connect_->setChecked(LogOnConnect(console.app_dir));
     QObject::connect(on_connect_, &QAction::toggled, this, [this](bool on) {
         if (!SetLogOnConnect(console_.app_dir, on)) Tell(QStringLiteral("\"%1\" cannot be written").arg(LoggingFile(console_.app_dir)));
