@@ -28,6 +28,7 @@
 #include "app/bar_face.h"
 #include "app/dial_face.h"
 #include "app/line_edit.h"
+#include "app/log_controls.h"
 #include "app/look.h"
 #include "app/plots/plot_windows.h"
 #include "app/qt_file_dialog.h"
@@ -207,6 +208,7 @@ void MainWindow::CreateMenus() {
     view_menu_->setObjectName("ViewMenu");
     plots_ = std::make_unique<plots::PlotWindows>(console_, *binding_, this);
     plots_->AddTo(view_menu_);
+    AddLogControls(*this, console_);
     AddStartMenus(*this, console_);
 }
 

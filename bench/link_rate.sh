@@ -7,8 +7,12 @@
 #   - the console's CPU use over the run (utime + stime from /proc);
 #     target: below 2 % of one core;
 #   - the console's peak resident memory (VmHWM); target: below 80 MB.
+# Then the same again with the console logging every live block
+# ("Start logging on Connect" set in its logging.ini): the log must hold a
+# row per poll, and logging may add less than half a point of a core.
 #
 #   bench/link_rate.sh [SECONDS]       default 10; ORV_BUILD_DIR picks the build folder (build-release/)
+#   ORV_BENCH_LOG=off bench/link_rate.sh   the plain run alone
 # Exit status 0 when every target is met.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -39,41 +43,68 @@ done
 cp "$root/samples/sample.map" "$work/sample.map"
 printf '1,"%s",""\r\n' "$work/sample.map" >"$work/config.dat"
 
-(cd "$work" && QT_QPA_PLATFORM=offscreen exec "$build/app/orv-console") >"$work/console.log" 2>&1 &
-console_pid=$!
-
 polls() { grep -c ' RX 8A 01 03' "$work/sim.log" || true; }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$console_pid/stat"; }
 now() { date +%s.%N; }
 
-sleep "$warmup"
-kill -0 "$console_pid" 2>/dev/null || { echo "link_rate: the console did not start" >&2; cat "$work/console.log" >&2; exit 1; }
-t0=$(now) p0=$(polls) c0=$(cpu_ticks)
-sleep "$seconds"
-t1=$(now) p1=$(polls) c1=$(cpu_ticks)
-hwm_kb=$(awk '/^VmHWM:/ { print $2 }' "/proc/$console_pid/status")
+# One run of the console in $work: prints "rate cpu_percent mem_mb log_rows seconds".
+measure() {
+    local logging=$1
+    rm -rf "$work/logs"
+    if [ "$logging" = on ]; then printf '[log]\nstart_on_connect=true\n' >"$work/logging.ini"; else rm -f "$work/logging.ini"; fi
+    (cd "$work" && QT_QPA_PLATFORM=offscreen exec "$build/app/orv-console") >"$work/console.log" 2>&1 &
+    console_pid=$!
+    sleep "$warmup"
+    kill -0 "$console_pid" 2>/dev/null || { echo "link_rate: the console did not start" >&2; cat "$work/console.log" >&2; exit 1; }
+    local t0 p0 c0 t1 p1 c1 hwm_kb rows=0
+    t0=$(now) p0=$(polls) c0=$(cpu_ticks)
+    sleep "$seconds"
+    t1=$(now) p1=$(polls) c1=$(cpu_ticks)
+    hwm_kb=$(awk '/^VmHWM:/ { print $2 }' "/proc/$console_pid/status")
+    kill "$console_pid"
+    wait "$console_pid" || true
+    console_pid=""
+    if [ "$logging" = on ]; then
+        rows=$(cat "$work"/logs/*.csv 2>/dev/null | grep -c '^[0-9.]*,[0-9]' || true)
+    fi
+    awk -v t0="$t0" -v t1="$t1" -v p0="$p0" -v p1="$p1" -v c0="$c0" -v c1="$c1" -v hz="$(getconf CLK_TCK)" \
+        -v hwm="$hwm_kb" -v rows="$rows" 'BEGIN {
+        elapsed = t1 - t0
+        printf "%f %f %f %d %f\n", (p1 - p0) / elapsed, 100 * (c1 - c0) / hz / elapsed, hwm / 1024, rows, elapsed
+    }'
+}
 
-kill "$console_pid"
-wait "$console_pid" || true
-console_pid=""
+measure off >"$work/plain"
+plain=$(cat "$work/plain") logged=""
+if [ "${ORV_BENCH_LOG:-on}" != off ]; then
+    measure on >"$work/logged"
+    logged=$(cat "$work/logged")
+fi
 kill "$sim_pid"
 wait "$sim_pid" || true
 sim_pid=""
 stats=$(tail -n1 "$work/sim.out")
 
-awk -v t0="$t0" -v t1="$t1" -v p0="$p0" -v p1="$p1" -v c0="$c0" -v c1="$c1" -v hz="$(getconf CLK_TCK)" \
-    -v hwm="$hwm_kb" -v baud="$baud" -v stats="$stats" '
+awk -v plain="$plain" -v logged="$logged" -v baud="$baud" -v stats="$stats" -v warmup="$warmup" '
 function verdict(ok) { return ok ? "PASS" : "FAIL" }
 BEGIN {
-    elapsed = t1 - t0
+    split(plain, a, " ")
+    rate = a[1]; cpu = a[2]; mem = a[3]; elapsed = a[5]
     limit = baud / 10 / 13
-    rate = (p1 - p0) / elapsed
-    cpu = 100 * (c1 - c0) / hz / elapsed
-    mem = hwm / 1024
     ok_rate = rate >= 0.95 * limit; ok_cpu = cpu < 2; ok_mem = mem < 80
     printf "link rate   %7.1f polls/s  (%.1f %% of %.1f; target >= 95 %%)   %s\n", rate, 100 * rate / limit, limit, verdict(ok_rate)
     printf "console CPU %7.2f %% of one core  (target < 2 %%)                %s\n", cpu, verdict(ok_cpu)
     printf "peak RSS    %7.1f MB  (VmHWM; target < 80 MB)                 %s\n", mem, verdict(ok_mem)
-    printf "measured over %.1f s after %d s warm-up; orv-sim: %s\n", elapsed, '"$warmup"', stats
-    exit !(ok_rate && ok_cpu && ok_mem)
+    ok = ok_rate && ok_cpu && ok_mem
+    if (logged != "") {
+        split(logged, b, " ")
+        added = b[2] - cpu
+        # The log runs from the first block on, warm-up included.
+        ok_log = added < 0.5; ok_rows = b[4] >= b[1] * b[5]
+        printf "logging     %7.1f polls/s, CPU %.2f %% of one core: adds %.2f points (target < 0.5)   %s\n", b[1], b[2], added, verdict(ok_log)
+        printf "log rows    %7d  (at least the %.0f polls measured)              %s\n", b[4], b[1] * b[5], verdict(ok_rows)
+        ok = ok && ok_log && ok_rows
+    }
+    printf "measured over %.1f s after %d s warm-up, each run; orv-sim: %s\n", elapsed, warmup, stats
+    exit !ok
 }'

@@ -8,7 +8,6 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
-#include <array>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -22,7 +21,7 @@
 #include "core/files/map_file.h"
 #include "core/link/link.h"
 #include "core/link/live_values.h"
-#include "core/recorder/recording.h"
+#include "core/log/live_log.h"
 #include "serial/qt_serial_port.h"
 #include "tools/commands.h"
 
@@ -266,7 +265,6 @@ void AddMonitor(CLI::App& app) {
         Line line(o->line, image);
         Link& link = line.link();
         const bool tty = ::isatty(STDOUT_FILENO);
-        std::string csv;
         long polls = 0;
         QElapsedTimer clock;
         clock.start();
@@ -280,40 +278,44 @@ void AddMonitor(CLI::App& app) {
               << t.water << "C inj " << t.bank1 << "/" << t.bank2 << "ms adv " << t.advance << " " << t.batt << "V";
             return s.str();
         };
-        // Each live block as a recorder sample, in the recorder's CSV columns;
-        // the time is the block's own, not the recorder's 0.1 s steps.
         link.events.live_block = [&](const Bytes&) {
             ++polls;
-            if (o->csv.empty()) {
-                if (shown.elapsed() < 100) return;
-                shown.restart();
-                if (tty) std::printf("\r%-79s", readout().c_str());
-                else std::printf("%s\n", readout().c_str());
-                std::fflush(stdout);
-                return;
-            }
-            std::array<std::uint8_t, kRecSampleSize> sample{};
-            StoreSample(link.live(), sample);
-            const std::string table = FormatRecordingCsv(sample, 1);
-            const std::size_t row = table.find("\r\n") + 2;
-            if (csv.empty()) csv = table.substr(0, row);
-            char time[32];
-            std::snprintf(time, sizeof time, "%.3f", static_cast<double>(clock.nsecsElapsed()) / 1e9);
-            csv += time + table.substr(table.find(',', row));
+            if (!o->csv.empty() || shown.elapsed() < 100) return;
+            shown.restart();
+            if (tty) std::printf("\r%-79s", readout().c_str());
+            else std::printf("%s\n", readout().c_str());
+            std::fflush(stdout);
         };
+        // Each live block as a row in the recorder's CSV columns, the time
+        // the block's own; written as it comes, as the console logs.
+        std::unique_ptr<LiveLog> log;
+        if (!o->csv.empty()) {
+            log = std::make_unique<LiveLog>(link);
+            if (const std::string error = log->Start(o->csv, LogColumns::Channels, true); !error.empty())
+                throw Failure("CSV file " + o->csv + " not written: " + error);
+        }
         std::signal(SIGINT, [](int) { interrupted = 1; });
         std::signal(SIGTERM, [](int) { interrupted = 1; });
         const double limit = o->seconds > 0 ? o->seconds : 1e12;
         // The tick wakes the loop ten times a second: Ctrl-C is seen within it.
-        line.RunUntil([&] { return interrupted != 0 || clock.elapsed() >= limit * 1000; }, limit + 1);
+        line.RunUntil(
+            [&] {
+                if (log) log->Tick();
+                return interrupted != 0 || clock.elapsed() >= limit * 1000;
+            },
+            limit + 1);
+        const long rows = log ? log->Stop() : 0;
         link.events.live_block = nullptr;
         if (tty && o->csv.empty()) std::printf("\n");
         const double elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         std::fprintf(stderr, "monitor: %ld polls in %.2f s (%.1f/s)\n", polls, elapsed, polls / elapsed);
-        if (o->csv.empty()) return;
-        if (csv.empty()) throw Failure("no live data from the controller on " + o->line.port);
-        std::string error;
-        if (!WriteFileAtomically(o->csv, csv, &error)) throw Failure("CSV file " + o->csv + " not written: " + error);
+        if (!log) return;
+        if (!log->error().empty()) throw Failure("CSV file " + log->error());
+        if (rows == 0) {
+            std::error_code ec;
+            std::filesystem::remove(log->path(), ec);
+            throw Failure("no live data from the controller on " + o->line.port);
+        }
     });
 }
 

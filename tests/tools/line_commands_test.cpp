@@ -225,3 +225,29 @@ TEST(LineCommands, BadInputFailsInOneLineAndWritesNothing) {
         EXPECT_FALSE(std::filesystem::exists(csv));
     }
 }
+
+// The CSV is written as the blocks come: killed outright, the monitor leaves
+// whole rows up to the last second.
+TEST(LineCommands, MonitorKilledOutrightKeepsItsCsvButTheLastSecond) {
+    Sim sim({});
+    ASSERT_TRUE(sim.started);
+    TempDir dir;
+    const std::string csv = Path(dir, "live.csv");
+    const std::string cmd = orv::test::ShellQuote(ORVTOOL_BINARY) + " monitor --port " +
+                            orv::test::ShellQuote(sim.device()) + " --csv " + orv::test::ShellQuote(csv) +
+                            " >/dev/null 2>&1 & pid=$!; sleep 2.5; kill -9 $pid; wait $pid";
+    ASSERT_NE(std::system(cmd.c_str()), -1);
+    std::ifstream in(csv, std::ios::binary);
+    std::string line, last;
+    ASSERT_TRUE(std::getline(in, line));
+    EXPECT_EQ(line + "\n", FormatRecordingCsv({}, 0));
+    int rows = 0;
+    while (std::getline(in, line)) {
+        ++rows;
+        EXPECT_EQ(line.back(), '\r') << "whole rows only";
+        last = line;
+    }
+    ASSERT_GT(rows, 0);
+    // Answering from about 0.1 s on; what was taken before the last second is there.
+    EXPECT_GE(std::stod(last), 2.5 - 0.1 - 1.0) << last;
+}

@@ -1,0 +1,124 @@
+#include "app/log_controls.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/main_window.h"
+#include "core/common/numbers.h"
+#include "core/shell/main_page.h"
+
+namespace orv::app {
+
+namespace {
+
+constexpr int kMessageMs = 10000;
+const QString kOnConnectKey = QStringLiteral("log/start_on_connect");
+
+QString LoggingFile(const std::filesystem::path& dir) { return QString::fromStdString((dir / kLoggingFile).string()); }
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+bool LogOnConnect(const std::filesystem::path& dir) {
+    return QSettings(LoggingFile(dir), QSettings::IniFormat).value(kOnConnectKey, false).toBool();
+}
+
+bool SetLogOnConnect(const std::filesystem::path& dir, bool on) {
+    QSettings settings(LoggingFile(dir), QSettings::IniFormat);
+    settings.setValue(kOnConnectKey, on);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+LogControls::LogControls(MainWindow& window, Main_Page& console)
+    : QObject(&window), window_(window), console_(console), log_(std::make_unique<LiveLog>(console.comm)) {
+    QMenu* file = window.fileMenu();
+    QAction* close = window.findChild<QAction*>("closewindow");
+    toggle_ = new QAction(QStringLiteral("&Log live data"), file);
+    toggle_->setObjectName("logtoggle");
+    toggle_->setCheckable(true);
+    toggle_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    toggle_->setToolTip(QStringLiteral("Writes every live block to a CSV file in logs/ beside config.dat (Ctrl+L)"));
+    toggle_->setIconText(QStringLiteral("Log"));
+    QObject::connect(toggle_, &QAction::triggered, this, [this](bool on) { on ? StartLog() : StopLog(); });
+    marker_ = new QAction(QStringLiteral("Drop &marker"), file);
+    marker_->setObjectName("logmarker");
+    marker_->setShortcut(QKeySequence(Qt::Key_F8));
+    marker_->setToolTip(QStringLiteral("Marks the log here with the next number (F8)"));
+    marker_->setIconText(QStringLiteral("Marker"));
+    QObject::connect(marker_, &QAction::triggered, this, [this] { DropMarker(); });
+    on_connect_ = new QAction(QStringLiteral("Start logging on &Connect"), file);
+    on_connect_->setObjectName("logonconnect");
+    on_connect_->setCheckable(true);
+    on_connect_->setToolTip(QStringLiteral("Starts a log by itself each time the controller starts answering; kept in "
+                                           "logging.ini beside config.dat"));
+    on_connect_->setChecked(LogOnConnect(console.app_dir));
+    QObject::connect(on_connect_, &QAction::toggled, this, [this](bool on) {
+        if (!SetLogOnConnect(console_.app_dir, on)) Tell(QStringLiteral("\"%1\" cannot be written").arg(LoggingFile(console_.app_dir)));
+    });
+    for (QAction* a : {toggle_, marker_, on_connect_}) file->insertAction(close, a);
+    file->insertSeparator(close);
+
+    // At the menu bar's end: the buttons take none of the height the
+    // instrument panel grows into.
+    auto* bar = new QToolBar(QStringLiteral("Log"), &window);
+    bar->setObjectName("LogToolBar");
+    window.menuBar()->setCornerWidget(bar, Qt::TopRightCorner);
+    bar->setMovable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->addAction(toggle_);
+    bar->addAction(marker_);
+
+    QObject::connect(&window.timer(), &QTimer::timeout, this, [this] { OnTick(); });
+    ShowState();
+}
+
+LogControls::~LogControls() { log_->Stop(); }
+
+void LogControls::StartLog() {
+    if (log_->Logging()) return;
+    const std::filesystem::path path = LogPathFor(console_.app_dir, std::chrono::system_clock::now());
+    const std::string error = log_->Start(path);
+    if (error.empty()) Tell(QStringLiteral("Logging to %1").arg(Q(log_->path().string())));
+    else Tell(QStringLiteral("Log not started: %1").arg(Q(error)));
+    ShowState();
+}
+
+void LogControls::StopLog() {
+    if (!log_->Logging()) return ShowState();
+    const long rows = log_->Stop();
+    Tell(QStringLiteral("Log stopped: %1 rows in %2").arg(Q(Thousands(rows)), Q(log_->path().string())));
+    ShowState();
+}
+
+void LogControls::DropMarker() {
+    if (const int n = log_->Marker(); n > 0) Tell(QStringLiteral("Marker %1").arg(n));
+}
+
+void LogControls::OnTick() {
+    const bool was_logging = log_->Logging();
+    log_->Tick();
+    if (was_logging && !log_->Logging()) {
+        Tell(QStringLiteral("Log stopped after %1 rows: %2").arg(Q(Thousands(log_->rows())), Q(log_->error())));
+        ShowState();
+    }
+    const bool connected = console_.comm.status() == LinkStatus::Connected;
+    if (connected && !was_connected_ && on_connect_->isChecked() && !log_->Logging()) StartLog();
+    was_connected_ = connected;
+}
+
+void LogControls::Tell(const QString& message) { window_.statusBar()->showMessage(message, kMessageMs); }
+
+void LogControls::ShowState() {
+    toggle_->setChecked(log_->Logging());
+    marker_->setEnabled(log_->Logging());
+}
+
+LogControls* AddLogControls(MainWindow& window, Main_Page& console) { return new LogControls(window, console); }
+
+}  // namespace orv::app
