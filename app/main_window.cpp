@@ -212,6 +212,8 @@ void MainWindow::CreateMenus() {
     AddStartMenus(*this, console_);
 }
 
+void MainWindow::ShowLogRows(const std::optional<std::array<int, kTableCount>>& rows) { (void)rows; }
+
 void MainWindow::AskDownload(const std::string& question, Main_Page::DownloadAnswer answer) {
     // One question at a time: a second press brings the open one forward.
     if (download_question_) {
