@@ -29,6 +29,7 @@
 #include "app/bar_face.h"
 #include "app/dial_face.h"
 #include "app/line_edit.h"
+#include "app/plots/plot_look.h"
 
 namespace orv::app {
 
@@ -600,6 +601,30 @@ class ValueCells : public QStyledItemDelegate {
     }
 };
 
+// An axis cell: the log viewer's cursor colours the cell of its row.
+class AxisCells : public QStyledItemDelegate {
+   public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        if (OnLogRow(option.widget, index)) p->fillRect(option.rect, plots::colours::kLogCursorBack);
+        QStyledItemDelegate::paint(p, option, index);
+    }
+
+   protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!OnLogRow(option->widget, index)) return;
+        option->backgroundBrush = Qt::NoBrush;
+        option->palette.setColor(QPalette::Text, Qt::white);
+        option->font.setBold(true);
+    }
+
+   private:
+    static bool OnLogRow(const QWidget* view, const QModelIndex& index) {
+        return view && view->property(kGridLogRowProperty).toInt() == index.row() + 1;
+    }
+};
+
 // The grid: the model's row 0 is the header, its column 0 the axis. The
 // widget shows row 0 in its own fixed header and the data rows below it, so
 // widget row r is model row r + 1. Only the data column can be selected.
@@ -655,6 +680,7 @@ class GridBinder : public Binder {
                              const int row = cells.front().row(), col = cells.front().column();
                              b_.User([this, row, col] { m_.UserClick(row + 1, col); });
                          });
+        w->setItemDelegateForColumn(0, new AxisCells(w));
         w->setItemDelegateForColumn(1, new ValueCells(w));
         w->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kGridBarSheet));
         w->installEventFilter(new GridKeys(b, m, w));

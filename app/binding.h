@@ -39,6 +39,9 @@ namespace orv::app {
 // Where a grid's value cell keeps its mark (the reference's value) for
 // whoever draws or reads the cell.
 constexpr int kGridMarkRole = Qt::UserRole + 1;
+// The grid widget's property naming the data row (1: the first) the log
+// viewer's cursor stands on; its axis cell is drawn in the log cursor's colour.
+constexpr const char* kGridLogRowProperty = "logRow";
 
 class BarFace;
 class DialFace;

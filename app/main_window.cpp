@@ -212,6 +212,26 @@ void MainWindow::CreateMenus() {
     AddStartMenus(*this, console_);
 }
 
+void MainWindow::ShowLogRows(const std::optional<std::array<int, kTableCount>>& rows) {
+    for (int t = 0; t < kTableCount; ++t) {
+        auto* grid = ControlAs<QTableWidget>(Indexed("datatable", t));
+        form::Grid& model = console_.form.datatable[t];
+        const int row = rows ? std::clamp((*rows)[t], 0, std::max(model.Rows() - 1, 0)) : 0;
+        const int had = grid->property(kGridLogRowProperty).toInt();
+        if (row == had) continue;
+        if (QTableWidgetItem* old = had >= 1 ? grid->item(had - 1, 0) : nullptr) old->setToolTip({});
+        grid->setProperty(kGridLogRowProperty, row);
+        if (QTableWidgetItem* now = row >= 1 ? grid->item(row - 1, 0) : nullptr)
+            now->setToolTip(QStringLiteral("The log viewer's cursor: the engine was on this row"));
+        // Into view, as the monitor keeps its own cursor.
+        if (row >= 1 && (row < model.TopRow || row > model.TopRow + model.VisibleRows - 1))
+            model.TopRow = std::max(1, std::min(row, model.Rows() - model.VisibleRows));
+        grid->viewport()->update();
+    }
+    plots_->SetLogRows(rows);
+    binding_->Refresh();
+}
+
 void MainWindow::AskDownload(const std::string& question, Main_Page::DownloadAnswer answer) {
     // One question at a time: a second press brings the open one forward.
     if (download_question_) {

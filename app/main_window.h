@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -72,6 +73,11 @@ class MainWindow : public QMainWindow {
     plots::PlotWindows& plotWindows() { return *plots_; }
     // Undo and redo, range edits, the reference map, the buttons' keys.
     TunerTools& tools() { return *tools_; }
+
+    // The log viewer's cursor: the grids and the table curves mark these
+    // rows (1: the first entry, one per table) beside the monitor's own
+    // cursor; nothing clears the marks.
+    void ShowLogRows(const std::optional<std::array<int, kTableCount>>& rows);
 
     // Whether what replies changed still waits to be shown.
     bool LinkRefreshPending() const { return link_refresh_.isActive(); }

@@ -19,6 +19,9 @@ inline const QColor kText(228, 228, 224);
 inline const QColor kDim(150, 153, 158);
 inline const QColor kAmber(240, 176, 48);
 inline const QColor kCursor(255, 96, 64);
+// The log viewer's cursor where the main window shows it (grids, curves).
+inline const QColor kLogCursor(178, 136, 255);
+inline const QColor kLogCursorBack(84, 52, 150);
 }  // namespace colours
 
 // A chart on the dark panel: no legend, no animation, tight margins.

@@ -56,8 +56,16 @@ void PlotWindows::AddTo(QMenu* menu) {
 }
 
 TableCurvesWindow& PlotWindows::TableCurves() {
-    if (!table_curves_) table_curves_ = new TableCurvesWindow(console_, parent_);
+    if (!table_curves_) {
+        table_curves_ = new TableCurvesWindow(console_, parent_);
+        table_curves_->SetLogRows(log_rows_);
+    }
     return *table_curves_;
+}
+
+void PlotWindows::SetLogRows(const std::optional<std::array<int, kTableCount>>& rows) {
+    log_rows_ = rows;
+    if (table_curves_) table_curves_->SetLogRows(rows);
 }
 
 RecordingTimelineWindow& PlotWindows::Timeline() {

@@ -3,7 +3,11 @@
 // asked for and then kept, hidden when closed; a window never opened costs
 // nothing.
 #include <QPointer>
+#include <array>
 #include <functional>
+#include <optional>
+
+#include "core/calibration/image.h"
 
 class QMenu;
 class QWidget;
@@ -36,6 +40,8 @@ class PlotWindows {
     // The windows, made on first use (not shown).
     TableCurvesWindow& TableCurves();
     RecordingTimelineWindow& Timeline();
+    // The log viewer's cursor rows, for the table curves now and when they open.
+    void SetLogRows(const std::optional<std::array<int, kTableCount>>& rows);
 
    private:
     Main_Page& console_;
@@ -43,6 +49,7 @@ class PlotWindows {
     QWidget* parent_;
     QPointer<TableCurvesWindow> table_curves_;
     QPointer<RecordingTimelineWindow> timeline_;
+    std::optional<std::array<int, kTableCount>> log_rows_;
 };
 
 }  // namespace orv::app::plots

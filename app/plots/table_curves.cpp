@@ -53,8 +53,13 @@ TableCurvesWindow::TableCurvesWindow(Main_Page& console, QWidget* parent) : QWid
         p.mark->setMarkerSize(11);
         p.mark->setColor(kCursor);
         p.mark->setBorderColor(kText);
+        p.log_mark = new QScatterSeries;
+        p.log_mark->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+        p.log_mark->setMarkerSize(11);
+        p.log_mark->setColor(kLogCursor);
+        p.log_mark->setBorderColor(kText);
         for (QXYSeries* s : {static_cast<QXYSeries*>(p.curve), static_cast<QXYSeries*>(p.points),
-                             static_cast<QXYSeries*>(p.mark)}) {
+                             static_cast<QXYSeries*>(p.mark), static_cast<QXYSeries*>(p.log_mark)}) {
             p.chart->addSeries(s);
             s->attachAxis(p.x);
             s->attachAxis(p.y);
@@ -86,6 +91,11 @@ void TableCurvesWindow::hideEvent(QHideEvent* event) {
     listener_.Reset();
 }
 
+void TableCurvesWindow::SetLogRows(const std::optional<std::array<int, kTableCount>>& rows) {
+    log_rows_ = rows;
+    if (isVisible()) Follow();
+}
+
 void TableCurvesWindow::Follow() {
     const form::Form& f = console_.form;
     const Image& image = console_.cal.mem_image;
@@ -95,10 +105,12 @@ void TableCurvesWindow::Follow() {
         const form::Grid& g = f.datatable[t];
         const std::span<const std::uint8_t> bytes = ViewedTableBytes(image, t);
         const Plot& p = plots_[t];
+        const int log_row = log_rows_ ? (*log_rows_)[t] : 0;
         if (p.drawn.view == view && p.drawn.address == MemAddr(image, t) && p.drawn.row == g.Row &&
+            p.drawn.log_row == log_row &&
             p.drawn.revision == g.Revision() && std::equal(bytes.begin(), bytes.end(), p.drawn.bytes.begin(), p.drawn.bytes.end()))
             continue;
-        Draw(t, Key{view, MemAddr(image, t), {bytes.begin(), bytes.end()}, g.Row, g.Revision()});
+        Draw(t, Key{view, MemAddr(image, t), {bytes.begin(), bytes.end()}, g.Row, log_row, g.Revision()});
     }
 }
 
@@ -121,6 +133,10 @@ void TableCurvesWindow::Draw(int t, const Key& key) {
     } else {
         p.mark->clear();
     }
+    if (const int l = CurvePointOfRow(t, key.log_row); key.log_row >= 1 && l >= 0)
+        p.log_mark->replace(QList<QPointF>{points[l]});
+    else
+        p.log_mark->clear();
     p.chart->setTitle(title);
 
     p.x->setRange(c.x_range.lo, c.x_range.hi);

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/calibration/table_coding.h"
@@ -32,6 +33,10 @@ class TableCurvesWindow : public QWidget {
     const QLineSeries* curve(int t) const { return plots_[t].curve; }
     const QScatterSeries* mark(int t) const { return plots_[t].mark; }
     const QChart* chart(int t) const { return plots_[t].chart; }
+    // The log viewer's cursor: a point of its own on each curve (none for
+    // nullopt or a row that is no entry).
+    void SetLogRows(const std::optional<std::array<int, kTableCount>>& rows);
+    const QScatterSeries* logMark(int t) const { return plots_[t].log_mark; }
     // How many times a table has been redrawn since the window was made.
     int redraws() const { return redraws_; }
 
@@ -46,6 +51,7 @@ class TableCurvesWindow : public QWidget {
         int address = -1;
         std::vector<std::uint8_t> bytes;
         int row = -1;
+        int log_row = 0;
         unsigned long revision = 0;
         bool operator==(const Key&) const = default;
     };
@@ -54,6 +60,7 @@ class TableCurvesWindow : public QWidget {
         QLineSeries* curve = nullptr;
         QScatterSeries* points = nullptr;
         QScatterSeries* mark = nullptr;
+        QScatterSeries* log_mark = nullptr;
         QValueAxis* x = nullptr;
         QValueAxis* y = nullptr;
         Key drawn;
@@ -64,6 +71,7 @@ class TableCurvesWindow : public QWidget {
     Main_Page& console_;
     std::array<Plot, kTableCount> plots_;
     Subscription listener_;  // while shown
+    std::optional<std::array<int, kTableCount>> log_rows_;
     int redraws_ = 0;
 };
 

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QTest>
 
+#include "app/binding.h"
 #include "app/plots/plot_windows.h"
 #include "app/plots/recording_timeline.h"
 #include "app/plots/table_curves.h"
@@ -115,6 +116,40 @@ TEST_F(PlotWindowTest, TableCurvesFollowEditsAndTheGridsCursor) {
     console.Timer1_Timer();  // the grids refill on the tick, row 1 current again
     EXPECT_EQ(w.curve(0)->at(2).y(), 30);
     EXPECT_EQ(Mark(w, 0), QPointF(0.0, -45));
+}
+
+// The log viewer's cursor: each grid colours the axis cell of its row and
+// brings it into view, the curves mark its point, and the grids' own
+// cursors stay where they were.
+TEST_F(PlotWindowTest, TheLogCursorMarksGridRowsAndCurvePoints) {
+    for (int k = 0; k < 31; ++k) console.cal.mem_image[k] = static_cast<std::uint8_t>(20 + k);
+    console.RunEvent([&] { console.Load_Memory_Map(); });
+    Open("tablecurves");
+    TableCurvesWindow& w = Curves();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    auto grid = [&](int t) { return Widget<QTableWidget>("datatable(" + std::to_string(t) + ")"); };
+    const int row_before = console.form.datatable[1].Row;
+
+    window->ShowLogRows(std::array<int, 5>{9, 45, 1, 4, 16});
+    const int rows[] = {9, 45, 1, 4, 16};
+    for (int t = 0; t < 5; ++t) {
+        const form::Grid& g = console.form.datatable[t];
+        EXPECT_EQ(grid(t)->property(kGridLogRowProperty).toInt(), rows[t]) << t;
+        EXPECT_FALSE(grid(t)->item(rows[t] - 1, 0)->toolTip().isEmpty()) << t;
+        EXPECT_TRUE(rows[t] >= g.TopRow && rows[t] < g.TopRow + g.VisibleRows) << t;
+        ASSERT_EQ(w.logMark(t)->count(), 1) << t;
+    }
+    EXPECT_EQ(w.logMark(0)->at(0), QPointF(4.0, 2.8));  // RPM row 9: 4,000 rpm, byte 28
+    EXPECT_NEAR(w.logMark(1)->at(0).x(), 3.4, 1e-9);    // PRES row 45: 3.4 bar
+    EXPECT_EQ(console.form.datatable[1].Row, row_before);
+
+    // Gone with the viewer's log: no colour, no tooltip, no point.
+    window->ShowLogRows(std::nullopt);
+    for (int t = 0; t < 5; ++t) {
+        EXPECT_EQ(grid(t)->property(kGridLogRowProperty).toInt(), 0) << t;
+        EXPECT_TRUE(grid(t)->item(rows[t] - 1, 0)->toolTip().isEmpty()) << t;
+        EXPECT_EQ(w.logMark(t)->count(), 0) << t;
+    }
 }
 
 TEST_F(PlotWindowTest, TableCurvesRedrawOnlyWhatChangedAndNothingWhileClosed) {

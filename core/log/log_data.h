@@ -1,0 +1,61 @@
+#pragma once
+// A log read back for the log viewer and `orvtool replay`: the console's own
+// logs, any CSV with the same header (the recorder's CSV export, `orvtool
+// monitor --csv`), and recording files. What is whole is kept; what is not
+// is skipped and said, never guessed. Reading never writes to the file.
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/link/live_values.h"
+
+namespace orv {
+
+// The nine channels every log holds, in the recorder's column order.
+enum LogChannelId { kChRpm, kChPressure, kChTps, kChAir, kChWater, kChBank1, kChBank2, kChAdvance, kChBattery, kLogChannels };
+
+struct LogChannel {
+    std::string name;  // the column's heading: "rpm", "pressure_bar", ...
+    std::string unit;  // "rpm", "bar", "%", "°C", "ms", "deg", "V"
+    std::vector<float> values;  // one per row
+};
+
+// A numbered marker ("1", "2", ...) or a gap ("gap: link lost", ...), at
+// the time of the row that carries it.
+struct LogMarker {
+    double time = 0;
+    std::string text;
+    bool gap = false;
+};
+
+struct LogData {
+    std::vector<double> time;          // seconds, never decreasing
+    std::vector<LogChannel> channels;  // kLogChannels of them, each time.size() long
+    std::vector<LogMarker> markers;    // in time order
+    // What was skipped and why, one short sentence each ("row 1,204: 3 cells, 10 expected").
+    std::vector<std::string> skipped;
+    long rows_skipped = 0;
+    // Why nothing could be read ("not a log: the first line is ..."), empty when something could.
+    std::string error;
+
+    std::size_t rows() const { return time.size(); }
+    bool empty() const { return time.empty(); }
+    // The status line's text: "12,345 rows, 0:05:43" and, when anything was
+    // skipped, how many rows and the first reasons.
+    std::string Summary() const;
+};
+
+// Reads a log file of either kind (told apart by its content).
+LogData ReadLog(const std::filesystem::path& path);
+// The same from text already in memory: a CSV log, or a recording's values.
+LogData ParseLog(std::string_view text);
+
+// The raw live bytes a row stands for (the channels are exact conversions of
+// the live bytes, so this gives back what the controller sent); nothing for a
+// row out of range.
+std::optional<LiveValues> LiveAt(const LogData& log, std::size_t row);
+
+}  // namespace orv
