@@ -29,6 +29,8 @@ struct LogMarker {
     double time = 0;
     std::string text;
     bool gap = false;
+    // The data rows before it: it stands between row `row - 1` and row `row`.
+    std::size_t row = 0;
 };
 
 struct LogData {

@@ -1,0 +1,112 @@
+#include "core/log/log_view.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orv {
+
+namespace {
+
+RowSpan SpanOf(const std::vector<double>& time, double t0, double t1) {
+    const auto first = std::lower_bound(time.begin(), time.end(), t0);
+    if (!(t1 >= t0)) return {static_cast<std::size_t>(first - time.begin()), static_cast<std::size_t>(first - time.begin())};
+    const auto last = std::upper_bound(first, time.end(), t1);
+    return {static_cast<std::size_t>(first - time.begin()), static_cast<std::size_t>(last - time.begin())};
+}
+
+bool ValidChannel(const LogData& log, int channel) {
+    return channel >= 0 && static_cast<std::size_t>(channel) < log.channels.size() &&
+           log.channels[channel].values.size() == log.time.size();
+}
+
+}  // namespace
+
+RowSpan RowsIn(const LogData& log, double t0, double t1) { return SpanOf(log.time, t0, t1); }
+
+std::size_t RowAt(const LogData& log, double t) {
+    if (log.empty()) return log.rows();
+    const auto after = std::upper_bound(log.time.begin(), log.time.end(), t);
+    return after == log.time.begin() ? 0 : static_cast<std::size_t>(after - log.time.begin()) - 1;
+}
+
+std::vector<ColumnRange> Decimate(const std::vector<double>& time, const std::vector<float>& values, double t0,
+                                  double t1, int columns) {
+    std::vector<ColumnRange> out(static_cast<std::size_t>(std::max(columns, 0)));
+    if (columns <= 0 || !(t1 > t0) || values.size() != time.size()) return out;
+    const RowSpan span = SpanOf(time, t0, t1);
+    const double width = (t1 - t0) / columns;
+    // Each column's rows are a run of the time axis: find where it ends and
+    // take the run's extremes in one tight pass.
+    std::size_t row = span.first;
+    for (int c = 0; c < columns && row < span.last; ++c) {
+        std::size_t end = span.last;
+        if (c + 1 < columns) {
+            const double edge = t0 + width * (c + 1);
+            end = static_cast<std::size_t>(
+                std::lower_bound(time.begin() + static_cast<std::ptrdiff_t>(row),
+                                 time.begin() + static_cast<std::ptrdiff_t>(span.last), edge) -
+                time.begin());
+        }
+        if (end == row) continue;
+        const float* v = values.data() + row;
+        const std::size_t n = end - row;
+        float lo = v[0], hi = v[0];
+        for (std::size_t i = 1; i < n; ++i) {
+            lo = v[i] < lo ? v[i] : lo;
+            hi = v[i] > hi ? v[i] : hi;
+        }
+        out[static_cast<std::size_t>(c)] = {lo, hi, true};
+        row = end;
+    }
+    return out;
+}
+
+std::vector<ColumnRange> Decimate(const LogData& log, int channel, double t0, double t1, int columns) {
+    if (!ValidChannel(log, channel)) return std::vector<ColumnRange>(static_cast<std::size_t>(std::max(columns, 0)));
+    return Decimate(log.time, log.channels[channel].values, t0, t1, columns);
+}
+
+SpanStats StatsOf(const LogData& log, int channel, double t0, double t1) {
+    SpanStats s;
+    if (!ValidChannel(log, channel)) return s;
+    const RowSpan span = RowsIn(log, t0, t1);
+    if (span.last <= span.first) return s;
+    const std::vector<float>& v = log.channels[channel].values;
+    float lo = v[span.first], hi = v[span.first];
+    double sum = 0;
+    for (std::size_t i = span.first; i < span.last; ++i) {
+        lo = std::min(lo, v[i]);
+        hi = std::max(hi, v[i]);
+        sum += v[i];
+    }
+    s.count = span.last - span.first;
+    s.min = lo;
+    s.max = hi;
+    s.mean = sum / static_cast<double>(s.count);
+    return s;
+}
+
+TableHits CountTableHits(const LogData& log, double t0, double t1) {
+    TableHits hits;
+    for (int t = 0; t < kTableCount; ++t) hits[t].assign(static_cast<std::size_t>(kTableEntries[t]), 0.0);
+    if (log.rows() < 2 || !(t1 > t0)) return hits;
+    // The rows whose time up to the next row overlaps the span: from the row
+    // standing at t0 to the last at or before t1.
+    const std::size_t first = RowAt(log, t0);
+    const std::size_t last = RowsIn(log, t0, t1).last;
+    // Rows that follow a gap marker (markers are in time order, so are their rows).
+    auto gap = log.markers.begin();
+    for (std::size_t i = first; i < last && i + 1 < log.rows(); ++i) {
+        const double a = log.time[i], b = log.time[i + 1];
+        while (gap != log.markers.end() && (!gap->gap || gap->row <= i)) ++gap;
+        if (gap != log.markers.end() && gap->row == i + 1) continue;
+        if (b - a > kHitGapSeconds) continue;
+        const double seconds = std::min(b, t1) - std::max(a, t0);
+        if (seconds <= 0) continue;
+        const std::array<int, kTableCount> rows = OperatingRows(*LiveAt(log, i));
+        for (int t = 0; t < kTableCount; ++t) hits[t][static_cast<std::size_t>(rows[t] - 1)] += seconds;
+    }
+    return hits;
+}
+
+}  // namespace orv
