@@ -2,8 +2,6 @@
 
 #include <QChart>
 #include <QLegend>
-#include <QLegendMarker>
-#include <QLineSeries>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QValueAxis>
@@ -21,9 +19,11 @@ using namespace plots::colours;
 
 namespace {
 
-// Room around each plot, the same on every panel so that their time scales
-// line up; the bottom panel has the time written under it.
-constexpr int kLeftRoom = 64, kRightRoom = 10, kTopRoom = 6, kBottomRoom = 6, kTimeRoom = 36;
+// Room beside each plot, the same on every panel so that their time scales
+// line up: the value scale is written there by the panel itself (an axis's
+// own labels would make each panel's room as wide as its widest label).
+constexpr int kLeftRoom = 58, kRightRoom = 8, kTopRoom = 4, kBottomRoom = 2;
+constexpr int kTimeRoomPx = 18;  // the bottom panel's time scale
 // A press that moves less than this is a click, not a box.
 constexpr int kLeastBoxPx = 5;
 // One wheel step: a fifth of the span in or out; with Shift, a tenth across.
@@ -44,6 +44,20 @@ double TickStep(double span, int ticks) {
 
 }  // namespace
 
+void SetScale(QValueAxis* axis, double lo, double hi, double first, double step) {
+    const bool finer = axis->tickType() == QValueAxis::TicksDynamic && step < axis->tickInterval();
+    if (!finer) plots::FixedTicks(axis, first, step);
+    axis->setRange(lo, hi);
+    if (finer) plots::FixedTicks(axis, first, step);
+}
+
+void SetRoundScale(QValueAxis* axis, double lo, double hi, int max_ticks) {
+    // The plots' round scale, worked out on an axis of no chart's.
+    QValueAxis scale;
+    plots::NiceScale(&scale, lo, hi, max_ticks);
+    SetScale(axis, scale.min(), scale.max(), scale.tickAnchor(), scale.tickInterval());
+}
+
 LogPanel::LogPanel(LogViewer& viewer, int channel, QWidget* parent)
     : QChartView(new QChart, parent), viewer_(viewer), channel_(channel) {
     const ChannelLook& look = Look(channel);
@@ -53,32 +67,17 @@ LogPanel::LogPanel(LogViewer& viewer, int channel, QWidget* parent)
     // layout put it: the whole panel is the plot's colour instead.
     c->setPlotAreaBackgroundVisible(false);
     c->setBackgroundBrush(kPlot);
+    c->setMargins(QMargins(kLeftRoom, kTopRoom, kRightRoom, kBottomRoom));
     x_ = plots::MakeAxis({}, "%.0f");
     x_->setLabelsVisible(false);
-    y_ = plots::MakeAxis(QString::fromUtf8(look.title), look.decimals > 0 ? "%.1f" : "%.0f");
+    y_ = plots::MakeAxis({}, "%.0f");
+    y_->setLabelsVisible(false);
     c->addAxis(x_, Qt::AlignBottom);
     c->addAxis(y_, Qt::AlignLeft);
-    logged_ = new QLineSeries;
-    logged_->setName(QStringLiteral("Logged"));
-    logged_->setPen(QPen(look.colour, 1.2));
-    recomputed_ = new QLineSeries;
-    recomputed_->setName(QStringLiteral("Recomputed"));
-    recomputed_->setPen(QPen(RecomputedColour(), 1.2));
-    for (QLineSeries* s : {logged_, recomputed_}) {
-        c->addSeries(s);
-        s->attachAxis(x_);
-        s->attachAxis(y_);
-    }
-    recomputed_->hide();
-    QLegend* legend = c->legend();
-    legend->detachFromChart();
-    legend->setAlignment(Qt::AlignTop);  // side by side
-    legend->setLabelColor(kText);
-    legend->setBackgroundVisible(true);
-    legend->setBrush(QColor(18, 20, 23, 220));
-    legend->setPen(QPen(kGrid));
-    legend->hide();
     y_->setRange(look.lo, look.hi);
+
+    c->legend()->hide();
+    connect(c, &QChart::plotAreaChanged, this, [this] { viewer_.PanelResized(); });
 
     plots::StyleView(this);
     setStyleSheet(QStringLiteral("QChartView { border: 1px solid #50555e; border-radius: 5px; }"
@@ -100,28 +99,19 @@ void LogPanel::SetPlace(bool top, bool bottom) {
     top_ = top;
     if (bottom == bottom_) return;
     bottom_ = bottom;
-    x_->setLabelsVisible(bottom);
-    x_->setTitleText(bottom ? QStringLiteral("Time (s)") : QString());
-    x_->setTitleVisible(bottom);
-    setMinimumHeight(bottom ? 64 + kTimeRoom : 64);
-    PlaceArea();
+    // The time scale is written under the bottom panel alone.
+    chart()->setMargins(QMargins(kLeftRoom, kTopRoom, kRightRoom, bottom ? kTimeRoomPx : kBottomRoom));
+    setMinimumHeight(bottom ? 64 + kTimeRoomPx : 64);
 }
 
-void LogPanel::SetSpan(double t0, double t1) {
+void LogPanel::Draw(double t0, double t1, const std::vector<ColumnRange>& logged,
+                    const std::vector<ColumnRange>* recomputed) {
     t0_ = t0;
     t1_ = t1 > t0 ? t1 : t0 + 1;
-    const double span = t1_ - t0_;
-    const double step = TickStep(span, std::max(2, Columns() / 90));
-    x_->setLabelFormat(step >= 1 ? "%.0f" : step >= 0.1 ? "%.1f" : step >= 0.01 ? "%.2f" : "%.3f");
-    x_->setRange(t0_, t1_);
-    plots::FixedTicks(x_, std::ceil(t0_ / step) * step, step);
-}
-
-void LogPanel::Draw(const std::vector<ColumnRange>& logged, const std::vector<ColumnRange>* recomputed) {
     const double width = (t1_ - t0_) / std::max<std::size_t>(1, logged.size());
     double lo = INFINITY, hi = -INFINITY;
-    auto points = [&](const std::vector<ColumnRange>& columns) {
-        QList<QPointF> out;
+    auto line = [&](const std::vector<ColumnRange>& columns, QPolygonF& out) {
+        out.clear();
         out.reserve(static_cast<qsizetype>(2 * columns.size()));
         for (std::size_t k = 0; k < columns.size(); ++k) {
             const ColumnRange& c = columns[k];
@@ -134,36 +124,66 @@ void LogPanel::Draw(const std::vector<ColumnRange>& logged, const std::vector<Co
             lo = std::min<double>(lo, c.min);
             hi = std::max<double>(hi, c.max);
         }
-        return out;
     };
-    logged_->replace(points(logged));
-    if (recomputed) recomputed_->replace(points(*recomputed));
-    recomputed_->setVisible(recomputed != nullptr);
-    chart()->legend()->setVisible(recomputed != nullptr);
-    if (recomputed) {
-        for (QLegendMarker* m : chart()->legend()->markers()) m->setLabelBrush(kText);
-    }
+    line(logged, lines_[0]);
+    line(recomputed ? *recomputed : std::vector<ColumnRange>{}, lines_[1]);
+    shows_recomputed_ = recomputed != nullptr;
+
+    const double step = TickStep(t1_ - t0_, std::max(2, Columns() / 90));
+    SetScale(x_, t0_, t1_, std::ceil(t0_ / step) * step, step);
     const ChannelLook& look = Look(channel_);
     if (!(lo <= hi)) lo = look.lo, hi = look.hi;
     const double margin = std::max((hi - lo) * 0.08, std::pow(10.0, -look.decimals));
-    plots::NiceScale(y_, lo - margin, hi + margin, std::clamp(height() / 28, 2, 6));
+    // The values fill the panel; the ticks fall on round values inside.
+    lo -= margin, hi += margin;
+    const double y_step = TickStep(hi - lo, std::clamp(height() / 24, 2, 6));
+    SetScale(y_, lo, hi, std::ceil(lo / y_step) * y_step, y_step);
+    viewport()->update();
+}
+
+void LogPanel::DrawLines(QPainter* painter, const QRectF& area) {
+    const double lo = y_->min(), hi = y_->max();
+    if (!(hi > lo)) return;
+    // The lines are drawn by the panel, not as a chart's series: a chart
+    // works out the outline of every line again at each change (for the
+    // mouse to hit it), which costs more than the drawing itself.
+    const QColor colours[2] = {Look(channel_).colour, RecomputedColour()};
+    QPolygonF pixels;
+    for (int i = 0; i < 2; ++i) {
+        pixels.resize(lines_[i].size());
+        for (qsizetype k = 0; k < lines_[i].size(); ++k)
+            pixels[k] = QPointF(area.left() + (lines_[i][k].x() - t0_) / (t1_ - t0_) * area.width(),
+                                area.bottom() - (lines_[i][k].y() - lo) / (hi - lo) * area.height());
+        QPen pen(colours[i], 1);
+        pen.setCosmetic(true);
+        painter->setPen(pen);
+        painter->drawPolyline(pixels);
+    }
+    if (!shows_recomputed_) return;
+    // The two lines named in the top right corner.
+    QFont f = font();
+    f.setPixelSize(10);
+    painter->setFont(f);
+    const QFontMetrics metrics(f);
+    const QString names[2] = {QStringLiteral("Logged"), QStringLiteral("Recomputed")};
+    const int swatch = 10, gap = 4, pad = 5;
+    const int w = 2 * (swatch + gap) + metrics.horizontalAdvance(names[0]) + metrics.horizontalAdvance(names[1]) + 3 * pad;
+    const QRectF box(area.right() - w - 4, area.top() + 3, w, metrics.height() + 4);
+    painter->fillRect(box, QColor(18, 20, 23, 220));
+    painter->setPen(kGrid);
+    painter->drawRect(box);
+    double x = box.left() + pad;
+    for (int i = 0; i < 2; ++i) {
+        painter->fillRect(QRectF(x, box.center().y() - swatch / 2.0, swatch, swatch), colours[i]);
+        x += swatch + gap;
+        painter->setPen(kText);
+        painter->drawText(QRectF(x, box.top(), metrics.horizontalAdvance(names[i]) + 1, box.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter, names[i]);
+        x += metrics.horizontalAdvance(names[i]) + pad;
+    }
 }
 
 int LogPanel::Columns() const { return std::max(1, static_cast<int>(chart()->plotArea().width())); }
-
-void LogPanel::resizeEvent(QResizeEvent* event) {
-    QChartView::resizeEvent(event);
-    PlaceArea();
-    viewer_.PanelResized();
-}
-
-void LogPanel::PlaceArea() {
-    const int below = bottom_ ? kTimeRoom : kBottomRoom;
-    const QRectF area(kLeftRoom, kTopRoom, std::max(10, width() - kLeftRoom - kRightRoom),
-                      std::max(10, height() - kTopRoom - below));
-    chart()->setPlotArea(area);
-    chart()->legend()->setGeometry(QRectF(area.right() - 184, area.top() + 2, 180, 24));
-}
 
 double LogPanel::XOf(double t) const {
     const QRectF area = chart()->plotArea();
@@ -250,12 +270,58 @@ void LogPanel::keyPressEvent(QKeyEvent* event) {
     else QChartView::keyPressEvent(event);
 }
 
+void LogPanel::DrawScale(QPainter* painter, const QRectF& area) {
+    const ChannelLook& look = Look(channel_);
+    QFont f = font();
+    f.setPixelSize(10);
+    painter->setFont(f);
+    const QFontMetrics metrics(f);
+    // The value at each tick, right-aligned against the plot.
+    painter->setPen(kDim);
+    const double lo = y_->min(), hi = y_->max(), step = y_->tickInterval();
+    if (hi > lo && step > 0) {
+        const int decimals = step >= 1 ? 0 : step >= 0.1 ? 1 : 2;
+        for (double v = y_->tickAnchor() + std::ceil((lo - y_->tickAnchor()) / step - 1e-9) * step; v <= hi + 1e-9;
+             v += step) {
+            const double y = area.bottom() - (v - lo) / (hi - lo) * area.height();
+            const QString text = QString::number(std::abs(v) < step * 1e-6 ? 0.0 : v, 'f', decimals);
+            const QRectF box(area.left() - 46, y - metrics.height() / 2.0, 42, metrics.height());
+            if (box.top() >= area.top() - 6 && box.bottom() <= area.bottom() + 6)
+                painter->drawText(box, Qt::AlignRight | Qt::AlignVCenter, text);
+        }
+    }
+    // The time under the bottom panel.
+    const double t_step = x_->tickInterval();
+    if (bottom_ && t_step > 0) {
+        const int decimals = t_step >= 1 ? 0 : t_step >= 0.1 ? 1 : t_step >= 0.01 ? 2 : 3;
+        for (double t = x_->tickAnchor(); t <= t1_ + 1e-9; t += t_step) {
+            const double x = area.left() + (t - t0_) / (t1_ - t0_) * area.width();
+            painter->drawText(QRectF(x - 40, area.bottom() + 3, 80, metrics.height()), Qt::AlignHCenter | Qt::AlignTop,
+                              QString::number(t, 'f', decimals));
+        }
+        painter->drawText(QRectF(area.left() - 56, area.bottom() + 3, 50, metrics.height()),
+                          Qt::AlignRight | Qt::AlignTop, QStringLiteral("Time (s)"));
+    }
+    // The channel's name along the left edge.
+    painter->setPen(kText);
+    painter->save();
+    painter->translate(area.left() - 50, area.center().y());
+    painter->rotate(-90);
+    const QString title = metrics.elidedText(QString::fromUtf8(look.title), Qt::ElideRight,
+                                             static_cast<int>(std::max(20.0, area.height() + 8)));
+    painter->drawText(QRectF(-area.height() / 2 - 4, -metrics.height(), area.height() + 8, metrics.height()),
+                      Qt::AlignCenter, title);
+    painter->restore();
+}
+
 void LogPanel::drawForeground(QPainter* painter, const QRectF& rect) {
     QChartView::drawForeground(painter, rect);
     const Overlays& o = viewer_.overlays();
     const QRectF area = chart()->mapRectToScene(chart()->plotArea());
+    DrawScale(painter, area);
     painter->save();
     painter->setClipRect(area);
+    DrawLines(painter, area);
     auto band = [&](double from, double to, const QColor& colour) {
         const double a = area.left() + (from - t0_) / (t1_ - t0_) * area.width();
         const double b = area.left() + (to - t0_) / (t1_ - t0_) * area.width();

@@ -208,7 +208,7 @@ QWidget* LogViewer::MakeSide() {
     read_out_->horizontalHeader()->setSectionResizeMode(kColName, QHeaderView::Stretch);
     for (int c = kColCursor; c < kReadOutColumns; ++c) {
         read_out_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Fixed);
-        read_out_->setColumnWidth(c, 50);
+        read_out_->setColumnWidth(c, 44);
     }
     read_out_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     read_out_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -261,8 +261,8 @@ QWidget* LogViewer::MakeSide() {
     lists->setTabToolTip(1, channels_->toolTip());
     Describe(lists, QStringLiteral("Markers and channels"), QStringLiteral("The log's markers, or the channels drawn"));
     column->addWidget(lists, 2);
-    side->setMinimumWidth(300);
-    side->setMaximumWidth(380);
+    side->setMinimumWidth(320);
+    side->setMaximumWidth(400);
     return side;
 }
 
@@ -612,8 +612,7 @@ void LogViewer::Redraw() {
             else if (const std::vector<float>* v = Values(c, false)) logged = Decimate(log_.time, *v, t0_, t1_, columns);
             const std::vector<float>* r = HasRecomputed(c) ? Values(c, true) : nullptr;
             if (r) again = Decimate(log_.time, *r, t0_, t1_, columns);
-            p->SetSpan(t0_, t1_);
-            p->Draw(logged, r ? &again : nullptr);
+            p->Draw(t0_, t1_, logged, r ? &again : nullptr);
             p->viewport()->update();
         }
     }
@@ -639,7 +638,8 @@ void LogViewer::FillReadOutRows() {
             read_out_->setItem(r, col, item);
         }
         QString name = QString::fromUtf8(Look(c).name);
-        if (again) name += QStringLiteral(", recomputed");
+        // "Bank 1 (ms)" recomputed is "Bank 1 recomputed", in the row under it.
+        if (again) name = name.left(name.indexOf(QStringLiteral(" ("))) + QStringLiteral(" recomputed");
         read_out_->item(r, kColName)->setText(name);
     }
     ShowStats();

@@ -9,8 +9,10 @@
 #include <QPainter>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 #include "app/accessibility.h"
+#include "app/log_viewer/log_panel.h"
 #include "app/plots/plot_look.h"
 #include "core/calibration/table_coding.h"
 
@@ -23,12 +25,16 @@ namespace {
 constexpr const char* kTableNames[kTableCount] = {"Engine speed", "Pressure", "Throttle", "Air temperature",
                                                   "Water temperature"};
 
-// A table's chart, which writes each bar's time beside it.
+constexpr int kRowTextRoom = 34;  // left of the bars: the rows' axis values
+
+// A table's chart, which writes each row's axis value and each bar's time
+// beside it (a crowded axis of the chart's own would write "..." instead).
 class HitsChart : public QChartView {
    public:
     HitsChart(QChart* chart, QWidget* parent) : QChartView(chart, parent) {}
     QBarSet* set = nullptr;
     QHorizontalBarSeries* series = nullptr;
+    QStringList rows;
 
    protected:
     void drawForeground(QPainter* painter, const QRectF& rect) override {
@@ -38,8 +44,18 @@ class HitsChart : public QChartView {
         QFont f = font();
         f.setPixelSize(9);
         painter->setFont(f);
-        painter->setPen(kText);
         const QFontMetrics metrics(f);
+        // Every row's value where there is room, else every second or third.
+        const double pitch = rows.isEmpty() ? 0 : area.height() / rows.size();
+        const int every = pitch > 0 ? static_cast<int>(std::ceil(metrics.height() / pitch)) : 1;
+        painter->setPen(kDim);
+        for (int k = 0; k < rows.size(); k += every) {
+            const QPointF at = chart()->mapToScene(chart()->mapToPosition(QPointF(0, k), series));
+            painter->drawText(QRectF(area.left() - kRowTextRoom, at.y() - metrics.height() / 2.0, kRowTextRoom - 4,
+                                     metrics.height()),
+                              Qt::AlignRight | Qt::AlignVCenter, rows[k]);
+        }
+        painter->setPen(kText);
         for (int k = 0; k < set->count(); ++k) {
             const QString text = TableHitsView::SecondsText(set->at(k));
             if (text.isEmpty()) continue;
@@ -78,14 +94,12 @@ TableHitsView::TableHitsView(QWidget* parent) : QWidget(parent) {
         chart->addSeries(series);
         auto* rows = new QBarCategoryAxis;
         rows->setReverse(true);  // the first row on top, as in the grid
-        auto* seconds = plots::MakeAxis({}, "%.0f");
-        QFont small(QStringLiteral("Verdana"));
-        small.setStyleHint(QFont::SansSerif);
-        small.setPixelSize(9);
-        rows->setLabelsFont(small);
-        rows->setLabelsColor(kDim);
+        rows->setLabelsVisible(false);
         rows->setGridLineVisible(false);
         rows->setLinePenColor(kGrid);
+        chart->setMargins(QMargins(kRowTextRoom, 2, 8, 2));
+        auto* seconds = plots::MakeAxis({}, "%.0f");
+        seconds->setLabelsVisible(false);  // each bar has its time written beside it
         chart->addAxis(rows, Qt::AlignLeft);
         chart->addAxis(seconds, Qt::AlignBottom);
         series->attachAxis(rows);
@@ -116,6 +130,7 @@ void TableHitsView::Show(const TableHits& hits) {
             QStringList names;
             for (int k = 0; k < rows_[t]; ++k) names << QString::fromStdString(AxisText(t, k));
             rows->setCategories(names);
+            static_cast<HitsChart*>(views_[t])->rows = names;
         }
         QList<qreal> values;
         values.reserve(static_cast<qsizetype>(h.size()));
@@ -128,8 +143,7 @@ void TableHitsView::Show(const TableHits& hits) {
         set->remove(0, set->count());
         set->append(values);
         // Room beside the longest bar for its time.
-        plots::NiceScale(static_cast<QValueAxis*>(chart->axes(Qt::Horizontal).first()), 0, std::max(1.0, most * 1.3),
-                         3);
+        SetRoundScale(static_cast<QValueAxis*>(chart->axes(Qt::Horizontal).first()), 0, std::max(1.0, most * 1.3), 3);
     }
 }
 

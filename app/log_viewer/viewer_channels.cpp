@@ -16,16 +16,16 @@ const QString kDutyLimitKey = QStringLiteral("replay/duty_limit");
 
 const std::array<ChannelLook, kViewerChannels> kLooks = {{
     {"rpm", "RPM", "Engine speed (rpm)", 0, QColor(240, 176, 48), 0, 8000},
-    {"pressure_bar", "PRES (bar)", "Pressure (bar)", 1, QColor(86, 182, 230), -1, 1},
-    {"throttle_pct", "TPS (%)", "Throttle (%)", 0, QColor(62, 196, 109), 0, 100},
-    {"air_c", "AIR (\u00b0C)", "Air (\u00b0C)", 0, QColor(140, 200, 255), -20, 60},
-    {"water_c", "WAT (\u00b0C)", "Water (\u00b0C)", 0, QColor(236, 98, 84), -20, 120},
-    {"bank1_ms", "INJ 1 (ms)", "Bank 1 (ms)", 1, QColor(240, 176, 48), 0, 10},
-    {"bank2_ms", "INJ 2 (ms)", "Bank 2 (ms)", 1, QColor(206, 214, 96), 0, 10},
-    {"advance_deg", "ADV (\u00b0)", "Advance (\u00b0)", 0, QColor(190, 140, 240), -10, 40},
-    {"battery_v", "BATT (V)", "Battery (V)", 1, QColor(200, 200, 196), 10, 15},
-    {"duty1_pct", "DUTY 1 (%)", "Duty 1 (%)", 1, QColor(255, 140, 90), 0, 100},
-    {"duty2_pct", "DUTY 2 (%)", "Duty 2 (%)", 1, QColor(255, 190, 120), 0, 100},
+    {"pressure_bar", "PRES bar", "Pressure (bar)", 1, QColor(86, 182, 230), -1, 1},
+    {"throttle_pct", "TPS %", "Throttle (%)", 0, QColor(62, 196, 109), 0, 100},
+    {"air_c", "AIR \u00b0C", "Air (\u00b0C)", 0, QColor(140, 200, 255), -20, 60},
+    {"water_c", "WAT \u00b0C", "Water (\u00b0C)", 0, QColor(236, 98, 84), -20, 120},
+    {"bank1_ms", "INJ 1 ms", "Bank 1 (ms)", 1, QColor(240, 176, 48), 0, 10},
+    {"bank2_ms", "INJ 2 ms", "Bank 2 (ms)", 1, QColor(206, 214, 96), 0, 10},
+    {"advance_deg", "ADV \u00b0", "Advance (\u00b0)", 0, QColor(190, 140, 240), -10, 40},
+    {"battery_v", "BATT V", "Battery (V)", 1, QColor(200, 200, 196), 10, 15},
+    {"duty1_pct", "DUTY 1 %", "Duty 1 (%)", 1, QColor(255, 140, 90), 0, 100},
+    {"duty2_pct", "DUTY 2 %", "Duty 2 (%)", 1, QColor(255, 190, 120), 0, 100},
 }};
 
 // Drawn until the tuner chooses: what a drive is read by.

@@ -9,7 +9,6 @@
 #include <QBarSet>
 #include <QChartView>
 #include <QFileDialog>
-#include <QLineSeries>
 #include <QListWidget>
 #include <QMenu>
 #include <QScreen>
@@ -315,10 +314,10 @@ TEST_F(LogViewerTest, TheRecomputationIsDrawnBesideTheLoggedValuesAndItsDutyOver
     // Beside the logged line, with a legend; the duty panels come in.
     for (int c : std::initializer_list<int>{kChBank1, kChBank2, kChAdvance, viewer::kDuty1, viewer::kDuty2}) {
         ASSERT_NE(viewer->panel(c), nullptr) << c;
-        EXPECT_TRUE(viewer->panel(c)->recomputed()->isVisible()) << c;
-        EXPECT_GT(viewer->panel(c)->recomputed()->count(), 0) << c;
+        EXPECT_TRUE(viewer->panel(c)->showsRecomputed()) << c;
+        EXPECT_GT(viewer->panel(c)->recomputed().size(), 0) << c;
     }
-    EXPECT_FALSE(viewer->panel(kChRpm)->recomputed()->isVisible());
+    EXPECT_FALSE(viewer->panel(kChRpm)->showsRecomputed());
     viewer->SetCursorTime(0.55);
     EXPECT_EQ(viewer->ReadOut(kChBank1, true, viewer::kColCursor).toStdString(),
               viewer::FormatValue(kChBank1, expected.bank1_ms[5]));
@@ -434,11 +433,11 @@ TEST_F(LogViewerTest, ALongLogIsDrawnWithNoMorePointsThanTwoAColumn) {
     viewer::LogPanel* rpm = viewer->panel(kChRpm);
     ASSERT_NE(rpm, nullptr);
     EXPECT_GT(rpm->Columns(), 100);
-    EXPECT_LE(rpm->logged()->count(), 2 * rpm->Columns());
-    EXPECT_GT(rpm->logged()->count(), rpm->Columns());  // min and max of nearly every column
+    EXPECT_LE(rpm->logged().size(), 2 * rpm->Columns());
+    EXPECT_GT(rpm->logged().size(), rpm->Columns());  // min and max of nearly every column
     // The spikes are all there.
     double top = 0;
-    for (const QPointF& p : rpm->logged()->points()) top = std::max(top, p.y());
+    for (const QPointF& p : rpm->logged()) top = std::max(top, p.y());
     EXPECT_EQ(top, 12000);
     EXPECT_GE(rpm->valueAxis()->max(), 12000);
 }
