@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QValueAxis>
+#include <QWheelEvent>
 #include <cstdio>
 #include <fstream>
 
@@ -26,6 +27,7 @@
 #include "core/files/map_file.h"
 #include "core/log/live_log.h"
 #include "core/log/log_view.h"
+#include "core/recorder/recording.h"
 #include "window_fixture.h"
 
 namespace orv::app::test {
@@ -128,6 +130,23 @@ TEST_F(LogViewerTest, OpensTheLogWholeAndSaysWhatItHolds) {
     ASSERT_EQ(viewer->overlays().gaps.size(), 1u);
     EXPECT_NEAR(viewer->overlays().gaps[0].start, 1.2, 1e-9);  // the row before the gap to the row after it
     EXPECT_NEAR(viewer->overlays().gaps[0].end, 2.0, 1e-9);
+}
+
+TEST_F(LogViewerTest, ARecordingFileAndTheRecordersCsvOpenToo) {
+    // The event recorder's file: nine values a sample, ten samples a second.
+    std::vector<std::uint8_t> samples(3 * kRecSampleSize);
+    for (int k = 0; k < 3; ++k)
+        StoreSample(ValuesOf(k), std::span<std::uint8_t, kRecSampleSize>(samples.data() + k * kRecSampleSize, kRecSampleSize));
+    Write(Dir() / "drive.rec", FormatRecording(samples, 3));
+    ASSERT_TRUE(viewer->Open(Dir() / "drive.rec")) << viewer->status().toStdString();
+    EXPECT_EQ(viewer->log().rows(), 3u);
+    EXPECT_SPAN(Span(), 0.0, 0.2);
+    viewer->SetCursorTime(0.15);
+    EXPECT_EQ(Cursor(kChRpm), "1100");
+    // Its CSV export: the first ten columns.
+    Write(Dir() / "drive-export.csv", FormatRecordingCsv(samples, 3));
+    ASSERT_TRUE(viewer->Open(Dir() / "drive-export.csv")) << viewer->status().toStdString();
+    EXPECT_EQ(viewer->status(), "drive-export.csv: 3 rows, 0:00:00");
 }
 
 TEST_F(LogViewerTest, TheCursorReadsEveryChannelOfTheRowAtItsTime) {
@@ -461,6 +480,21 @@ TEST_F(LogViewerTest, TheMouseMovesTheCursorZoomsAndPans) {
     QTest::mouseRelease(p->viewport(), Qt::LeftButton, Qt::ShiftModifier, from);
     EXPECT_NEAR(viewer->viewStart(), 0.7, 0.01);
     EXPECT_NEAR(viewer->viewEnd() - viewer->viewStart(), span, 1e-9);
+    // The wheel zooms about the time under the mouse; with Shift it pans.
+    viewer->Fit();
+    auto wheel = [&](double at, int steps, Qt::KeyboardModifiers modifiers) {
+        const QPointF pos = p->PositionOf(at);
+        QWheelEvent event(pos, p->viewport()->mapToGlobal(pos), {}, QPoint(0, 120 * steps), Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(p->viewport(), &event);
+    };
+    wheel(1.0, 1, {});
+    EXPECT_NEAR(viewer->viewEnd() - viewer->viewStart(), 2.6 * 0.8, 1e-9);
+    EXPECT_NEAR(p->TimeAt(p->PositionOf(1.0)), 1.0, 0.01);
+    EXPECT_NEAR(viewer->viewStart(), 1.0 - 1.0 * 0.8, 0.01);
+    const double before = viewer->viewStart();
+    wheel(1.0, -1, Qt::ShiftModifier);
+    EXPECT_NEAR(viewer->viewStart(), before + 0.1 * 2.6 * 0.8, 1e-6);
     // A double click shows the whole log.
     QTest::mouseDClick(p->viewport(), Qt::LeftButton, {}, p->PositionOf(1.0));
     EXPECT_SPAN(Span(), 0.0, 2.6);
