@@ -534,6 +534,22 @@ TEST_F(LogViewerWindowTest, ViewLogViewerOpensItWithinTheScreenAndItsDialogInLog
     window.reset();
 }
 
+TEST_F(LogViewerWindowTest, ACalibrationChangedInTheConsoleIsRecomputed) {
+    ApplyMapValues(console.cal.mem_image, ReadMapFile(ORV_SAMPLE_MAP).values);
+    Write(dir / "drive.csv", KnownLog());
+    OpenLogViewer(*window, dir / "drive.csv");
+    LogViewer* v = LogViewerOf(*window);
+    v->SetRecompute(true);
+    const std::vector<float> before = v->replay()->bank1_ms;
+    // As an edit would: the console's event, its listeners told.
+    console.RunEvent([this] {
+        for (int slot = 0; slot < kSlotCount; ++slot)
+            for (int k = 0; k < 31; ++k) console.cal.mem_image[slot * kSlotSize + k] /= 2;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return v->replay()->bank1_ms != before; }, 2000));
+    EXPECT_EQ(v->replay()->bank1_ms, Recompute(v->log(), console.cal.mem_image).bank1_ms);
+}
+
 TEST_F(LogViewerWindowTest, TheCommandLinesLogIsOpenedInTheViewer) {
     Write(dir / "drive.csv", KnownLog());
     const CommandLine line = ParseCommandLine({"orv-console", "--log", "drive.csv"}, false);
