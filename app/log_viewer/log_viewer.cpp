@@ -121,6 +121,9 @@ LogViewer::LogViewer(std::filesystem::path folder, std::function<const Image&()>
     redraw_soon_.setSingleShot(true);
     redraw_soon_.setInterval(0);
     connect(&redraw_soon_, &QTimer::timeout, this, [this] { Redraw(); });
+    stats_soon_.setSingleShot(true);
+    stats_soon_.setInterval(0);
+    connect(&stats_soon_, &QTimer::timeout, this, [this] { ShowStats(); });
     recompute_soon_.setSingleShot(true);
     recompute_soon_.setInterval(kRecomputeAfterMs);
     connect(&recompute_soon_, &QTimer::timeout, this, [this] { Recalculate(); });
@@ -616,7 +619,10 @@ void LogViewer::Redraw() {
             p->viewport()->update();
         }
     }
-    ShowStats();
+    // The span's statistics once the panels are drawn: a wheel turned fast
+    // asks for several spans before the next picture, and only the last one's
+    // figures are read.
+    stats_soon_.start();
     ShowCursor();
     ShowHits();
 }
@@ -664,6 +670,7 @@ void LogViewer::ShowCursor() {
 }
 
 void LogViewer::ShowStats() {
+    stats_soon_.stop();
     for (int r = 0; r < read_out_->rowCount(); ++r) {
         const auto [c, again] = read_out_lines_[static_cast<std::size_t>(r)];
         const std::vector<float>* v = Values(c, again);
@@ -677,7 +684,8 @@ void LogViewer::ShowStats() {
     }
 }
 
-QString LogViewer::ReadOut(int channel, bool recomputed, ReadOutColumn column) const {
+QString LogViewer::ReadOut(int channel, bool recomputed, ReadOutColumn column) {
+    if (stats_soon_.isActive()) ShowStats();
     for (std::size_t r = 0; r < read_out_lines_.size(); ++r)
         if (read_out_lines_[r] == std::pair{channel, recomputed})
             return read_out_->item(static_cast<int>(r), column)->text();

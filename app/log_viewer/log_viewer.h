@@ -91,9 +91,9 @@ class LogViewer : public QMainWindow {
     // The panels drawn, top to bottom, and one by its channel (null if not drawn).
     std::vector<LogPanel*> panels() const;
     LogPanel* panel(int channel) const;
-    // A read-out cell of a channel's logged or recomputed value; empty when
-    // the read-out has no such row.
-    QString ReadOut(int channel, bool recomputed, ReadOutColumn column) const;
+    // A read-out cell of a channel's logged or recomputed value, its span's
+    // figures brought up to date; empty when the read-out has no such row.
+    QString ReadOut(int channel, bool recomputed, ReadOutColumn column);
     const Replay* replay() const { return replay_ ? &*replay_ : nullptr; }
     double dutyLimit() const { return duty_limit_; }
     const Overlays& overlays() const { return overlays_; }
@@ -165,6 +165,7 @@ class LogViewer : public QMainWindow {
     QLabel* status_label_ = nullptr;
     QPointer<QFileDialog> open_dialog_;
     QTimer redraw_soon_;
+    QTimer stats_soon_;
     QTimer recompute_soon_;
 };
 

@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -86,15 +87,33 @@ void WriteDrive(const std::filesystem::path& path, long rows) {
     out << chunk;
 }
 
+// Each time an action is drawn: all of it to the picture, the handler's
+// share (the rest is painting the panels), and the read-out's figures of the
+// new span, which follow the picture.
 struct Times {
-    std::vector<double> ms;
+    std::vector<double> ms, handler_ms, figures_ms;
+    template <typename F>
+    void Measure(F&& action, const std::function<void()>& render, const std::function<void()>& figures) {
+        const auto start = Clock::now();
+        action();
+        handler_ms.push_back(MsSince(start));
+        render();
+        ms.push_back(MsSince(start));
+        const auto after = Clock::now();
+        figures();
+        figures_ms.push_back(MsSince(after));
+    }
+    static double Mean(const std::vector<double>& v) {
+        double sum = 0;
+        for (double m : v) sum += m;
+        return sum / static_cast<double>(v.size());
+    }
     void Print(const char* what) {
         std::sort(ms.begin(), ms.end());
-        double sum = 0;
-        for (double m : ms) sum += m;
-        std::printf("%-34s mean %6.2f ms, median %6.2f ms, 95th %6.2f ms, most %6.2f ms (%zu times)\n", what,
-                    sum / static_cast<double>(ms.size()), ms[ms.size() / 2], ms[ms.size() * 95 / 100], ms.back(),
-                    ms.size());
+        std::printf("%-26s mean %5.2f ms (handler %5.2f), median %5.2f, 95th %5.2f, most %5.2f; then the figures "
+                    "%5.2f ms (%zu times)\n",
+                    what, Mean(ms), Mean(handler_ms), ms[ms.size() / 2], ms[ms.size() * 95 / 100], ms.back(),
+                    Mean(figures_ms), ms.size());
     }
 };
 
@@ -128,10 +147,11 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     QWidget* panels = viewer.panelArea();
     QImage frame(panels->size(), QImage::Format_ARGB32_Premultiplied);
-    auto render = [&] {
+    const std::function<void()> render = [&] {
         QPainter painter(&frame);
         panels->render(&painter);
     };
+    const std::function<void()> figures = [&] { viewer.ReadOut(orv::kChRpm, false, orv::app::viewer::kColMean); };
 
     const auto opening = Clock::now();
     if (!viewer.Open(log)) {
@@ -144,47 +164,27 @@ int main(int argc, char** argv) {
     std::printf("status: %s\n", viewer.status().toUtf8().constData());
 
     const double hour = viewer.viewEnd() - viewer.viewStart();
-    Times zoom, pan, whole, handler, painting;
+    Times zoom, pan, whole, replayed;
     for (int i = 0; i < 60; ++i) {
         const double centre = hour * (i + 0.5) / 60;
-        auto start = Clock::now();
-        viewer.ZoomTo(centre - 30, centre + 30);  // a minute of it
-        handler.ms.push_back(MsSince(start));
-        const auto painted = Clock::now();
-        render();
-        painting.ms.push_back(MsSince(painted));
-        zoom.ms.push_back(MsSince(start));
-        start = Clock::now();
-        viewer.Pan(5);
-        render();
-        pan.ms.push_back(MsSince(start));
+        zoom.Measure([&] { viewer.ZoomTo(centre - 30, centre + 30); }, render, figures);  // a minute of it
+        pan.Measure([&] { viewer.Pan(5); }, render, figures);
     }
-    for (int i = 0; i < 10; ++i) {
-        const auto start = Clock::now();
-        viewer.Fit();
-        render();
-        whole.ms.push_back(MsSince(start));
-    }
+    for (int i = 0; i < 10; ++i) whole.Measure([&] { viewer.Fit(); }, render, figures);
     zoom.Print("zoom to a minute, drawn:");
-    handler.Print("  of which the handler:");
-    painting.Print("  and the painting:");
     pan.Print("pan by 5 s, drawn:");
     whole.Print("fit the whole hour, drawn:");
 
-    auto start = Clock::now();
+    const auto start = Clock::now();
     viewer.SetRecompute(true);
     render();
     std::printf("recompute the hour and draw it: %.0f ms (%zu panels); resident peak %ld MB\n", MsSince(start),
                 viewer.panels().size(), PeakKb() / 1024);
-    Times replayed;
     for (int i = 0; i < 20; ++i) {
         const double centre = hour * (i + 0.5) / 20;
-        start = Clock::now();
-        viewer.ZoomTo(centre - 30, centre + 30);
-        render();
-        replayed.ms.push_back(MsSince(start));
+        replayed.Measure([&] { viewer.ZoomTo(centre - 30, centre + 30); }, render, figures);
     }
-    replayed.Print("zoom with the recomputation, drawn:");
+    replayed.Print("zoom, recomputed too:");
 
     if (!picture.isEmpty()) {
         viewer.ZoomTo(hour * 0.3, hour * 0.3 + 240);

@@ -96,7 +96,7 @@ class LogViewerTest : public ::testing::Test {
         QApplication::processEvents();  // the panels laid out and drawn at their width
     }
     std::pair<double, double> Span() const { return {viewer->viewStart(), viewer->viewEnd()}; }
-    QString Cursor(int channel) const { return viewer->ReadOut(channel, false, viewer::kColCursor); }
+    QString Cursor(int channel) { return viewer->ReadOut(channel, false, viewer::kColCursor); }
 
     QTemporaryDir dir;
     Image image{};
