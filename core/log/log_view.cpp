@@ -14,6 +14,9 @@ RowSpan SpanOf(const std::vector<double>& time, double t0, double t1) {
     return {static_cast<std::size_t>(first - time.begin()), static_cast<std::size_t>(last - time.begin())};
 }
 
+// The channel each table's axis reads.
+constexpr std::array<int, kTableCount> kTableChannel{kChRpm, kChPressure, kChTps, kChAir, kChWater};
+
 bool ValidChannel(const LogData& log, int channel) {
     return channel >= 0 && static_cast<std::size_t>(channel) < log.channels.size() &&
            log.channels[channel].values.size() == log.time.size();
@@ -94,17 +97,32 @@ TableHits CountTableHits(const LogData& log, double t0, double t1) {
     // standing at t0 to the last at or before t1.
     const std::size_t first = RowAt(log, t0);
     const std::size_t last = RowsIn(log, t0, t1).last;
+    // Each table's row depends on its own reading alone: look them up by byte.
+    std::array<std::array<std::uint8_t, 256>, kTableCount> row_of{};
+    for (int b = 0; b < 256; ++b) {
+        LiveValues v;
+        v.live_rpm = v.live_pressure = v.live_tps = v.live_air = v.live_water = static_cast<std::uint8_t>(b);
+        const std::array<int, kTableCount> rows = OperatingRows(v);
+        for (int t = 0; t < kTableCount; ++t) row_of[t][b] = static_cast<std::uint8_t>(rows[t] - 1);
+    }
     // Rows that follow a gap marker (markers are in time order, so are their rows).
     auto gap = log.markers.begin();
-    for (std::size_t i = first; i < last && i + 1 < log.rows(); ++i) {
-        const double a = log.time[i], b = log.time[i + 1];
-        while (gap != log.markers.end() && (!gap->gap || gap->row <= i)) ++gap;
-        if (gap != log.markers.end() && gap->row == i + 1) continue;
-        if (b - a > kHitGapSeconds) continue;
-        const double seconds = std::min(b, t1) - std::max(a, t0);
-        if (seconds <= 0) continue;
-        const std::array<int, kTableCount> rows = OperatingRows(*LiveAt(log, i));
-        for (int t = 0; t < kTableCount; ++t) hits[t][static_cast<std::size_t>(rows[t] - 1)] += seconds;
+    constexpr std::size_t kBlock = 1024;
+    std::array<std::array<std::uint8_t, kBlock>, kTableCount> bytes;
+    const std::size_t end = std::min(last, log.rows() - 1);
+    for (std::size_t block = first; block < end; block += kBlock) {
+        const std::size_t n = std::min(kBlock, end - block);
+        for (int t = 0; t < kTableCount; ++t) LiveBytes(log, kTableChannel[t], block, n, bytes[t].data());
+        for (std::size_t k = 0; k < n; ++k) {
+            const std::size_t i = block + k;
+            const double a = log.time[i], b = log.time[i + 1];
+            while (gap != log.markers.end() && (!gap->gap || gap->row <= i)) ++gap;
+            if (gap != log.markers.end() && gap->row == i + 1) continue;
+            if (b - a > kHitGapSeconds) continue;
+            const double seconds = std::min(b, t1) - std::max(a, t0);
+            if (seconds <= 0) continue;
+            for (int t = 0; t < kTableCount; ++t) hits[t][row_of[t][bytes[t][k]]] += seconds;
+        }
     }
     return hits;
 }

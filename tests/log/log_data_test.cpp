@@ -142,6 +142,14 @@ TEST(LogData, EveryByteOfEveryChannelComesBackAsWritten) {
                                  v.live_tinj2, v.live_advance, v.live_batt})
             ASSERT_EQ(got, b);
     }
+    // A channel's bytes at once, the same; rows past the log are left as they were.
+    std::vector<std::uint8_t> water(300, 7);
+    LiveBytes(log, kChWater, 10, 300, water.data());
+    for (int i = 0; i < 246; ++i) ASSERT_EQ(water[i], i + 10);
+    EXPECT_EQ(water[246], 7);
+    LiveBytes(log, kLogChannels, 0, 1, water.data());
+    LiveBytes(log, kChWater, 256, 1, water.data());
+    EXPECT_EQ(water[0], 10);
 }
 
 TEST(LogData, ValuesThatAreNoByteRoundAndStayInRange) {
