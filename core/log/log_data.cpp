@@ -309,7 +309,8 @@ std::string LogData::Summary() const {
     if (!error.empty()) return error;
     std::string s = Thousands(static_cast<long>(rows())) + (rows() == 1 ? " row" : " rows");
     if (!empty()) {
-        const auto secs = static_cast<long>(std::floor(time.back() - time.front()));
+        // A time column of any numbers: keep the hours in range.
+        const auto secs = static_cast<long>(std::floor(std::min(time.back() - time.front(), 1e15)));
         char span[32];
         std::snprintf(span, sizeof span, ", %ld:%02ld:%02ld", secs / 3600, secs / 60 % 60, secs % 60);
         s += span;
