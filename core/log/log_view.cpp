@@ -22,6 +22,39 @@ bool ValidChannel(const LogData& log, int channel) {
            log.channels[channel].values.size() == log.time.size();
 }
 
+// The smallest, largest and (when asked) the sum of v[0..n), n > 0: in
+// eight lanes, so that the compiler keeps them in vector registers.
+struct Extremes {
+    float lo, hi;
+    double sum;
+};
+template <bool kSum>
+Extremes Scan(const float* v, std::size_t n) {
+    constexpr std::size_t kLanes = 8;
+    float lo[kLanes], hi[kLanes];
+    double sum[kLanes] = {};
+    for (std::size_t j = 0; j < kLanes; ++j) lo[j] = hi[j] = v[0];
+    std::size_t i = 0;
+    for (; i + kLanes <= n; i += kLanes)
+        for (std::size_t j = 0; j < kLanes; ++j) {
+            lo[j] = v[i + j] < lo[j] ? v[i + j] : lo[j];
+            hi[j] = v[i + j] > hi[j] ? v[i + j] : hi[j];
+            if constexpr (kSum) sum[j] += v[i + j];
+        }
+    Extremes e{lo[0], hi[0], 0};
+    for (std::size_t j = 0; j < kLanes; ++j) {
+        e.lo = std::min(e.lo, lo[j]);
+        e.hi = std::max(e.hi, hi[j]);
+        e.sum += sum[j];
+    }
+    for (; i < n; ++i) {
+        e.lo = std::min(e.lo, v[i]);
+        e.hi = std::max(e.hi, v[i]);
+        if constexpr (kSum) e.sum += v[i];
+    }
+    return e;
+}
+
 }  // namespace
 
 RowSpan RowsIn(const LogData& log, double t0, double t1) { return SpanOf(log.time, t0, t1); }
@@ -51,14 +84,8 @@ std::vector<ColumnRange> Decimate(const std::vector<double>& time, const std::ve
                 time.begin());
         }
         if (end == row) continue;
-        const float* v = values.data() + row;
-        const std::size_t n = end - row;
-        float lo = v[0], hi = v[0];
-        for (std::size_t i = 1; i < n; ++i) {
-            lo = v[i] < lo ? v[i] : lo;
-            hi = v[i] > hi ? v[i] : hi;
-        }
-        out[static_cast<std::size_t>(c)] = {lo, hi, true};
+        const Extremes e = Scan<false>(values.data() + row, end - row);
+        out[static_cast<std::size_t>(c)] = {e.lo, e.hi, true};
         row = end;
     }
     return out;
@@ -74,18 +101,11 @@ SpanStats StatsOf(const LogData& log, int channel, double t0, double t1) {
     if (!ValidChannel(log, channel)) return s;
     const RowSpan span = RowsIn(log, t0, t1);
     if (span.last <= span.first) return s;
-    const std::vector<float>& v = log.channels[channel].values;
-    float lo = v[span.first], hi = v[span.first];
-    double sum = 0;
-    for (std::size_t i = span.first; i < span.last; ++i) {
-        lo = std::min(lo, v[i]);
-        hi = std::max(hi, v[i]);
-        sum += v[i];
-    }
     s.count = span.last - span.first;
-    s.min = lo;
-    s.max = hi;
-    s.mean = sum / static_cast<double>(s.count);
+    const Extremes e = Scan<true>(log.channels[channel].values.data() + span.first, s.count);
+    s.min = e.lo;
+    s.max = e.hi;
+    s.mean = e.sum / static_cast<double>(s.count);
     return s;
 }
 
