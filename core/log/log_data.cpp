@@ -354,9 +354,10 @@ void LiveBytes(const LogData& log, int channel, std::size_t first, std::size_t c
     count = std::min(count, values.size() - first);
     const double per_byte = 1 / kCodings[channel].scale, offset = kCodings[channel].offset;
     for (std::size_t i = 0; i < count; ++i) {
-        // Nearest, halves up: the same as lround once the value is in range.
+        // Nearest, halves up: the same as lround once the value is in range
+        // (and a value that is no number at all reads 0).
         const double v = values[first + i] * per_byte + offset;
-        out[i] = static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0) + 0.5);
+        out[i] = static_cast<std::uint8_t>((v > 0 ? std::min(v, 255.0) : 0.0) + 0.5);
     }
 }
 
