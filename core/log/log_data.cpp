@@ -309,7 +309,8 @@ std::string LogData::Summary() const {
     if (!error.empty()) return error;
     std::string s = Thousands(static_cast<long>(rows())) + (rows() == 1 ? " row" : " rows");
     if (!empty()) {
-        const auto secs = static_cast<long>(std::floor(time.back() - time.front()));
+        // A time column of any numbers: keep the hours in range.
+        const auto secs = static_cast<long>(std::floor(std::min(time.back() - time.front(), 1e15)));
         char span[32];
         std::snprintf(span, sizeof span, ", %ld:%02ld:%02ld", secs / 3600, secs / 60 % 60, secs % 60);
         s += span;
@@ -346,13 +347,24 @@ LogData ReadLog(const std::filesystem::path& path) {
     return log;
 }
 
+void LiveBytes(const LogData& log, int channel, std::size_t first, std::size_t count, std::uint8_t* out) {
+    if (channel < 0 || channel >= kLogChannels || static_cast<std::size_t>(channel) >= log.channels.size()) return;
+    const std::vector<float>& values = log.channels[channel].values;
+    if (first >= values.size()) return;
+    count = std::min(count, values.size() - first);
+    const double per_byte = 1 / kCodings[channel].scale, offset = kCodings[channel].offset;
+    for (std::size_t i = 0; i < count; ++i) {
+        // Nearest, halves up: the same as lround once the value is in range
+        // (and a value that is no number at all reads 0).
+        const double v = values[first + i] * per_byte + offset;
+        out[i] = static_cast<std::uint8_t>((v > 0 ? std::min(v, 255.0) : 0.0) + 0.5);
+    }
+}
+
 std::optional<LiveValues> LiveAt(const LogData& log, std::size_t row) {
     if (row >= log.rows() || log.channels.size() < kLogChannels) return std::nullopt;
     std::array<std::uint8_t, kLogChannels> b{};
-    for (int c = 0; c < kLogChannels; ++c) {
-        const double v = log.channels[c].values[row] / kCodings[c].scale + kCodings[c].offset;
-        b[c] = static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 255.0)));
-    }
+    for (int c = 0; c < kLogChannels; ++c) LiveBytes(log, c, row, 1, &b[c]);
     LiveValues live;
     live.live_rpm = b[kChRpm];
     live.live_pressure = b[kChPressure];

@@ -59,5 +59,8 @@ LogData ParseLog(std::string_view text);
 // the live bytes, so this gives back what the controller sent); nothing for a
 // row out of range.
 std::optional<LiveValues> LiveAt(const LogData& log, std::size_t row);
+// The same for one channel over rows [first, first + count), into `out`:
+// for walking many rows at once. Rows past the log are left out.
+void LiveBytes(const LogData& log, int channel, std::size_t first, std::size_t count, std::uint8_t* out);
 
 }  // namespace orv

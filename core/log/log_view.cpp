@@ -14,9 +14,45 @@ RowSpan SpanOf(const std::vector<double>& time, double t0, double t1) {
     return {static_cast<std::size_t>(first - time.begin()), static_cast<std::size_t>(last - time.begin())};
 }
 
+// The channel each table's axis reads.
+constexpr std::array<int, kTableCount> kTableChannel{kChRpm, kChPressure, kChTps, kChAir, kChWater};
+
 bool ValidChannel(const LogData& log, int channel) {
     return channel >= 0 && static_cast<std::size_t>(channel) < log.channels.size() &&
            log.channels[channel].values.size() == log.time.size();
+}
+
+// The smallest, largest and (when asked) the sum of v[0..n), n > 0: in
+// eight lanes, so that the compiler keeps them in vector registers.
+struct Extremes {
+    float lo, hi;
+    double sum;
+};
+template <bool kSum>
+Extremes Scan(const float* v, std::size_t n) {
+    constexpr std::size_t kLanes = 8;
+    float lo[kLanes], hi[kLanes];
+    double sum[kLanes] = {};
+    for (std::size_t j = 0; j < kLanes; ++j) lo[j] = hi[j] = v[0];
+    std::size_t i = 0;
+    for (; i + kLanes <= n; i += kLanes)
+        for (std::size_t j = 0; j < kLanes; ++j) {
+            lo[j] = v[i + j] < lo[j] ? v[i + j] : lo[j];
+            hi[j] = v[i + j] > hi[j] ? v[i + j] : hi[j];
+            if constexpr (kSum) sum[j] += v[i + j];
+        }
+    Extremes e{lo[0], hi[0], 0};
+    for (std::size_t j = 0; j < kLanes; ++j) {
+        e.lo = std::min(e.lo, lo[j]);
+        e.hi = std::max(e.hi, hi[j]);
+        e.sum += sum[j];
+    }
+    for (; i < n; ++i) {
+        e.lo = std::min(e.lo, v[i]);
+        e.hi = std::max(e.hi, v[i]);
+        if constexpr (kSum) e.sum += v[i];
+    }
+    return e;
 }
 
 }  // namespace
@@ -48,14 +84,8 @@ std::vector<ColumnRange> Decimate(const std::vector<double>& time, const std::ve
                 time.begin());
         }
         if (end == row) continue;
-        const float* v = values.data() + row;
-        const std::size_t n = end - row;
-        float lo = v[0], hi = v[0];
-        for (std::size_t i = 1; i < n; ++i) {
-            lo = v[i] < lo ? v[i] : lo;
-            hi = v[i] > hi ? v[i] : hi;
-        }
-        out[static_cast<std::size_t>(c)] = {lo, hi, true};
+        const Extremes e = Scan<false>(values.data() + row, end - row);
+        out[static_cast<std::size_t>(c)] = {e.lo, e.hi, true};
         row = end;
     }
     return out;
@@ -71,18 +101,11 @@ SpanStats StatsOf(const LogData& log, int channel, double t0, double t1) {
     if (!ValidChannel(log, channel)) return s;
     const RowSpan span = RowsIn(log, t0, t1);
     if (span.last <= span.first) return s;
-    const std::vector<float>& v = log.channels[channel].values;
-    float lo = v[span.first], hi = v[span.first];
-    double sum = 0;
-    for (std::size_t i = span.first; i < span.last; ++i) {
-        lo = std::min(lo, v[i]);
-        hi = std::max(hi, v[i]);
-        sum += v[i];
-    }
     s.count = span.last - span.first;
-    s.min = lo;
-    s.max = hi;
-    s.mean = sum / static_cast<double>(s.count);
+    const Extremes e = Scan<true>(log.channels[channel].values.data() + span.first, s.count);
+    s.min = e.lo;
+    s.max = e.hi;
+    s.mean = e.sum / static_cast<double>(s.count);
     return s;
 }
 
@@ -94,17 +117,32 @@ TableHits CountTableHits(const LogData& log, double t0, double t1) {
     // standing at t0 to the last at or before t1.
     const std::size_t first = RowAt(log, t0);
     const std::size_t last = RowsIn(log, t0, t1).last;
+    // Each table's row depends on its own reading alone: look them up by byte.
+    std::array<std::array<std::uint8_t, 256>, kTableCount> row_of{};
+    for (int b = 0; b < 256; ++b) {
+        LiveValues v;
+        v.live_rpm = v.live_pressure = v.live_tps = v.live_air = v.live_water = static_cast<std::uint8_t>(b);
+        const std::array<int, kTableCount> rows = OperatingRows(v);
+        for (int t = 0; t < kTableCount; ++t) row_of[t][b] = static_cast<std::uint8_t>(rows[t] - 1);
+    }
     // Rows that follow a gap marker (markers are in time order, so are their rows).
     auto gap = log.markers.begin();
-    for (std::size_t i = first; i < last && i + 1 < log.rows(); ++i) {
-        const double a = log.time[i], b = log.time[i + 1];
-        while (gap != log.markers.end() && (!gap->gap || gap->row <= i)) ++gap;
-        if (gap != log.markers.end() && gap->row == i + 1) continue;
-        if (b - a > kHitGapSeconds) continue;
-        const double seconds = std::min(b, t1) - std::max(a, t0);
-        if (seconds <= 0) continue;
-        const std::array<int, kTableCount> rows = OperatingRows(*LiveAt(log, i));
-        for (int t = 0; t < kTableCount; ++t) hits[t][static_cast<std::size_t>(rows[t] - 1)] += seconds;
+    constexpr std::size_t kBlock = 1024;
+    std::array<std::array<std::uint8_t, kBlock>, kTableCount> bytes;
+    const std::size_t end = std::min(last, log.rows() - 1);
+    for (std::size_t block = first; block < end; block += kBlock) {
+        const std::size_t n = std::min(kBlock, end - block);
+        for (int t = 0; t < kTableCount; ++t) LiveBytes(log, kTableChannel[t], block, n, bytes[t].data());
+        for (std::size_t k = 0; k < n; ++k) {
+            const std::size_t i = block + k;
+            const double a = log.time[i], b = log.time[i + 1];
+            while (gap != log.markers.end() && (!gap->gap || gap->row <= i)) ++gap;
+            if (gap != log.markers.end() && gap->row == i + 1) continue;
+            if (b - a > kHitGapSeconds) continue;
+            const double seconds = std::min(b, t1) - std::max(a, t0);
+            if (seconds <= 0) continue;
+            for (int t = 0; t < kTableCount; ++t) hits[t][row_of[t][bytes[t][k]]] += seconds;
+        }
     }
     return hits;
 }

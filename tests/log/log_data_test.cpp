@@ -71,6 +71,7 @@ TEST(LogData, EveryInputKeepsWhatIsWholeAndSaysWhatItSkipped) {
         {"a marker going back", kFull + Row("0.100") + Note("0.050", "1"), 1, 1, "row 3: time 0.050 goes back", false, 0},
         {"many bad rows, counted", many_bad, 1, 5, "5 rows skipped: row 3: \"abc\" is not a number; row 4: "},
         {"a mark a spreadsheet adds", "\xEF\xBB\xBF" + kTen + "0.0," + kCells + "\r\n", 1, 0, "1 row"},
+        {"times far apart", kTen + "0," + kCells + "\r\n1e300," + kCells + "\r\n", 2, 0, "2 rows, 277777777777:46:40"},
         {"monitor --csv", kTen + "0.000," + kCells + "\r\n" + "0.007," + kCells + "\r\n", 2, 0, "2 rows"},
         {"a recording", "30\r\n15\r\n20\r\n50\r\n100\r\n34\r\n35\r\n57\r\n138\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n1\r\n2\r\n", 2, 1,
          "2 rows, 0:00:00; 1 row skipped: the last 2 values are no whole sample"},
@@ -142,6 +143,14 @@ TEST(LogData, EveryByteOfEveryChannelComesBackAsWritten) {
                                  v.live_tinj2, v.live_advance, v.live_batt})
             ASSERT_EQ(got, b);
     }
+    // A channel's bytes at once, the same; rows past the log are left as they were.
+    std::vector<std::uint8_t> water(300, 7);
+    LiveBytes(log, kChWater, 10, 300, water.data());
+    for (int i = 0; i < 246; ++i) ASSERT_EQ(water[i], i + 10);
+    EXPECT_EQ(water[246], 7);
+    LiveBytes(log, kLogChannels, 0, 1, water.data());
+    LiveBytes(log, kChWater, 256, 1, water.data());
+    EXPECT_EQ(water[0], 10);
 }
 
 TEST(LogData, ValuesThatAreNoByteRoundAndStayInRange) {
