@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <charconv>
 
 #include "orv_version.h"
@@ -14,6 +15,7 @@ constexpr const char* kProgram = "orv-console";
 CommandLine Fail(const std::string& why) {
     return {.ports = {},
             .user_folder = false,
+            .log_file = {},
             .exit_code = 2,
             .message = std::string(kProgram) + ": " + why + "\nTry '" + kProgram + " --help'.\n"};
 }
@@ -59,7 +61,9 @@ CommandLine ParseCommandLine(const QStringList& args, bool toolkit_args_left) {
                                          "Keeps config.dat, ports.ini and the comN links in a folder of the "
                                          "user's own (~/.local/share/orv-console, made at the first start) "
                                          "instead of the folder the console starts in.");
+    const QCommandLineOption log("log", "Opens the log viewer on FILE as the console starts.", "FILE");
     parser.addOption(help);
+    parser.addOption(log);
     parser.addOption(user_folder);
     parser.addOption(version);
     parser.addOption(port);
@@ -76,11 +80,12 @@ CommandLine ParseCommandLine(const QStringList& args, bool toolkit_args_left) {
             const auto end = text.find(" [options]");
             if (end != std::string::npos) text.replace(usage.size(), end - usage.size(), kProgram);
         }
-        return {.ports = {}, .user_folder = false, .exit_code = 0, .message = text};
+        return {.ports = {}, .user_folder = false, .log_file = {}, .exit_code = 0, .message = text};
     }
     if (parser.isSet(version))
         return {.ports = {},
                 .user_folder = false,
+                .log_file = {},
                 .exit_code = 0,
                 .message = std::string(kProgram) + " " + kVersion + "\n"};
     if (!toolkit_args_left && !parser.positionalArguments().isEmpty())
@@ -88,6 +93,11 @@ CommandLine ParseCommandLine(const QStringList& args, bool toolkit_args_left) {
 
     CommandLine out;
     out.user_folder = parser.isSet(user_folder);
+    if (parser.isSet(log)) {
+        const QString file = parser.value(log);
+        if (file.isEmpty()) return Fail("--log: no file named");
+        out.log_file = QFileInfo(file).absoluteFilePath().toStdString();
+    }
     for (const QString& value : parser.values(port)) {
         std::string error;
         auto mapping = ParsePortMapping(value.toStdString(), &error);

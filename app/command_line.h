@@ -1,8 +1,8 @@
 #pragma once
 // orv-console's command line: --port N=DEVICE (repeatable) names the device
 // behind list entry "COM N" for this run; --user-folder starts the console
-// in the user's own folder for it (the desktop entry's way); --help and
-// --version. Everything the console keeps between runs is in its folder.
+// in the user's own folder for it (the desktop entry's way); --log FILE opens
+// the log viewer on a log as the console starts; --help and --version. Everything the console keeps between runs is in its folder.
 #include <QStringList>
 #include <map>
 #include <optional>
@@ -14,6 +14,9 @@ namespace orv::app {
 struct CommandLine {
     std::map<int, std::string> ports;  // port number -> device
     bool user_folder = false;          // the user's own folder, not the working one
+    // The log the viewer opens, made absolute where the console was started
+    // (the user's folder may be entered after).
+    std::string log_file;
     // Set when the program ends here: 0 after --help or --version, 2 on a
     // bad argument, with `message` to print (stdout for 0, stderr else).
     std::optional<int> exit_code;

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/command_line.h"
+#include "app/log_viewer/log_viewer_entry.h"
 #include "app/look.h"
 #include "app/main_window.h"
 #include "app/port_choice.h"
@@ -66,6 +67,7 @@ int main(int argc, char** argv) {
     orv::app::QuitOnSignals(app, window, console, start_dir);
     window.Refresh();
     window.show();
+    if (!line.log_file.empty()) orv::app::OpenLogViewer(window, line.log_file);
     window.StartTimer();
     return app.exec();
 }

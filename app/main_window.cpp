@@ -29,6 +29,7 @@
 #include "app/dial_face.h"
 #include "app/line_edit.h"
 #include "app/log_controls.h"
+#include "app/log_viewer/log_viewer_entry.h"
 #include "app/look.h"
 #include "app/plots/plot_windows.h"
 #include "app/qt_file_dialog.h"
@@ -208,6 +209,7 @@ void MainWindow::CreateMenus() {
     view_menu_->setObjectName("ViewMenu");
     plots_ = std::make_unique<plots::PlotWindows>(console_, *binding_, this);
     plots_->AddTo(view_menu_);
+    AddLogViewer(*this, console_);
     AddLogControls(*this, console_);
     AddStartMenus(*this, console_);
 }

@@ -8,7 +8,6 @@
 #include "core/common/numbers.h"
 #include "core/monitor/duty.h"
 #include "core/monitor/table_lookup.h"
-#include "core/settings/settings_coding.h"
 #include "tools/commands.h"
 #include "tools/tool_files.h"
 
@@ -76,12 +75,9 @@ void AddCalc(CLI::App& app) {
 
         // The console multiplies by the count its cylinder box shows for the
         // active slot's code, when that slot has "Full" set.
-        const std::uint8_t cyl = image[SlotStart(image[kActiveSlotByte]) + slot::kCylMode];
-        const long cylinders = static_cast<long>(ParseNumber(CylinderCountText(cyl & kCylCodeMask)).value_or(0));
-        const bool full = (cyl & kFullFlag) != 0;
-
-        const long duty1 = DutyCycle(live.live_rpm, out.tinj1, full, cylinders);
-        const long duty2 = DutyCycle(live.live_rpm, out.tinj2, full, cylinders);
+        const CylinderSettings cylinders = ActiveCylinders(image);
+        const long duty1 = DutyCycle(live.live_rpm, out.tinj1, cylinders);
+        const long duty2 = DutyCycle(live.live_rpm, out.tinj2, cylinders);
         std::ostringstream text;
         if (o->raw) {
             text << "tinj1=" << int{out.tinj1} << " tinj2=" << int{out.tinj2} << " advance=" << int{out.advance}

@@ -21,7 +21,7 @@ struct Failure : std::runtime_error {
 int& ExitStatus();
 
 // The subcommands that work on files alone (report, calc, diff, rec2csv,
-// lint) on `app`. The line subcommands are added by orvtool's main, where
+// lint, replay) on `app`. The line subcommands are added by orvtool's main, where
 // the serial library is built.
 void BuildApp(CLI::App& app);
 
@@ -37,6 +37,7 @@ void AddCalc(CLI::App& app);
 void AddDiff(CLI::App& app);
 void AddRec2Csv(CLI::App& app);
 void AddLint(CLI::App& app);
+void AddReplay(CLI::App& app);
 void AddUpload(CLI::App& app);
 void AddDownload(CLI::App& app);
 void AddMonitor(CLI::App& app);

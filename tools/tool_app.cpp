@@ -35,6 +35,7 @@ void BuildApp(CLI::App& app) {
     AddDiff(app);
     AddRec2Csv(app);
     AddLint(app);
+    AddReplay(app);
 }
 
 int Run(CLI::App& app, int argc, const char* const* argv) {

@@ -15,9 +15,8 @@ namespace orv::app::plots {
 namespace {
 constexpr int kTitleBarPx = 30;  // what a window manager adds above a window
 constexpr int kBorderPx = 4;     // and around it
+}  // namespace
 
-// A plot window opens whole on the screen the console is on, at its own size
-// where there is room, centred on the console.
 void Present(QWidget& w, QWidget* console) {
     if (!w.isVisible()) {
         QScreen* screen = console && console->screen() ? console->screen() : QGuiApplication::primaryScreen();
@@ -35,7 +34,6 @@ void Present(QWidget& w, QWidget* console) {
     w.raise();
     w.activateWindow();
 }
-}  // namespace
 
 PlotWindows::PlotWindows(Main_Page& console, Binding& binding, QWidget* parent)
     : console_(console), binding_(binding), parent_(parent) {}

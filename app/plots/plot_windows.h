@@ -22,6 +22,11 @@ class Binding;
 
 namespace orv::app::plots {
 
+// Shows a window of the console's: opened whole on the screen the console is
+// on, at its own size where there is room, centred on the console; one
+// already open is brought forward as it is.
+void Present(QWidget& w, QWidget* console);
+
 class RecordingTimelineWindow;
 class TableCurvesWindow;
 

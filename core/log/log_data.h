@@ -29,6 +29,8 @@ struct LogMarker {
     double time = 0;
     std::string text;
     bool gap = false;
+    // The data rows before it: it stands between row `row - 1` and row `row`.
+    std::size_t row = 0;
 };
 
 struct LogData {
@@ -57,5 +59,8 @@ LogData ParseLog(std::string_view text);
 // the live bytes, so this gives back what the controller sent); nothing for a
 // row out of range.
 std::optional<LiveValues> LiveAt(const LogData& log, std::size_t row);
+// The same for one channel over rows [first, first + count), into `out`:
+// for walking many rows at once. Rows past the log are left out.
+void LiveBytes(const LogData& log, int channel, std::size_t first, std::size_t count, std::uint8_t* out);
 
 }  // namespace orv

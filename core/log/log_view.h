@@ -9,6 +9,7 @@
 
 #include "core/calibration/image.h"
 #include "core/log/log_data.h"
+#include "core/monitor/table_lookup.h"
 
 namespace orv {
 
@@ -41,9 +42,8 @@ struct SpanStats {
 };
 SpanStats StatsOf(const LogData& log, int channel, double t0, double t1);
 
-// The grid rows (1: the first entry) the monitor puts its cursor on for these
-// live values, one per table (RPM, PRES, TPS, AIR, WAT).
-std::array<int, kTableCount> OperatingRows(const LiveValues& v);
+// OperatingRows (core/monitor/table_lookup.h): the grid rows the monitor's
+// cursors stand on for a row's live values.
 
 // Seconds spent on each grid row of each table over [t0, t1]: a row counts
 // until the next row's time, except across a gap (a gap marker, or more than

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/common/numbers.h"
+#include "core/settings/settings_coding.h"
 
 namespace orv {
 
@@ -12,5 +13,13 @@ long DutyCycle(long rpm, long tinj, bool full, long cylinders) {
     if (full) d *= cylinders;
     return std::min(d, 100L);
 }
+
+CylinderSettings CylindersAt(const Image& image, int slot_base) {
+    const SettingField& code = Field(Setting::Cylinders);
+    const std::uint8_t stored = image[static_cast<std::size_t>(slot_base + code.rel)];
+    return {static_cast<long>(FieldValue(code, stored)), Field(Setting::Full).Get(stored) != 0};
+}
+
+CylinderSettings ActiveCylinders(const Image& image) { return CylindersAt(image, SlotStart(image[kActiveSlotByte])); }
 
 }  // namespace orv

@@ -2,18 +2,18 @@
 // calculated output of the viewed bank.
 #include "core/common/numbers.h"
 #include "core/monitor/duty.h"
-#include "core/settings/settings_coding.h"
 #include "core/shell/main_page.h"
 
 namespace orv {
 
 namespace {
 // "Full" counts every cylinder: the number the viewed slot stores, which the
-// cylinder box shows. Never the box's text: a box only shows a value.
+// cylinder box shows. Never the box's text: a box only shows a value. "Full"
+// is as its check box stands.
 long DutyOf(const form::Form& f, const CalibrationState& cal, long rpm, long tinj) {
-    const SettingField& code = Field(Setting::Cylinders);
-    const auto cylinders = static_cast<long>(FieldValue(code, cal.mem_image[cal.slot_base + code.rel]));
-    return DutyCycle(rpm, tinj, f.FullSel.Value() == 1, cylinders);
+    CylinderSettings c = CylindersAt(cal.mem_image, cal.slot_base);
+    c.full = f.FullSel.Value() == 1;
+    return DutyCycle(rpm, tinj, c);
 }
 }  // namespace
 

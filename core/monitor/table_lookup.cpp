@@ -21,6 +21,17 @@ LookupPoint LivePoint(const LiveValues& v) {
              {v.live_water / 10, v.live_water % 10, 10}}};
 }
 
+std::array<int, kTableCount> OperatingRows(const LiveValues& v) {
+    const LookupPoint at = LivePoint(v);
+    std::array<int, kTableCount> rows{};
+    for (int t = 0; t < kTableCount; ++t) {
+        const long reading = at[t].index * at[t].step + at[t].remainder;
+        const long entry = RoundHalfEven(static_cast<double>(reading) / at[t].step);
+        rows[t] = static_cast<int>(std::clamp<long>(entry + 1, 1, kTableEntries[t]));
+    }
+    return rows;
+}
+
 LookupPoint RowPoint(const std::array<int, kTableCount>& rows) {
     LookupPoint p;
     for (int t = 0; t < kTableCount; ++t) p[t].index = std::max(rows[t] - 1, 0);

@@ -25,6 +25,11 @@ LookupPoint LivePoint(const LiveValues& v);
 // The selected grid rows (row 1 is entry 0), taken as they are.
 LookupPoint RowPoint(const std::array<int, kTableCount>& rows);
 
+// The grid rows (1: the first entry) the monitor puts its cursor on for these
+// live values, one per table (RPM, PRES, TPS, AIR, WAT): the entry nearest
+// the reading (halves to even), the last for a reading past it.
+std::array<int, kTableCount> OperatingRows(const LiveValues& v);
+
 // Table t of set s (kSetBank1, kSetBank2, kSetIgnition) of the active slot at
 // a point. Past the table's last entry the lookup takes that entry as it is:
 // it never reads the next table's bytes, nor past the image.

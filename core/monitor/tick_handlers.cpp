@@ -1,5 +1,6 @@
 // The 100 ms tick and the monitor mode.
 #include "core/common/numbers.h"
+#include "core/monitor/table_lookup.h"
 #include "core/shell/main_page.h"
 
 namespace orv {
@@ -13,11 +14,9 @@ void Main_Page::Timer1_Timer() {
     // Run second so that its display is the one left standing.
     if (form.Host.Value() || form.monitor.Value()) Calc_Map_Output(-1);
     if (!form.edit.Value()) {
-        Show_Live_Cell(0, RoundHalfEven(live.live_rpm / 5.0));
-        Show_Live_Cell(1, live.live_pressure);
-        Show_Live_Cell(2, RoundHalfEven(live.live_tps / 5.0));
-        Show_Live_Cell(3, RoundHalfEven(live.live_air / 10.0));
-        Show_Live_Cell(4, RoundHalfEven(live.live_water / 10.0));
+        // The log viewer's cursor takes its rows from the same place.
+        const std::array<int, kTableCount> rows = OperatingRows(live);
+        for (int t = 0; t < kTableCount; ++t) Show_Live_Cell(t, rows[t] - 1);
     }
     RecorderStep();
     if (cal.reload_tables) Load_Memory_Map();

@@ -22,9 +22,13 @@
 #include <QTest>
 #include <QToolTip>
 #include <cmath>
+#include <fstream>
 #include <map>
 
 #include "app/dial_face.h"
+#include "app/log_viewer/log_viewer.h"
+#include "app/log_viewer/log_viewer_entry.h"
+#include "core/log/live_log.h"
 #include "window_fixture.h"
 
 namespace orv::app::test {
@@ -151,6 +155,25 @@ TEST_F(WindowTest, EveryTextReadsAtFourAndAHalfToOneWhereverItIsShown) {
     ASSERT_NE(tip, nullptr);
     EXPECT_EQ(Illegible(tip), std::vector<std::string>{});
     EXPECT_LT(Luminance(tip->palette().color(QPalette::Window).rgb()), 0.05);
+}
+
+// The log viewer, a log shown and recomputed, reads as well as the window.
+TEST_F(WindowTest, TheLogViewerReadsAtFourAndAHalfToOne) {
+    std::string log = LiveLogHeader(LogColumns::Full);
+    for (int k = 0; k < 50; ++k) {
+        LiveValues v;
+        v.live_rpm = static_cast<std::uint8_t>(10 + k);
+        v.live_tinj1 = v.live_tinj2 = static_cast<std::uint8_t>(20 + k);
+        log += std::to_string(k) + ".000," + LiveChannelCells(v) + ",," + (k == 20 ? "1" : "") + "\r\n";
+    }
+    std::ofstream(dir / "drive.csv", std::ios::binary) << log;
+    window->viewMenu()->findChild<QAction*>("logviewer")->trigger();
+    viewer::LogViewer* v = LogViewerOf(*window);
+    ASSERT_NE(v, nullptr);
+    v->resize(1024, 670);
+    ASSERT_TRUE(v->Open(dir / "drive.csv")) << v->status().toStdString();
+    v->SetRecompute(true);
+    EXPECT_EQ(Illegible(v), std::vector<std::string>{});
 }
 
 // Mended: the smallest window was 1135 x 623, wider than a 1024-pixel screen.

@@ -54,7 +54,7 @@ TEST_F(PlotWindowTest, MenuBarHoldsFileEditAndViewWithThePlots) {
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Help"}));
     QStringList views;
     for (QAction* a : window->viewMenu()->actions()) views << a->text();
-    EXPECT_EQ(views, (QStringList{"&Table curves", "&Recording timeline"}));
+    EXPECT_EQ(views, (QStringList{"&Table curves", "&Recording timeline", "&Log viewer"}));
     // The form's controls are all still there, and no new one among them.
     EXPECT_NE(window->Control("datatable(4)"), nullptr);
     EXPECT_EQ(window->Control("tablecurves"), nullptr);

@@ -3,6 +3,12 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QApplication>
+#include <QChartView>
+#include <QMenu>
+#include <QTabBar>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -10,6 +16,8 @@
 #include <QTest>
 
 #include "app/bar_face.h"
+#include "app/log_viewer/log_viewer.h"
+#include "app/log_viewer/log_viewer_entry.h"
 #include "app/dial_face.h"
 #include "app/line_edit.h"
 #include "window_fixture.h"
@@ -88,6 +96,32 @@ TEST_F(WindowTest, AMarkOrRefusalOverTheTooltipFallsBackToIt) {
     EXPECT_EQ(box->toolTip(), "Differs from reference: 2.5");
     box->SetMark({});
     EXPECT_EQ(box->toolTip(), box_tip);
+}
+
+// The log viewer's controls too: each says what it does and has a name a
+// screen reader can say.
+TEST_F(WindowTest, EveryControlOfTheLogViewerSaysWhatItIsAndHasAName) {
+    window->viewMenu()->findChild<QAction*>("logviewer")->trigger();
+    viewer::LogViewer* v = LogViewerOf(*window);
+    ASSERT_TRUE(v && v->isVisible());
+    v->SetRecompute(true);  // every panel and box there is
+    QApplication::processEvents();
+    int seen = 0;
+    for (QWidget* w : v->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
+                             qobject_cast<QAbstractItemView*>(w) || qobject_cast<QChartView*>(w);
+        // Parts of another control: a tab bar's scroll buttons, a view's headers.
+        const bool part = qobject_cast<QTabBar*>(w->parentWidget()) || qobject_cast<QAbstractItemView*>(w->parentWidget());
+        if (!w->isVisible() || !control || part) continue;
+        ++seen;
+        EXPECT_FALSE(w->toolTip().trimmed().isEmpty()) << w->objectName().toStdString() << " "
+                                                        << w->metaObject()->className();
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(a, nullptr);
+        EXPECT_FALSE(a->text(QAccessible::Name).trimmed().isEmpty()) << w->objectName().toStdString() << " "
+                                                                     << w->metaObject()->className();
+    }
+    EXPECT_GT(seen, 12);
 }
 
 }  // namespace

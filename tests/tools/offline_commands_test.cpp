@@ -392,5 +392,5 @@ TEST(OfflineCommands, NoArgumentsListTheSubcommands) {
     const auto run = RunTool({});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
-    for (const char* sub : {"report", "calc", "diff", "rec2csv", "lint"}) EXPECT_NE(run.err.find(sub), std::string::npos) << sub;
+    for (const char* sub : {"report", "calc", "diff", "rec2csv", "lint", "replay"}) EXPECT_NE(run.err.find(sub), std::string::npos) << sub;
 }
