@@ -479,9 +479,10 @@ void LogViewer::MoveChannel(int channel, int by) {
 }
 
 void LogViewer::SaveChoice() {
-    if (!WriteChoice(folder_, choice_))
-        statusBar()->showMessage(QStringLiteral("\"%1\" cannot be written: the channels chosen are not kept")
-                                     .arg(Q((folder_ / kViewerSettingsFile).string())));
+    note_ = WriteChoice(folder_, choice_) ? QString()
+                                          : QStringLiteral("\"%1\" cannot be written: the channels chosen are not kept")
+                                                .arg(Q((folder_ / kViewerSettingsFile).string()));
+    ShowStatus();
     RebuildPanels();
     FillChannelList();
     FillReadOutRows();
@@ -739,6 +740,7 @@ void LogViewer::ShowStatus() {
                                overlays_.over.size() == 1 ? QStringLiteral("time") : QStringLiteral("times"),
                                QString::number(seconds, 'f', 1));
     }
+    if (!note_.isEmpty()) text += QStringLiteral("; ") + note_;
     status_label_->setText(text);
 }
 

@@ -144,7 +144,8 @@ class LogViewer : public QMainWindow {
     std::optional<Replay> replay_;
     Image replay_image_{};
     double duty_limit_ = kDefaultDutyLimit;
-    QString opened_;   // what the status line says of the log
+    QString opened_;  // what the status line says of the log
+    QString note_;    // and of the settings file, when it cannot be written
     std::optional<std::array<int, kTableCount>> rows_sent_;
     bool rows_told_ = false;
 

@@ -437,6 +437,14 @@ TEST_F(LogViewerTest, TheChannelChoiceIsKeptForTheNextViewer) {
     EXPECT_EQ(edited.shown, std::vector<int>{kChWater});
     EXPECT_EQ(edited.order.size(), static_cast<std::size_t>(viewer::kViewerChannels));
     EXPECT_EQ(edited.order.front(), kChRpm);
+
+    // A folder where the file cannot be written: the viewer says so and
+    // draws the channels chosen all the same.
+    LogViewer nowhere(Log() / "not a folder", [this]() -> const Image& { return image; });
+    nowhere.SetChannels({kChWater});
+    EXPECT_TRUE(nowhere.status().endsWith("cannot be written: the channels chosen are not kept"))
+        << nowhere.status().toStdString();
+    EXPECT_EQ(nowhere.choice().shown, std::vector<int>{kChWater});
 }
 
 TEST_F(LogViewerTest, ALongLogIsDrawnWithNoMorePointsThanTwoAColumn) {
