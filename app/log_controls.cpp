@@ -15,7 +15,6 @@ namespace orv::app {
 
 namespace {
 
-constexpr int kMessageMs = 10000;
 const QString kOnConnectKey = QStringLiteral("log/start_on_connect");
 
 QString LoggingFile(const std::filesystem::path& dir) { return QString::fromStdString((dir / kLoggingFile).string()); }
@@ -59,7 +58,8 @@ LogControls::LogControls(MainWindow& window, Main_Page& console)
                                            "logging.ini beside config.dat"));
     on_connect_->setChecked(LogOnConnect(console.app_dir));
     QObject::connect(on_connect_, &QAction::toggled, this, [this](bool on) {
-        if (!SetLogOnConnect(console_.app_dir, on)) Tell(QStringLiteral("\"%1\" cannot be written").arg(LoggingFile(console_.app_dir)));
+        if (!SetLogOnConnect(console_.app_dir, on))
+            Tell(QStringLiteral("\"%1\" cannot be written").arg(LoggingFile(console_.app_dir)), Kind::Failed);
     });
     for (QAction* a : {toggle_, marker_, on_connect_}) file->insertAction(close, a);
     file->insertSeparator(close);
@@ -85,14 +85,14 @@ void LogControls::StartLog() {
     const std::filesystem::path path = LogPathFor(console_.app_dir, std::chrono::system_clock::now());
     const std::string error = log_->Start(path);
     if (error.empty()) Tell(QStringLiteral("Logging to %1").arg(Q(log_->path().string())));
-    else Tell(QStringLiteral("Log not started: %1").arg(Q(error)));
+    else Tell(QStringLiteral("Log not started: %1").arg(Q(error)), Kind::Failed);
     ShowState();
 }
 
 void LogControls::StopLog() {
     if (!log_->Logging()) return ShowState();
     const long rows = log_->Stop();
-    Tell(QStringLiteral("Log stopped: %1 rows in %2").arg(Q(Thousands(rows)), Q(log_->path().string())));
+    Tell(QStringLiteral("Log stopped: %1 rows in %2").arg(Q(Thousands(rows)), Q(log_->path().string())), Kind::Done);
     ShowState();
 }
 
@@ -104,7 +104,7 @@ void LogControls::OnTick() {
     const bool was_logging = log_->Logging();
     log_->Tick();
     if (was_logging && !log_->Logging()) {
-        Tell(QStringLiteral("Log stopped after %1 rows: %2").arg(Q(Thousands(log_->rows())), Q(log_->error())));
+        Tell(QStringLiteral("Log stopped after %1 rows: %2").arg(Q(Thousands(log_->rows())), Q(log_->error())), Kind::Failed);
         ShowState();
     }
     const bool connected = console_.comm.status() == LinkStatus::Connected;
@@ -112,7 +112,12 @@ void LogControls::OnTick() {
     was_connected_ = connected;
 }
 
-void LogControls::Tell(const QString& message) { window_.statusBar()->showMessage(message, kMessageMs); }
+void LogControls::Tell(const QString& message, Kind kind) {
+    // The console's own status line: it stays until the next message and
+    // carries its time, as every other message does.
+    console_.form.Tell(message.toStdString(), kind);
+    window_.binding().Refresh();
+}
 
 void LogControls::ShowState() {
     toggle_->setChecked(log_->Logging());

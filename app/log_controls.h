@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "core/form/form.h"
 #include "core/log/live_log.h"
 
 class QAction;
@@ -43,7 +44,8 @@ class LogControls : public QObject {
     // At each of the console's ticks: the log's own tick, a log that
     // stopped by itself, and a start on Connect.
     void OnTick();
-    void Tell(const QString& message);
+    using Kind = form::Form::NoticeKind;
+    void Tell(const QString& message, Kind kind = Kind::Info);
     void ShowState();
 
     MainWindow& window_;

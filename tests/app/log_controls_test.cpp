@@ -1,6 +1,7 @@
 // The window's log controls: the toggle, the marker, the status bar's word on
 // where the log went, and "Start logging on Connect" kept in logging.ini.
 #include <QAction>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
@@ -21,7 +22,12 @@ class LogWindowTest : public WindowTest {
         EXPECT_NE(a, nullptr) << name;
         return a;
     }
-    QString Status() { return window->statusBar()->currentMessage(); }
+    // The status bar's message without the time it carries ("14:03:27  ").
+    QString Status() {
+        const QString shown = window->statusBar()->currentMessage();
+        EXPECT_TRUE(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d  ").match(shown).hasMatch()) << shown.toStdString();
+        return shown.mid(10);
+    }
     std::vector<std::filesystem::path> Logs() {
         std::vector<std::filesystem::path> logs;
         std::error_code ec;
@@ -57,6 +63,7 @@ TEST_F(LogWindowTest, TheToggleLogsBesideConfigDatAndTheStatusBarSaysWhereAndHow
     toggle->trigger();
     EXPECT_FALSE(toggle->isChecked());
     EXPECT_EQ(Status(), "Log stopped: 3 rows in " + QString::fromStdString(log.string()));
+    EXPECT_EQ(console.form.KindOfNotice(), form::Form::NoticeKind::Done);
 
     const orv::test::LogFile f(log);
     EXPECT_EQ(f.DataRows(), 3);
