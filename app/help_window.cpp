@@ -18,7 +18,7 @@ const std::vector<ManualPage>& ManualPages() {
         {"index.md", "Contents"},         {"connecting.md", "Connecting"}, {"monitoring.md", "Monitoring"},
         {"editing.md", "Editing tables"}, {"settings.md", "Settings"},     {"slots.md", "Memory slots"},
         {"transfers.md", "Transfers"},    {"host-mode.md", "Host mode"},   {"map-files.md", "Map files"},
-        {"recorder.md", "Recorder"},      {"plots.md", "Plots"},           {"tools.md", "Tuner's tools"},
+        {"recorder.md", "Recorder"},      {"logging.md", "Logging"},       {"plots.md", "Plots"},           {"tools.md", "Tuner's tools"},
         {"orvtool.md", "orvtool"},
     };
     return pages;

@@ -10,7 +10,8 @@ foreach(_size 16 32 48 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${_size}x${_size}/apps
           RENAME orv-console.png)
 endforeach()
-install(FILES ${PROJECT_SOURCE_DIR}/samples/sample.map DESTINATION ${CMAKE_INSTALL_DATADIR}/orv-console)
+install(FILES ${PROJECT_SOURCE_DIR}/samples/sample.map ${PROJECT_SOURCE_DIR}/samples/sample-drive.csv
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/orv-console)
 
 # Debian wants the copyright file and a compressed changelog beside it,
 # compressed the same way every time (-n: no name, no time stamp).

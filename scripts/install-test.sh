@@ -24,7 +24,7 @@ for f in bin/orv-console bin/orv-sim bin/orvtool \
          share/icons/hicolor/scalable/apps/orv-console.svg \
          share/icons/hicolor/48x48/apps/orv-console.png \
          share/icons/hicolor/256x256/apps/orv-console.png \
-         share/orv-console/sample.map share/doc/orv-console/copyright; do
+         share/orv-console/sample.map share/orv-console/sample-drive.csv share/doc/orv-console/copyright; do
     [ -s "$prefix/$f" ] || fail "missing $f"
 done
 for p in orv-console orv-sim orvtool; do

@@ -52,7 +52,8 @@ wait_for '[ -s "$work/sim.out" ]' 10 || { echo "screenshot: orv-sim did not star
 cp "$root/samples/sample.map" "$work/sample.map"
 printf '1,"%s",""\r\n' "$work/sample.map" >"$work/config.dat"
 
-(cd "$work" && DISPLAY=":$display" exec "$build/app/orv-console") >"$work/console.log" 2>&1 &
+# ORV_SCREENSHOT_ARGS: more arguments for the console ("--log samples/sample-drive.csv").
+(cd "$work" && DISPLAY=":$display" exec "$build/app/orv-console" ${ORV_SCREENSHOT_ARGS:-}) >"$work/console.log" 2>&1 &
 pids+=($!)
 wid=""
 find_window() { wid=$(DISPLAY=":$display" xdotool search --onlyvisible --name "ORV Engine Controller" 2>/dev/null | head -n1); [ -n "$wid" ]; }

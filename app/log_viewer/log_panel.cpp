@@ -10,6 +10,7 @@
 
 #include "app/accessibility.h"
 #include "app/log_viewer/log_viewer.h"
+#include "core/log/log_view.h"
 #include "app/log_viewer/viewer_channels.h"
 #include "app/plots/plot_look.h"
 
@@ -113,9 +114,15 @@ void LogPanel::Draw(double t0, double t1, const std::vector<ColumnRange>& logged
     auto line = [&](const std::vector<ColumnRange>& columns, QPolygonF& out) {
         out.clear();
         out.reserve(static_cast<qsizetype>(2 * columns.size()));
+        std::size_t last = columns.size();
         for (std::size_t k = 0; k < columns.size(); ++k) {
             const ColumnRange& c = columns[k];
             if (!c.any) continue;
+            // Where no row came for longer than a gap, the line stops: it
+            // never draws values the controller did not send.
+            if (last < k && static_cast<double>(k - last - 1) * width > kHitGapSeconds)
+                out.append(QPointF(qQNaN(), qQNaN()));
+            last = k;
             // A stroke from the least to the greatest value of the column:
             // every spike shows, and no column holds more than two points.
             const double x = t0_ + (static_cast<double>(k) + 0.5) * width;
@@ -150,14 +157,21 @@ void LogPanel::DrawLines(QPainter* painter, const QRectF& area) {
     const QColor colours[2] = {Look(channel_).colour, RecomputedColour()};
     QPolygonF pixels;
     for (int i = 0; i < 2; ++i) {
-        pixels.resize(lines_[i].size());
-        for (qsizetype k = 0; k < lines_[i].size(); ++k)
-            pixels[k] = QPointF(area.left() + (lines_[i][k].x() - t0_) / (t1_ - t0_) * area.width(),
-                                area.bottom() - (lines_[i][k].y() - lo) / (hi - lo) * area.height());
         QPen pen(colours[i], 1);
         pen.setCosmetic(true);
         painter->setPen(pen);
-        painter->drawPolyline(pixels);
+        pixels.clear();
+        pixels.reserve(lines_[i].size());
+        // One stroke per stretch between gaps (a point of NaN marks one).
+        for (qsizetype k = 0; k <= lines_[i].size(); ++k) {
+            if (k == lines_[i].size() || qIsNaN(lines_[i][k].x())) {
+                painter->drawPolyline(pixels);
+                pixels.clear();
+                continue;
+            }
+            pixels.append(QPointF(area.left() + (lines_[i][k].x() - t0_) / (t1_ - t0_) * area.width(),
+                                  area.bottom() - (lines_[i][k].y() - lo) / (hi - lo) * area.height()));
+        }
     }
     if (!shows_recomputed_) return;
     // The two lines named in the top right corner.

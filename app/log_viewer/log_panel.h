@@ -53,7 +53,8 @@ class LogPanel : public QChartView {
     void CursorMoved(double from, double to);
 
     // The line drawn, in time and value: two points (least, greatest) per
-    // pixel column at most; the recomputed one, and whether it is shown.
+    // pixel column at most, and a point of NaN where a gap breaks the line;
+    // the recomputed one, and whether it is shown.
     const QPolygonF& logged() const { return lines_[0]; }
     const QPolygonF& recomputed() const { return lines_[1]; }
     bool showsRecomputed() const { return shows_recomputed_; }

@@ -452,7 +452,8 @@ TEST_F(LogViewerTest, ALongLogIsDrawnWithNoMorePointsThanTwoAColumn) {
     for (int k = 0; k < 20000; ++k) {
         LiveValues v = ValuesOf(k % 20);
         v.live_rpm = static_cast<std::uint8_t>(k % 7 == 0 ? 120 : 20 + k % 3);  // spikes every 7th row
-        text += Seconds(k * 0.007) + "," + LiveChannelCells(v) + ",,\r\n";
+        // Nothing for 10 s after row 10,000: the link was lost.
+        text += Seconds(k * 0.007 + (k >= 10000 ? 10 : 0)) + "," + LiveChannelCells(v) + ",,\r\n";
     }
     Write(Dir() / "long.csv", text);
     ASSERT_TRUE(viewer->Open(Dir() / "long.csv")) << viewer->status().toStdString();
@@ -467,6 +468,11 @@ TEST_F(LogViewerTest, ALongLogIsDrawnWithNoMorePointsThanTwoAColumn) {
     for (const QPointF& p : rpm->logged()) top = std::max(top, p.y());
     EXPECT_EQ(top, 12000);
     EXPECT_GE(rpm->valueAxis()->max(), 12000);
+    // The line stops at the gap, once, and nowhere between rows 7 ms apart.
+    auto breaks = [&] { return std::count_if(rpm->logged().begin(), rpm->logged().end(), [](QPointF p) { return qIsNaN(p.x()); }); };
+    EXPECT_EQ(breaks(), 1);
+    viewer->ZoomTo(60, 61);
+    EXPECT_EQ(breaks(), 0);
 }
 
 TEST_F(LogViewerTest, TheMouseMovesTheCursorZoomsAndPans) {
