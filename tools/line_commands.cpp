@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <sstream>
 
@@ -106,7 +107,10 @@ class Line {
             met = true;
             loop.quit();
         };
-        QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, &QEventLoop::quit);
+        // A deadline past what a timer holds (about 24 days, or a monitor
+        // with no --seconds) is no deadline: `done` ends the loop.
+        if (const double ms = seconds * 1000; ms < std::numeric_limits<int>::max())
+            QTimer::singleShot(static_cast<int>(std::max(ms, 0.0)), &loop, &QEventLoop::quit);
         loop.exec();
         done_ = nullptr;
         return met;
