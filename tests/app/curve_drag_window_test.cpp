@@ -82,6 +82,23 @@ TEST_F(CurveDragTest, ShiftDragMovesTheSelectedRowsTogether) {
     EXPECT_EQ(console.cal.mem_image, start);
 }
 
+// Closed in mid-drag (a key, the window manager): the drag ends there, and
+// the next one is a step of its own.
+TEST_F(CurveDragTest, AWindowClosedInMidDragEndsTheDrag) {
+    EnterEditMode();
+    const std::size_t steps = console.History().DoneSteps();
+    QTest::mousePress(Viewport(1), Qt::LeftButton, {}, At(1, 0.0, 0));
+    QTest::mouseMove(Viewport(1), At(1, 0.0, 3));
+    Curves().close();
+    QTest::mouseRelease(Viewport(1), Qt::LeftButton, {}, At(1, 0.0, 3));
+    EXPECT_FALSE(console.CurveDragging());
+    EXPECT_EQ(console.cal.mem_image[32 + 10], 93);
+    window->viewMenu()->findChild<QAction*>("tablecurves")->trigger();
+    Drag(10, {5});
+    EXPECT_EQ(console.cal.mem_image[32 + 10], 95);
+    EXPECT_EQ(console.History().DoneSteps(), steps + 2);
+}
+
 TEST_F(CurveDragTest, OutsideEditModeTheCurvesCannotBeChanged) {
     EXPECT_EQ(Viewport(1)->cursor().shape(), Qt::ArrowCursor);
     EXPECT_TRUE(Curves().view(1)->toolTip().contains("drag")) << Curves().view(1)->toolTip().toStdString();
