@@ -188,6 +188,13 @@ const Names& Tips() {
         {"offsetrange", "Adds an amount to the selected rows"},
         {"setrange", "Sets the selected rows to one value"},
         {"tablecurves", "Opens the curves of the five tables shown"},
+        {"tablecurve", "The table's values against its axis. In edit mode drag a point up or down to change its "
+                       "row; Shift-drag moves the rows selected in the grid with it"},
+        {"memoryslots", "Copies a whole memory slot over another, or swaps two (edit mode)"},
+        {"copyslot", "Copies every table and setting of one memory slot over another, after asking"},
+        {"swapslots", "Exchanges the tables and settings of two memory slots"},
+        {"slotfrom", "The memory slot whose tables and settings are taken"},
+        {"slotto", "The memory slot that receives them"},
         {"rectimeline", "Opens the recording drawn over time"},
         {"ports", "Lists the serial devices present and makes one of them COM 1 to COM 7"},
         {"manual", "Opens the user's manual, a page for each part of the console"},

@@ -29,6 +29,7 @@
 #include "app/dial_face.h"
 #include "app/line_edit.h"
 #include "app/log_controls.h"
+#include "app/slot_tools.h"
 #include "app/log_viewer/log_viewer_entry.h"
 #include "app/look.h"
 #include "app/plots/plot_windows.h"
@@ -211,6 +212,7 @@ void MainWindow::CreateMenus() {
     plots_->AddTo(view_menu_);
     AddLogViewer(*this, console_);
     AddLogControls(*this, console_);
+    AddSlotTools(*this, console_);
     AddStartMenus(*this, console_);
 }
 

@@ -3,6 +3,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QGridLayout>
+#include <QMouseEvent>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QValueAxis>
@@ -10,6 +11,7 @@
 #include "app/accessibility.h"
 #include "app/accessible_names.h"
 #include "app/plots/plot_look.h"
+#include "core/calibration/curve_drag.h"
 #include "core/calibration/table_curve.h"
 #include "core/shell/main_page.h"
 
@@ -66,8 +68,11 @@ TableCurvesWindow::TableCurvesWindow(Main_Page& console, QWidget* parent) : QWid
         }
 
         auto* view = new QChartView(p.chart, this);
+        p.view = view;
         view->setObjectName(QStringLiteral("curve(%1)").arg(t));
         ExposeChart(view, QString::fromStdString(CurveName(t)));
+        view->setToolTip(QString::fromStdString(ToolTip("tablecurve")));
+        view->viewport()->installEventFilter(this);
         StyleView(view);
         view->setMinimumSize(240, 180);  // three across and two down fit a 1024 x 700 screen
         // Engine speed and pressure, the long tables, across the top.
@@ -87,6 +92,7 @@ void TableCurvesWindow::showEvent(QShowEvent* event) {
 
 void TableCurvesWindow::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    Release();
     // Closed, the window costs the console nothing.
     listener_.Reset();
 }
@@ -97,6 +103,7 @@ void TableCurvesWindow::SetLogRows(const std::optional<std::array<int, kTableCou
 }
 
 void TableCurvesWindow::Follow() {
+    ShowEditable();
     const form::Form& f = console_.form;
     const Image& image = console_.cal.mem_image;
     // The view the grids are coded in, as the option buttons say.
@@ -142,13 +149,79 @@ void TableCurvesWindow::Draw(int t, const Key& key) {
     p.x->setRange(c.x_range.lo, c.x_range.hi);
     p.x->setTitleText(QString::fromUtf8(c.axis_title));
     p.x->setTitleVisible(true);
+    // Under a drag the axis holds still, so that the pointer's travel keeps
+    // meaning the same values; the release scales it anew.
     const ValueRange shown = ShownRange(c, MinSpan(key.view, t));
-    NiceScale(p.y, shown.lo, shown.hi, 6);
+    if (t != drag_t_) NiceScale(p.y, shown.lo, shown.hi, 6);
     p.y->setLabelFormat(key.view == TableView::Fuel && t == 0 ? "%.1f" : "%.0f");
     p.y->setTitleText(QString::fromUtf8(c.value_title));
     p.y->setTitleVisible(true);
     p.drawn = key;
     ++redraws_;
+}
+
+QPointF TableCurvesWindow::ValueAt(int t, QPointF at) const {
+    const Plot& p = plots_[t];
+    return p.chart->mapToValue(p.chart->mapFromScene(p.view->mapToScene(at.toPoint())), p.curve);
+}
+
+bool TableCurvesWindow::OverPlot(int t, QPointF at) const {
+    const Plot& p = plots_[t];
+    // A few pixels of slack round the plot: the end points sit on its edge.
+    return p.chart->plotArea().adjusted(-6, -6, 6, 6).contains(p.chart->mapFromScene(p.view->mapToScene(at.toPoint())));
+}
+
+bool TableCurvesWindow::eventFilter(QObject* watched, QEvent* event) {
+    int t = 0;
+    while (t < kTableCount && !(plots_[t].view && watched == plots_[t].view->viewport())) ++t;
+    if (t == kTableCount) return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            auto* m = static_cast<QMouseEvent*>(event);
+            if (m->button() != Qt::LeftButton) return false;
+            return Press(t, m->position(), m->modifiers().testFlag(Qt::ShiftModifier));
+        }
+        case QEvent::MouseMove:
+            if (t != drag_t_) return false;
+            console_.CurveDragMove(ValueAt(t, static_cast<QMouseEvent*>(event)->position()).y() - press_value_);
+            return true;
+        case QEvent::MouseButtonRelease:
+            if (t != drag_t_ || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) return false;
+            Release();
+            return true;
+        default: return false;
+    }
+}
+
+bool TableCurvesWindow::Press(int t, QPointF at, bool together) {
+    // Outside edit mode the curves are only looked at: the press does nothing.
+    if (!console_.form.edit.Value() || !OverPlot(t, at)) return false;
+    const QPointF value = ValueAt(t, at);
+    Release();
+    // The axis holds from the press on: the press itself moves the grid's row.
+    drag_t_ = t;
+    press_value_ = value.y();
+    if (console_.CurveDragBegin(t, NearestEntry(t, value.x()), together)) return true;
+    drag_t_ = -1;
+    return false;
+}
+
+void TableCurvesWindow::Release() {
+    if (drag_t_ < 0) return;
+    const int t = drag_t_;
+    drag_t_ = -1;
+    console_.CurveDragEnd();
+    // The axis the drag held is scaled to the curve again.
+    plots_[t].drawn = Key{};
+    if (isVisible()) Follow();
+}
+
+void TableCurvesWindow::ShowEditable() {
+    const bool editable = console_.form.edit.Value();
+    if (editable_ == editable) return;
+    editable_ = editable;
+    for (Plot& p : plots_) p.view->viewport()->setCursor(editable ? Qt::SizeVerCursor : Qt::ArrowCursor);
 }
 
 }  // namespace orv::app::plots

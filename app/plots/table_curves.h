@@ -3,6 +3,11 @@
 // window of its own. The curve follows the image as it is edited, and the
 // point of the grid's current row is marked. It listens to the console only
 // while it is shown, and redraws a table only when that table changed.
+//
+// In edit mode a point can be dragged up or down: the window only passes the
+// press, the pointer's travel and the release to the console, which moves
+// the rows (Main_Page::CurveDragBegin). Shift-drag moves the grid's selected
+// range with the point; the vertical axis stays put until the release.
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -14,6 +19,7 @@
 #include "core/shell/subscription.h"
 
 class QChart;
+class QChartView;
 class QLineSeries;
 class QScatterSeries;
 class QValueAxis;
@@ -33,6 +39,7 @@ class TableCurvesWindow : public QWidget {
     const QLineSeries* curve(int t) const { return plots_[t].curve; }
     const QScatterSeries* mark(int t) const { return plots_[t].mark; }
     const QChart* chart(int t) const { return plots_[t].chart; }
+    QChartView* view(int t) const { return plots_[t].view; }
     // The log viewer's cursor: a point of its own on each curve (none for
     // nullopt or a row that is no entry).
     void SetLogRows(const std::optional<std::array<int, kTableCount>>& rows);
@@ -43,6 +50,7 @@ class TableCurvesWindow : public QWidget {
    protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
    private:
     // What a table's drawing was made from; equal keys, nothing to draw.
@@ -63,16 +71,28 @@ class TableCurvesWindow : public QWidget {
         QScatterSeries* log_mark = nullptr;
         QValueAxis* x = nullptr;
         QValueAxis* y = nullptr;
+        QChartView* view = nullptr;
         Key drawn;
     };
     void Follow();
     void Draw(int t, const Key& key);
+    // The table's value under a point of the chart view's viewport, and
+    // whether that point lies over the plot.
+    QPointF ValueAt(int t, QPointF at) const;
+    bool OverPlot(int t, QPointF at) const;
+    bool Press(int t, QPointF at, bool together);
+    void Release();
+    // The pointer's shape says whether the curves can be dragged.
+    void ShowEditable();
 
     Main_Page& console_;
     std::array<Plot, kTableCount> plots_;
     Subscription listener_;  // while shown
     std::optional<std::array<int, kTableCount>> log_rows_;
     int redraws_ = 0;
+    int drag_t_ = -1;        // the plot a drag holds, if any
+    double press_value_ = 0;  // the value under the pointer at the press
+    std::optional<bool> editable_;
 };
 
 }  // namespace orv::app::plots

@@ -201,6 +201,27 @@ class Main_Page {
     // in edit mode only; the grid, and the bar and box of its current row,
     // show the result.
     RangeEditResult RangeEdit(int t, int first_row, int last_row, RangeOp op, double value);
+    // Shaping a table's curve on its plot, in edit mode only. A press on
+    // entry `entry` (0: the first) of table t's curve makes its row the
+    // grid's current one; with `together` it extends the grid's selected
+    // range to that row instead, as a Shift-click in the grid does, and every
+    // row of the range moves. False: no drag (not edit mode, a transfer, no
+    // such entry).
+    bool CurveDragBegin(int t, int entry, bool together);
+    // The pointer `travel` away from the press, in the table's unit: the held
+    // rows move by as many whole steps, within the bar's range, and the grid
+    // shows them at once. A drag, press to release, is one undo step; it ends
+    // by itself when its rows change behind its back (an undo, a load,
+    // another view or slot, the end of edit mode).
+    void CurveDragMove(double travel);
+    void CurveDragEnd();
+    bool CurveDragging() const { return curve_drag_.has_value(); }
+    // Slot `from` copied over slot `to`, or slots a and b exchanged (0..3),
+    // where the slot buttons may be used (edit mode, not host mode) and no
+    // transfer holds the link; one undo step, and the status line says what
+    // was done or why not. What a slot holds: core/files/slot_copy.h.
+    bool CopySlot(int from, int to);
+    bool SwapSlots(int a, int b);
     // A map file to compare the image with; empty, or why it was not read (a
     // reference already there stays).
     std::string CompareWith(const std::string& path);
@@ -311,6 +332,21 @@ class Main_Page {
     EditEvent event_kind_ = EditEvent::Plain;
     const void* event_bar_ = nullptr;
     bool event_noted_ = false;
+    // The curve drag under way: the rows it holds, their bytes at the press
+    // and as last shown, and how far they moved.
+    struct CurveDragState {
+        int t = 0;
+        TableView view = TableView::Fuel;
+        int first_row = 0, addr = 0;
+        std::vector<std::uint8_t> pressed, shown;
+        long steps = 0;
+        int clamped = 0;
+    };
+    std::optional<CurveDragState> curve_drag_;
+    // Whether the slot buttons may be used now; the reason told if not.
+    bool SlotsUsable(const char* refused);
+    // Slots a and b changed by `change` as one event, shown, and `done` told.
+    bool ChangeSlots(bool (*change)(Image&, int, int), int a, int b, const char* refused, const std::string& done);
     std::optional<MapReference> reference_;
     bool nothing_shown_changed_ = false;
 };
