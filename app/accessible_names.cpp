@@ -187,6 +187,16 @@ const Names& Tips() {
         {"scalerange", "Multiplies the selected rows by a factor"},
         {"offsetrange", "Adds an amount to the selected rows"},
         {"setrange", "Sets the selected rows to one value"},
+        {"smoothrange", "Smooths the selected rows, three or more: each but the two ends becomes the mean of "
+                        "itself and its neighbours"},
+        {"copytable", "Copies the selected rows (the whole table while one row is selected) as text for a "
+                      "spreadsheet: axis and value, tab-separated, under a line naming the table"},
+        {"pastetable", "Pastes a column of numbers, or axis and value pairs, into the selected rows from the "
+                       "first one down; values beyond the box's limits are clamped, and text that does not fit "
+                       "is refused whole"},
+        {"copyset", "Copies the five tables of the set shown, each under its naming line"},
+        {"pasteset", "Pastes five copied tables over the set shown, in any memory slot; fuel tables go into "
+                     "bank 1 or bank 2, ignition tables into ignition"},
         {"tablecurves", "Opens the curves of the five tables shown"},
         {"tablecurve", "The table's values against its axis. In edit mode drag a point up or down to change its "
                        "row; Shift-drag moves the rows selected in the grid with it"},

@@ -1,10 +1,13 @@
 #include "app/tuner_tools.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
@@ -16,6 +19,7 @@
 #include "app/line_edit.h"
 #include "app/main_window.h"
 #include "core/calibration/heat_map.h"
+#include "core/calibration/table_clipboard.h"
 #include "core/calibration/table_coding.h"
 #include "core/files/map_compare.h"
 #include "core/settings/settings_coding.h"
@@ -138,8 +142,13 @@ void TunerTools::AddEditEntries(QMenu* menu) {
         const auto op = static_cast<RangeOp>(k);
         QObject::connect(range_[k], &QAction::triggered, this, [this, op] { EditRange(op); }, Qt::QueuedConnection);
     }
+    AddClipboardEntries(menu);
+    for (int t = 0; t < kTableCount; ++t) AddGridMenu(t);
     // The focus decides the table, and it moves without the console knowing.
     QObject::connect(menu, &QMenu::aboutToShow, this, [this] { UpdateEntries(); });
+    // Only the table entries: while the window goes away its buttons may
+    // be gone before the focus has moved for the last time.
+    QObject::connect(qApp, &QApplication::focusChanged, this, [this] { UpdateTableEntries(); });
 
     // Ctrl+Z is the console's everywhere: a text box's own undo would take
     // the key first.
@@ -157,6 +166,94 @@ void TunerTools::AddEditEntries(QMenu* menu) {
     };
     auto* pass = new UndoKeysPass(this);
     for (QLineEdit* box : window_.findChildren<QLineEdit*>()) box->installEventFilter(pass);
+}
+
+void TunerTools::AddClipboardEntries(QMenu* menu) {
+    smooth_ = Add(menu, "smoothrange", QStringLiteral("S&mooth range"), {});
+    QObject::connect(smooth_, &QAction::triggered, this, [this] { SmoothRange(); });
+    menu->addSeparator();
+    copy_table_ = Add(menu, "copytable", QStringLiteral("&Copy table"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    QObject::connect(copy_table_, &QAction::triggered, this, [this] { CopyTable(); });
+    paste_table_ = Add(menu, "pastetable", QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
+    QObject::connect(paste_table_, &QAction::triggered, this, [this] { PasteTable(); });
+    copy_set_ = Add(menu, "copyset", QStringLiteral("Copy s&et"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    QObject::connect(copy_set_, &QAction::triggered, this, [this] { CopySet(); });
+    paste_set_ = Add(menu, "pasteset", QStringLiteral("Paste se&t"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    QObject::connect(paste_set_, &QAction::triggered, this, [this] { PasteSet(); });
+    menu->addSeparator();
+}
+
+void TunerTools::AddGridMenu(int t) {
+    QTableWidget* w = tables_[t];
+    if (!w) return;
+    // A right press would move the view's current cell, and so drop the
+    // range the menu is about to act on: the grid never sees it.
+    class RightPressKeepsRows : public QObject {
+       public:
+        using QObject::QObject;
+
+       protected:
+        bool eventFilter(QObject*, QEvent* e) override {
+            const auto type = e->type();
+            if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+                type != QEvent::MouseButtonDblClick)
+                return false;
+            return static_cast<const QMouseEvent*>(e)->button() == Qt::RightButton;
+        }
+    };
+    w->viewport()->installEventFilter(new RightPressKeepsRows(w));
+    auto* menu = new QMenu(w);
+    menu->setObjectName(Q(Indexed("gridmenu", t)));
+    menu->setToolTipsVisible(true);
+    menu->addActions({copy_table_, paste_table_, copy_set_, paste_set_});
+    menu->addSeparator();
+    for (QAction* a : range_) menu->addAction(a);
+    menu->addAction(smooth_);
+    w->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(w, &QWidget::customContextMenuRequested, this, [this, w, menu](const QPoint& at) {
+        w->setFocus(Qt::PopupFocusReason);
+        UpdateEntries();
+        menu->popup(w->viewport()->mapToGlobal(at));
+    });
+}
+
+void TunerTools::CopyTable() {
+    const int t = RangeTable();
+    if (t < 0) return;
+    std::string text;
+    binding_.User([&] { text = console_.CopyTable(t); });
+    if (!text.empty()) QGuiApplication::clipboard()->setText(Q(text));
+}
+
+namespace {
+// The clipboard's text, no longer than the console reads: longer text comes
+// through longer than that still, and is refused.
+std::string ClipboardText() {
+    return QGuiApplication::clipboard()->text().left(static_cast<qsizetype>(kMaxPasteBytes) + 1).toStdString();
+}
+}  // namespace
+
+void TunerTools::PasteTable() {
+    const int t = RangeTable();
+    if (t < 0) return;
+    const std::string text = ClipboardText();
+    binding_.User([&] { console_.PasteTable(t, text); });
+}
+
+void TunerTools::CopySet() {
+    std::string text;
+    binding_.User([&] { text = console_.CopySet(); });
+    if (!text.empty()) QGuiApplication::clipboard()->setText(Q(text));
+}
+
+void TunerTools::PasteSet() {
+    const std::string text = ClipboardText();
+    binding_.User([&] { console_.PasteSet(text); });
+}
+
+void TunerTools::SmoothRange() {
+    const int t = RangeTable();
+    if (t >= 0) binding_.User([&] { console_.SmoothRange(t); });
 }
 
 int TunerTools::RangeTable() const {
@@ -343,12 +440,23 @@ void TunerTools::UpdateEntries() {
     SetEnabled(undo_, console_.CanUndo());
     SetEnabled(redo_, console_.CanRedo());
     SetEnabled(stop_, console_.Reference() != nullptr);
+    UpdateTableEntries();
+    for (auto& [action, button] : buttons_)
+        if (action) SetEnabled(action, button && button->isEnabled() && button->isVisibleTo(&window_));
+}
+
+void TunerTools::UpdateTableEntries() {
     const int t = RangeTable();
     const int rows = t >= 0 && console_.form.edit.Value() ? console_.form.datatable[t].SelCount() : 0;
     for (std::size_t k = 0; k < range_.size(); ++k)
         SetEnabled(range_[k], rows >= (static_cast<RangeOp>(k) == RangeOp::Interpolate ? 2 : 1));
-    for (auto& [action, button] : buttons_)
-        if (action) SetEnabled(action, button && button->isEnabled() && button->isVisibleTo(&window_));
+    const bool editing = console_.form.edit.Value() && console_.Transferring() == TransferUnderWay::None;
+    const bool current = t >= 0 && console_.form.datatable[t].Row >= 1;
+    SetEnabled(copy_table_, current);
+    SetEnabled(paste_table_, editing && current);
+    SetEnabled(copy_set_, true);
+    SetEnabled(paste_set_, editing);
+    SetEnabled(smooth_, editing && rows >= 3);
 }
 
 }  // namespace orv::app

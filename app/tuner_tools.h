@@ -1,6 +1,7 @@
 #pragma once
 // The tuner's tools in the window: undo and redo, edits of a range of rows,
-// comparing with a reference map, and keys for the map and link buttons.
+// copy and paste of tables with the clipboard, comparing with a reference
+// map, and keys for the map and link buttons.
 // Their entries go into the window's "File" and "Edit" menus; every action
 // runs as one event of the console through the binding, so the window
 // refreshes once.
@@ -37,7 +38,8 @@ class TunerTools : public QObject {
 
     // "Load map", "Save map", "Compare with map…", "Stop comparing", "Connect".
     void AddFileEntries(QMenu* menu);
-    // "Undo", "Redo" and the range edits.
+    // "Undo", "Redo", the range edits, copy and paste; the copy, paste and
+    // range entries also make each grid's context menu.
     void AddEditEntries(QMenu* menu);
 
     // Before the controls follow the model: the reference's marks on the
@@ -61,6 +63,13 @@ class TunerTools : public QObject {
     int RangeTable() const;
     // A range edit on that table's range, asking for the value first.
     void EditRange(RangeOp op);
+    // With the system clipboard, on the table RangeTable() names (the sets
+    // on the set the grids show).
+    void CopyTable();
+    void PasteTable();
+    void CopySet();
+    void PasteSet();
+    void SmoothRange();
     void Compare();
     void StopComparing();
 
@@ -78,6 +87,12 @@ class TunerTools : public QObject {
     QAction* AddButtonKey(QMenu* menu, const char* name, const QString& text, const QKeySequence& keys,
                           const char* button);
     void UpdateEntries();
+    // The entries that act on a table: the range edits, copy and paste.
+    void UpdateTableEntries();
+    void AddClipboardEntries(QMenu* menu);
+    // A right click on grid t: the grid takes the focus and keeps its rows,
+    // and its menu opens.
+    void AddGridMenu(int t);
     void MarkSettings();
     // Why the slot buttons carry a mark: which slot each map has active, and
     // which slots differ.
@@ -92,6 +107,8 @@ class TunerTools : public QObject {
     MainWindow& window_;
     QAction *undo_ = nullptr, *redo_ = nullptr, *stop_ = nullptr;
     std::array<QAction*, 4> range_{};
+    QAction *copy_table_ = nullptr, *paste_table_ = nullptr, *copy_set_ = nullptr, *paste_set_ = nullptr,
+            *smooth_ = nullptr;
     std::array<std::pair<QAction*, QPushButton*>, 3> buttons_{};
     QLabel* status_ = nullptr;
     std::array<const QWidget*, kTableCount> grids_{};

@@ -91,16 +91,24 @@ RangeEditResult Main_Page::RangeEdit(int t, int first_row, int last_row, RangeOp
     const int count = last_row - first_row + 1;
     if (first + count > kImageSize) return {};
     RangeEditResult result = EditRange(std::span(cal.mem_image).subspan(first, count), view, t, op, value);
-    if (!result.ok) return result;
+    if (result.ok) StoreRows(t, first_row, result.bytes);
+    return result;
+}
+
+void Main_Page::StoreRows(int t, int first_row, std::span<const std::uint8_t> bytes) {
+    form::Grid& grid = form.datatable[t];
+    const TableView view = Viewed();
+    const int first = Get_Mem_Addr(t) + first_row - 1;
+    const int count = static_cast<int>(bytes.size());
+    if (first_row < 1 || first_row + count - 1 > grid.Rows() - 1 || first + count > kImageSize) return;
     for (int k = 0; k < count; ++k) {
-        cal.mem_image[first + k] = result.bytes[k];
-        grid.SetCell(first_row + k, 1, CellText(view, t, result.bytes[k]));
+        cal.mem_image[first + k] = bytes[k];
+        grid.SetCell(first_row + k, 1, CellText(view, t, bytes[k]));
     }
-    if (grid.Row >= first_row && grid.Row <= last_row) {
+    if (grid.Row >= first_row && grid.Row < first_row + count) {
         form.Text1[t].Text = grid.Text();
         form.HScroll1[t].ShowStored(cal.mem_image[first + grid.Row - first_row]);
     }
-    return result;
 }
 
 }  // namespace orv

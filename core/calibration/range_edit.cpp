@@ -34,7 +34,8 @@ long RationalHalfEven(long n, long d) {
 
 RangeEditResult EditRange(std::span<const std::uint8_t> stored, TableView v, int t, RangeOp op, double value) {
     RangeEditResult result;
-    if (stored.empty() || (op != RangeOp::Interpolate && !std::isfinite(value))) return result;
+    const bool valueless = op == RangeOp::Interpolate || op == RangeOp::Smooth;
+    if (stored.empty() || (!valueless && !std::isfinite(value))) return result;
     const Coding c = CodingOf(v, t);
     const ByteRange range = BarRange(v, t);
     const long n = static_cast<long>(stored.size());
@@ -55,13 +56,20 @@ RangeEditResult EditRange(std::span<const std::uint8_t> stored, TableView v, int
             keep(n == 1 ? b : RationalHalfEven(first * (n - 1) + (last - first) * k, n - 1));
             continue;
         }
+        if (op == RangeOp::Smooth) {
+            // The mean of three values is the value of the mean of their
+            // bytes, the codings being straight lines: exact in bytes too.
+            keep(k == 0 || k == n - 1 ? b : RationalHalfEven(stored[k - 1] + b + stored[k + 1], 3));
+            continue;
+        }
         double y = 0;
         switch (op) {
             case RangeOp::Scale: y = c.offset + (b - c.offset) * value / 100.0; break;
             case RangeOp::Offset: y = b + value * c.scale; break;
             case RangeOp::Set: y = c.offset + value * c.scale; break;
             case RangeOp::Step: y = b + std::trunc(value); break;
-            case RangeOp::Interpolate: break;
+            case RangeOp::Interpolate:
+            case RangeOp::Smooth: break;
         }
         if (!std::isfinite(y)) return RangeEditResult{};
         // Decimal arguments carry binary noise (1.15 x 10 = 11.499999999999998):

@@ -1,7 +1,8 @@
 #pragma once
 // Edits of a range of rows of one table at once: a straight line between its
 // first and last row, a percentage of each value, an offset in the table's
-// own unit, one value for all, or a few steps of the table's bar. Every
+// own unit, one value for all, a few steps of the table's bar, or a moving
+// average. Every
 // result is stored as a typed entry would be (halves to even); a value the
 // text box would refuse is brought to the nearest one it accepts, and counted.
 #include <cstdint>
@@ -18,6 +19,7 @@ enum class RangeOp {
     Offset,       // added, in the table's unit (ms, percent, degrees)
     Set,          // every row gets it, in the table's unit
     Step,         // moved by this many steps of the table's bar (one byte each)
+    Smooth,       // each row but the two ends the mean of itself and its neighbours; the value is not used
 };
 
 struct RangeEditResult {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -222,6 +223,20 @@ class Main_Page {
     // was done or why not. What a slot holds: core/files/slot_copy.h.
     bool CopySlot(int from, int to);
     bool SwapSlots(int a, int b);
+    // Tables as clipboard text, and smoothing; each tells the status line
+    // what it did, or why it did nothing (a paste is refused whole).
+    // The selected rows of grid t (the whole table while one row is
+    // selected); empty when the grid has no current row.
+    std::string CopyTable(int t);
+    // Text pasted into grid t from its first selected row, in edit mode.
+    bool PasteTable(int t, std::string_view text);
+    // The five tables of the viewed set of the active slot.
+    std::string CopySet();
+    // Five tables pasted over the viewed set of the active slot, in edit mode.
+    bool PasteSet(std::string_view text);
+    // The selected rows of grid t, three or more, as a moving average of
+    // three that keeps the two ends, in edit mode.
+    bool SmoothRange(int t);
     // A map file to compare the image with; empty, or why it was not read (a
     // reference already there stays).
     std::string CompareWith(const std::string& path);
@@ -280,6 +295,11 @@ class Main_Page {
     void EndEvent();
     void NoteEvent(EditEvent kind, const void* bar = nullptr);
     bool StepHistory(bool back);
+    // Bytes stored into table t of the viewed set from row first_row on, and
+    // shown in its grid, and in the box and bar of its current row.
+    void StoreRows(int t, int first_row, std::span<const std::uint8_t> bytes);
+    // Why the calibration takes no edit now (monitor mode, a transfer), or empty.
+    std::string EditRefusal() const;
     // The image shown whole, exactly as it is: slot, settings, view, grids.
     void ShowImage(const Image& image);
     // The event now running, if it is a port signal of its own, left every

@@ -4,6 +4,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QImage>
 #include <QLabel>
 #include <QScrollBar>
@@ -313,6 +316,99 @@ TEST_F(TunerToolsTest, ButtonKeysClickOnlyAnEnabledButton) {
         EXPECT_EQ(*clicks, 1) << k.button;
     }
     EXPECT_EQ(dialog.asked.size(), 2u);  // Load, then Save, both cancelled
+}
+
+// The bytes of grid 0's rows first..last (1: the first).
+Bytes Rows0(const Image& image, int first, int last) { return Bytes(image.begin() + first - 1, image.begin() + last); }
+
+TEST_F(TunerToolsTest, CtrlCAndCtrlVGoThroughTheSystemClipboard) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    ClickCell(1);
+    ClickCell(4, Qt::ShiftModifier);
+    Keys(Qt::CTRL | Qt::Key_C);
+    EXPECT_EQ(clipboard->text(), "RPM / bank 1 injection (ms)\n0.5\t0.5\n1.0\t1.0\n1.5\t1.5\n2.0\t2.0\n");
+    EXPECT_NE(window->statusBar()->currentMessage().indexOf("Copied RPM rows 2 to 5"), -1);
+
+    struct Step {
+        QString clipboard;
+        int row;               // where the paste starts
+        Bytes rows;            // the bytes from there on afterwards
+        const char* message;   // part of the status line
+    };
+    const Image start = console.cal.mem_image;
+    const Step steps[] = {
+        {clipboard->text(), 11, {5, 10, 15, 20}, "Pasted 4 values into RPM rows 11 to 14"},
+        {"12,5\r\n99\r\n", 20, {125, 255}, "Pasted 2 values into RPM rows 20 to 21; 1 clamped to the box's limits"},
+        {"0.0\t1.0\n0.5\tnan\n", 20, {125, 255}, "Paste refused: line 2: NaN is not a value"},
+        {"1\n2\n3\n", 30, {145, 150}, "Paste refused: 3 values from RPM row 30 run past the table's last row (31)"},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.message);
+        clipboard->setText(s.clipboard);
+        grid->scrollToItem(grid->item(s.row - 1, 1));
+        ClickCell(s.row - 1);
+        Keys(Qt::CTRL | Qt::Key_V);
+        EXPECT_EQ(Rows0(console.cal.mem_image, s.row, s.row + static_cast<int>(s.rows.size()) - 1), s.rows);
+        EXPECT_NE(window->statusBar()->currentMessage().indexOf(s.message), -1)
+            << window->statusBar()->currentMessage().toStdString();
+        EXPECT_EQ(grid->item(s.row - 1, 1)->text().toStdString(), CellText(TableView::Fuel, 0, s.rows[0]));
+    }
+    // Each paste was one step.
+    Keys(Qt::CTRL | Qt::Key_Z);
+    Keys(Qt::CTRL | Qt::Key_Z);
+    EXPECT_EQ(console.cal.mem_image, start);
+
+    // Out of edit mode a paste cannot run; a copy can.
+    Click("monitor");
+    grid->setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(Entry("copytable")->isEnabled());
+    EXPECT_FALSE(Entry("pastetable")->isEnabled());
+    EXPECT_FALSE(Entry("pasteset")->isEnabled());
+    Keys(Qt::CTRL | Qt::Key_V);
+    EXPECT_EQ(console.cal.mem_image, start);
+}
+
+TEST_F(TunerToolsTest, AGridsMenuActsOnItsRowsAsTheyAre) {
+    console.cal.mem_image[3] = 100;  // a spike on row 4
+    console.Load_Memory_Map();
+    window->Refresh();
+    ClickCell(1);
+    ClickCell(5, Qt::ShiftModifier);
+    // A right click on another row keeps the range.
+    const QPoint at = grid->visualItemRect(grid->item(8, 1)).center();
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, Qt::NoModifier, at);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid->viewport(), &event);
+    auto* menu = grid->findChild<QMenu*>("gridmenu(0)");
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(console.form.datatable[0].SelFirst(), 2);
+    EXPECT_EQ(console.form.datatable[0].SelLast(), 6);
+    QStringList enabled;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator() && a->isEnabled()) enabled << a->objectName();
+    EXPECT_EQ(enabled, QStringList({"copytable", "pastetable", "copyset", "pasteset", "interpolaterange", "scalerange",
+                                    "offsetrange", "setrange", "smoothrange"}));
+    menu->close();
+    window->activateWindow();  // the offscreen platform leaves that to the test
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    Choose("smoothrange");
+    // 5, 10, 100, 20, 25 -> 5, 38, 43, 48, 25: the ends stay.
+    EXPECT_EQ(Rows0(console.cal.mem_image, 2, 6), (Bytes{5, 38, 43, 48, 25}));
+    EXPECT_NE(window->statusBar()->currentMessage().indexOf("Smoothed RPM rows 2 to 6"), -1);
+    Keys(Qt::CTRL | Qt::Key_Z);
+    EXPECT_EQ(console.cal.mem_image[3], 100);
+
+    // A set copied from the menu pastes into bank 2 the same.
+    Choose("copyset");
+    Click("bank2mem");
+    console.Timer1_Timer();
+    window->Refresh();
+    grid->setFocus();
+    Choose("pasteset");
+    EXPECT_EQ(Rows0(console.cal.mem_image, 160, 190), Rows0(console.cal.mem_image, 1, 31));
+    EXPECT_NE(window->statusBar()->currentMessage().indexOf("Pasted the five tables into the bank 2 set"), -1);
 }
 
 }  // namespace

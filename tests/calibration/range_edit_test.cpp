@@ -52,6 +52,14 @@ TEST(RangeEdit, EachOperationOnEachTableKind) {
         {F, 2, RangeOp::Step, -10, {5, 90, 180}, {0, 80, 170}, 1},
         {I, 0, RangeOp::Step, -1, {40, 41, 85}, {40, 40, 84}, 1},
         {I, 3, RangeOp::Step, 10, {80, 20}, {85, 30}, 1},
+        // Smooth: the mean of each row and its neighbours, the ends kept.
+        {F, 0, RangeOp::Smooth, 0, {10, 40, 10, 40, 10}, {10, 20, 30, 20, 10}, 0},
+        {F, 0, RangeOp::Smooth, 0, {0, 0, 3, 0, 0}, {0, 1, 1, 1, 0}, 0},
+        {F, 0, RangeOp::Smooth, 0, {0, 0, 1, 0}, {0, 0, 0, 0}, 0},
+        {F, 2, RangeOp::Smooth, 0, {10, 20, 30, 40}, {10, 20, 30, 40}, 0},  // a straight line stays
+        {F, 2, RangeOp::Smooth, 0, {5, 9}, {5, 9}, 0},
+        {F, 1, RangeOp::Smooth, 0, {0, 180, 0}, {0, 60, 0}, 0},
+        {I, 0, RangeOp::Smooth, 0, {30, 60, 85}, {40, 58, 85}, 1},  // a foreign end is brought in
     };
     for (const Case& c : cases) {
         const RangeEditResult r = EditRange(c.stored, c.view, c.t, c.op, c.value);
