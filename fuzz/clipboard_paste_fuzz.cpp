@@ -3,6 +3,7 @@
 // stores, copied and pasted again, stores the same bytes.
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "core/calibration/table_clipboard.h"
 #include "fuzz/fuzz_support.h"
@@ -16,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int first = 1 + in.Below(rows), last = first + in.Below(rows - first + 1);
     // The first four bytes choose; the rest is the clipboard's text.
     const std::size_t skip = std::min<std::size_t>(size, 4);
-    const std::string text = fuzz::Text(data + skip, size - skip);
+    const std::string_view text = fuzz::Text(data + skip, size - skip);
 
     const TablePaste p = PasteIntoTable(text, set, t, first, last);
     if (!p.ok) {
