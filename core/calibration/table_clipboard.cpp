@@ -32,10 +32,10 @@ std::string_view Trim(std::string_view s) {
 // A line as a message quotes it: at most 40 bytes, not cut inside a UTF-8
 // character.
 std::string Quoted(std::string_view line) {
-    if (line.size() <= 40) return "\"" + std::string(line) + "\"";
-    std::size_t n = 40;
-    while (n > 0 && (static_cast<unsigned char>(line[n]) & 0xC0) == 0x80) --n;
-    return "\"" + std::string(line.substr(0, n)) + "...\"";
+    std::size_t n = std::min<std::size_t>(line.size(), 40);
+    if (n < line.size())
+        while (n > 0 && (static_cast<unsigned char>(line[n]) & 0xC0) == 0x80) --n;
+    return std::string("\"").append(line.substr(0, n)).append(n < line.size() ? "...\"" : "\"");
 }
 
 std::string Plural(std::size_t n, const char* one, const char* many) {
