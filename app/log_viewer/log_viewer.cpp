@@ -43,23 +43,6 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QString Seconds(double t) { return QString::number(t, 'f', 3) + QStringLiteral(" s"); }
 
-// Min, max and mean of a series on the log's time axis over [t0, t1].
-SpanStats SeriesStats(const LogData& log, const std::vector<float>& values, double t0, double t1) {
-    SpanStats s;
-    const RowSpan rows = RowsIn(log, t0, t1);
-    double sum = 0;
-    for (std::size_t r = rows.first; r < rows.last && r < values.size(); ++r) {
-        const double v = values[r];
-        if (s.count == 0) s.min = s.max = v;
-        s.min = std::min(s.min, v);
-        s.max = std::max(s.max, v);
-        sum += v;
-        ++s.count;
-    }
-    if (s.count) s.mean = sum / static_cast<double>(s.count);
-    return s;
-}
-
 bool Contains(const std::vector<int>& v, int c) { return std::find(v.begin(), v.end(), c) != v.end(); }
 
 void Describe(QWidget* w, const QString& name, const QString& tip) {
@@ -675,9 +658,7 @@ void LogViewer::ShowStats() {
     for (int r = 0; r < read_out_->rowCount(); ++r) {
         const auto [c, again] = read_out_lines_[static_cast<std::size_t>(r)];
         const std::vector<float>* v = Values(c, again);
-        SpanStats s;
-        if (v && c < kLogChannels && !again) s = StatsOf(log_, c, t0_, t1_);
-        else if (v) s = SeriesStats(log_, *v, t0_, t1_);
+        const SpanStats s = v ? StatsOf(log_, *v, t0_, t1_) : SpanStats{};
         const bool any = s.count > 0;
         read_out_->item(r, kColMin)->setText(any ? Q(FormatValue(c, s.min)) : QString());
         read_out_->item(r, kColMax)->setText(any ? Q(FormatValue(c, s.max)) : QString());

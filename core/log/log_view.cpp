@@ -97,12 +97,17 @@ std::vector<ColumnRange> Decimate(const LogData& log, int channel, double t0, do
 }
 
 SpanStats StatsOf(const LogData& log, int channel, double t0, double t1) {
+    if (!ValidChannel(log, channel)) return {};
+    return StatsOf(log, log.channels[channel].values, t0, t1);
+}
+
+SpanStats StatsOf(const LogData& log, const std::vector<float>& values, double t0, double t1) {
     SpanStats s;
-    if (!ValidChannel(log, channel)) return s;
     const RowSpan span = RowsIn(log, t0, t1);
-    if (span.last <= span.first) return s;
-    s.count = span.last - span.first;
-    const Extremes e = Scan<true>(log.channels[channel].values.data() + span.first, s.count);
+    const std::size_t last = std::min(span.last, values.size());
+    if (last <= span.first) return s;
+    s.count = last - span.first;
+    const Extremes e = Scan<true>(values.data() + span.first, s.count);
     s.min = e.lo;
     s.max = e.hi;
     s.mean = e.sum / static_cast<double>(s.count);

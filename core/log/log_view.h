@@ -41,6 +41,8 @@ struct SpanStats {
     std::size_t count = 0;  // 0: no row in the span (min, max and mean mean nothing)
 };
 SpanStats StatsOf(const LogData& log, int channel, double t0, double t1);
+// The same for any series of one value per row of the log (a recomputed output).
+SpanStats StatsOf(const LogData& log, const std::vector<float>& values, double t0, double t1);
 
 // OperatingRows (core/monitor/table_lookup.h): the grid rows the monitor's
 // cursors stand on for a row's live values.
