@@ -9,7 +9,7 @@
 # its own, and run/console.png shows it, taken again every few seconds.
 # Closing the window or Ctrl+C ends everything; Ctrl+C keeps calibration
 # changes not saved in a recovery map in run/ and names it.
-#   scripts/run-console.sh
+#   scripts/run-console.sh [CONSOLE ARGS...]   e.g. --log "$PWD/samples/sample-drive.csv"
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 shot_every=${ORV_SCREENSHOT_EVERY:-5}
@@ -80,7 +80,7 @@ echo "run-console: simulated controller on $(head -n1 "$sim_out") (run/com1)"
 
 cd "$run"
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-    "$build/app/orv-console" &
+    "$build/app/orv-console" "$@" &
     pids+=($!)
     wait "${pids[-1]}" || true
     exit 0
@@ -100,7 +100,7 @@ if ! wait_for '[ -e /tmp/.X11-unix/X'"$display"' ]' 10; then
 fi
 export DISPLAY=":$display"
 console_log="$run/console.log"
-"$build/app/orv-console" >"$console_log" 2>&1 &
+"$build/app/orv-console" "$@" >"$console_log" 2>&1 &
 console_pid=$!
 pids+=("$console_pid")
 echo "run-console: no display here, so the console runs on a virtual screen (Xvfb $DISPLAY)."
