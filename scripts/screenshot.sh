@@ -9,11 +9,14 @@
 # ORV_SCREENSHOT_KEYS="alt+v t" types those keys into the window once the
 # gauges move (a menu entry, say), and ORV_SCREENSHOT_WINDOW="Table curves"
 # takes the window of that title it opened instead of the console's.
+# ORV_SCREENSHOT_SCREEN=1920x1080 gives the virtual screen another size
+# (1280x800 by default); the window must fit it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/docs/screenshot.png}
 build=$(realpath -m -- "${ORV_BUILD_DIR:-$root/build-release}")
 settle=${ORV_SCREENSHOT_WAIT:-4}
+screen=${ORV_SCREENSHOT_SCREEN:-1280x800}
 
 for tool in Xvfb xdotool xwd /usr/bin/convert; do
     command -v "$tool" >/dev/null || { echo "screenshot: $tool is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
@@ -33,7 +36,7 @@ trap cleanup EXIT
 # A display number nobody uses.
 display=99
 while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb ":$display" -screen 0 "${screen}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 
 # Waits up to $2 seconds for the command $1 to succeed.
@@ -81,7 +84,7 @@ DISPLAY=":$display" xwd -silent -id "$wid" | /usr/bin/convert xwd:- png:"$out"
 size=$(/usr/bin/convert "$out" -format '%wx%h' info:)
 echo "screenshot: $out ($size)"
 w=${size%x*} h=${size#*x}
-if [ "$w" -gt 1280 ] || [ "$h" -gt 800 ]; then
-    echo "screenshot: the window does not fit 1280 x 800" >&2
+if [ "$w" -gt "${screen%x*}" ] || [ "$h" -gt "${screen#*x}" ]; then
+    echo "screenshot: the window does not fit $screen" >&2
     exit 1
 fi
