@@ -183,6 +183,10 @@ const Names& Tips() {
         {"closewindow", "Closes the console; unsaved changes are asked about first"},
         {"undo", "Takes back the last change of the calibration"},
         {"redo", "Makes the change taken back again"},
+        {"stepup", "Raises the selected rows by one step of their bar (Page Up on a grid, edit mode)"},
+        {"stepdown", "Lowers the selected rows by one step of their bar (Page Down on a grid, edit mode)"},
+        {"stepupten", "Raises the selected rows by ten steps of their bar (Shift+Page Up on a grid, edit mode)"},
+        {"stepdownten", "Lowers the selected rows by ten steps of their bar (Shift+Page Down on a grid, edit mode)"},
         {"interpolaterange", "Fills the selected rows in a straight line between the first and the last"},
         {"scalerange", "Multiplies the selected rows by a factor"},
         {"offsetrange", "Adds an amount to the selected rows"},
@@ -235,7 +239,9 @@ std::string ToolTip(const std::string& control, bool edit_mode) {
     if (auto it = Tips().find(control); it != Tips().end()) return std::string(it->second);
     if (int i = IndexIn(control, "datatable"); i >= 0)
         return std::string(kTables[i]) + " table, " + std::string(kRows[i]) +
-               "; in monitor mode the highlighted row follows the engine";
+               "; in monitor mode the highlighted row follows the engine. In edit mode type a value, its sign "
+               "too (-7), and press Enter to store it; Page Up and Page Down step the selected rows, with Shift "
+               "ten steps";
     if (int i = IndexIn(control, "Text1"); i >= 0)
         return "The selected row of the " + Lower(kTables[i]) +
                " table; in edit mode type a value and press Enter to store it";

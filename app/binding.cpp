@@ -463,9 +463,10 @@ class ComboBinder : public Binder {
 };
 
 // The characters typed on a grid go to the model's KeyPress, which may start
-// an entry in the table's box; none reaches the view, whose search by typed
-// text would move the cursor. Cursor keys, Tab and shortcuts keep their
-// usual meaning.
+// an entry in the table's box ('+' and '-' as well as digits); none reaches
+// the view, whose search by typed text would move the cursor. Cursor keys,
+// Tab and shortcuts keep their usual meaning; the step keys are the Edit
+// menu's, on the grids alone.
 class GridKeys : public QObject {
    public:
     GridKeys(Binding& b, form::Grid& m, QObject* parent) : QObject(parent), b_(b), m_(m) {}
@@ -482,10 +483,6 @@ class GridKeys : public QObject {
             }
         }
         if (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
-        if (const int step = StepCode(*k); step != 0) {
-            b_.User([this, step] { m_.UserKeyPress(step); });
-            return true;
-        }
         int code = KeyCode(*k);
         if (k->key() == Qt::Key_Escape) code = form::kKeyEscape;
         if (k->key() == Qt::Key_Backspace) code = form::kKeyBackspace;
@@ -496,18 +493,6 @@ class GridKeys : public QObject {
     }
 
    private:
-    // '+' and '-' step the selected cells, with Shift by ten. '=' and '_'
-    // share their keys on many keyboards, where '+' itself needs Shift.
-    static int StepCode(const QKeyEvent& k) {
-        const bool ten = k.modifiers() & Qt::ShiftModifier;
-        switch (k.key()) {
-            case Qt::Key_Plus:
-            case Qt::Key_Equal: return ten ? form::kKeyStepUpTen : form::kKeyStepUp;
-            case Qt::Key_Minus:
-            case Qt::Key_Underscore: return ten ? form::kKeyStepDownTen : form::kKeyStepDown;
-            default: return 0;
-        }
-    }
     // Where Shift with `key` takes the current row; 0 for a key that moves nothing.
     int ExtendedRow(int key) const {
         const int from = m_.Row >= 1 ? m_.Row : 1, last = m_.Rows() - 1;

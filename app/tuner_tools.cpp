@@ -22,6 +22,7 @@
 #include "core/calibration/table_clipboard.h"
 #include "core/calibration/table_coding.h"
 #include "core/files/map_compare.h"
+#include "core/form/keys.h"
 #include "core/settings/settings_coding.h"
 #include "core/shell/main_page.h"
 
@@ -131,6 +132,8 @@ void TunerTools::AddEditEntries(QMenu* menu) {
     redo_ = Add(menu, "redo", QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     QObject::connect(redo_, &QAction::triggered, this, [this] { binding_.User([this] { console_.Redo(); }); });
     menu->addSeparator();
+    AddStepEntries(menu);
+    menu->addSeparator();
     const std::pair<const char*, QString> entries[] = {
         {"interpolaterange", QStringLiteral("&Interpolate range")},
         {"scalerange", QStringLiteral("S&cale range…")},
@@ -166,6 +169,38 @@ void TunerTools::AddEditEntries(QMenu* menu) {
     };
     auto* pass = new UndoKeysPass(this);
     for (QLineEdit* box : window_.findChildren<QLineEdit*>()) box->installEventFilter(pass);
+}
+
+void TunerTools::AddStepEntries(QMenu* menu) {
+    // Keys that type nothing, so that '+' and '-' begin an entry as digits do.
+    const struct {
+        const char* name;
+        QString text;
+        QKeySequence keys;
+        int code;
+    } entries[] = {
+        {"stepup", QStringLiteral("Step up"), QKeySequence(Qt::Key_PageUp), form::kKeyStepUp},
+        {"stepdown", QStringLiteral("Step &down"), QKeySequence(Qt::Key_PageDown), form::kKeyStepDown},
+        {"stepupten", QStringLiteral("Step up ten"), QKeySequence(Qt::SHIFT | Qt::Key_PageUp), form::kKeyStepUpTen},
+        {"stepdownten", QStringLiteral("Step down ten"), QKeySequence(Qt::SHIFT | Qt::Key_PageDown),
+         form::kKeyStepDownTen},
+    };
+    for (std::size_t k = 0; k < step_.size(); ++k) {
+        step_[k] = Add(menu, entries[k].name, entries[k].text, entries[k].keys);
+        // The keys are the grids' own: elsewhere Page Up and Page Down keep
+        // their meaning (a bar's page, a list's).
+        step_[k]->setShortcutContext(Qt::WidgetShortcut);
+        for (QTableWidget* w : tables_)
+            if (w) w->addAction(step_[k]);
+        const int code = entries[k].code;
+        QObject::connect(step_[k], &QAction::triggered, this, [this, code] { Step(code); });
+    }
+}
+
+void TunerTools::Step(int code) {
+    // As the key on the grid: the grid's own KeyPress steps its selected rows.
+    const int t = RangeTable();
+    if (t >= 0) binding_.User([this, t, code] { console_.form.datatable[t].UserKeyPress(code); });
 }
 
 void TunerTools::AddClipboardEntries(QMenu* menu) {
@@ -452,6 +487,9 @@ void TunerTools::UpdateTableEntries() {
         SetEnabled(range_[k], rows >= (static_cast<RangeOp>(k) == RangeOp::Interpolate ? 2 : 1));
     const bool editing = console_.form.edit.Value() && console_.Transferring() == TransferUnderWay::None;
     const bool current = t >= 0 && console_.form.datatable[t].Row >= 1;
+    // Disabled, the step keys leave Page Up and Page Down to the grid, which
+    // pages through its rows.
+    for (QAction* a : step_) SetEnabled(a, editing && current);
     SetEnabled(copy_table_, current);
     SetEnabled(paste_table_, editing && current);
     SetEnabled(copy_set_, true);

@@ -38,8 +38,8 @@ class TunerTools : public QObject {
 
     // "Load map", "Save map", "Compare with map…", "Stop comparing", "Connect".
     void AddFileEntries(QMenu* menu);
-    // "Undo", "Redo", the range edits, copy and paste; the copy, paste and
-    // range entries also make each grid's context menu.
+    // "Undo", "Redo", the step keys, the range edits, copy and paste; the
+    // copy, paste and range entries also make each grid's context menu.
     void AddEditEntries(QMenu* menu);
 
     // Before the controls follow the model: the reference's marks on the
@@ -90,6 +90,11 @@ class TunerTools : public QObject {
     // The entries that act on a table: the range edits, copy and paste.
     void UpdateTableEntries();
     void AddClipboardEntries(QMenu* menu);
+    // "Step up", "Step down" and ten steps each, on Page Up and Page Down:
+    // the grids' step keys.
+    void AddStepEntries(QMenu* menu);
+    // A step key (form::kKeyStepUp, ...) on the table RangeTable() names.
+    void Step(int code);
     // A right click on grid t: the grid takes the focus and keeps its rows,
     // and its menu opens.
     void AddGridMenu(int t);
@@ -107,6 +112,7 @@ class TunerTools : public QObject {
     MainWindow& window_;
     QAction *undo_ = nullptr, *redo_ = nullptr, *stop_ = nullptr;
     std::array<QAction*, 4> range_{};
+    std::array<QAction*, 4> step_{};
     QAction *copy_table_ = nullptr, *paste_table_ = nullptr, *copy_set_ = nullptr, *paste_set_ = nullptr,
             *smooth_ = nullptr;
     std::array<std::pair<QAction*, QPushButton*>, 3> buttons_{};

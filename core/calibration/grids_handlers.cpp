@@ -108,7 +108,9 @@ void Main_Page::datatable_Scroll(int t) {
 void Main_Page::datatable_SelChange(int t) { ShowCurrentRow(t); }
 
 namespace {
-bool StartsNumber(int code) { return (code >= '0' && code <= '9') || code == '.'; }
+// The characters of a typed number: each begins an entry or goes on with one,
+// as typed ("-7", "+3", "-0.5"); Enter then takes the whole text or refuses it.
+bool NumberCharacter(int code) { return (code >= '0' && code <= '9') || code == '.' || code == '+' || code == '-'; }
 
 // How many steps of the bar a step key moves the selected cells; 0 for any
 // other key.
@@ -133,15 +135,13 @@ void Main_Page::datatable_KeyPress(int t, int code) {
         entering = false;
         return;
     }
-    // A step key moves every selected cell at once, as one edit. Within an
-    // entry '-' turns the sign of the number typed so far (so that "5-"
-    // enters -5) and the other step keys add nothing.
+    // A step key moves every selected cell at once, as one edit; within an
+    // entry it adds nothing and the entry waits.
     if (const int steps = StepsOf(code); steps != 0) {
         if (!entering) RangeEdit(t, grid.SelFirst(), grid.SelLast(), RangeOp::Step, steps);
-        else if (code == form::kKeyStepDown) box.Text = box.Text.starts_with('-') ? box.Text.substr(1) : "-" + box.Text;
         return;
     }
-    if (StartsNumber(code)) {
+    if (NumberCharacter(code)) {
         if (!entering) box.Text.clear();
         entering = true;
         box.Text += static_cast<char>(code);

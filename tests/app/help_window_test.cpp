@@ -1,14 +1,18 @@
 // Help: every page of the manual is compiled in and reads, every link and
-// picture on it leads somewhere, and the menu opens it and About.
+// picture on it leads somewhere, its key list holds every key of the menus,
+// and the menu opens it and About.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QFile>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
+#include <map>
 #include <set>
 
 #include "app/help_window.h"
@@ -82,6 +86,51 @@ TEST_F(HelpMenuTest, AboutTellsTheVersionAndLicenceWithoutWaiting) {
     EXPECT_NE(box->text().indexOf(QString::fromLatin1(kVersion)), -1);
     EXPECT_NE(box->text().indexOf("Licence"), -1);
     box->close();
+}
+
+// The key list of the tuner's tools page as the Help window shows it: each
+// key of a row's first cell, with the row's second.
+std::map<QString, QString> ManualKeyList() {
+    std::map<QString, QString> keys;
+    for (const QString& line : Read(":/manual/tools.md").split('\n')) {
+        const QStringList cells = line.split('|');  // "", keys, what, ""
+        if (!line.startsWith("| ") || cells.size() < 4) continue;
+        for (const QString& key : cells[1].split(", ")) keys[key.trimmed()] = cells[2].trimmed();
+    }
+    return keys;
+}
+
+void MenuKeys(const QList<QAction*>& actions, std::map<QString, QAction*>& out) {
+    for (QAction* a : actions) {
+        if (a->menu()) MenuKeys(a->menu()->actions(), out);
+        for (const QKeySequence& k : a->shortcuts()) out[k.toString(QKeySequence::NativeText)] = a;
+    }
+}
+
+TEST_F(HelpMenuTest, EveryKeyOfTheMenusIsInTheManualsKeyListUnderItsEntry) {
+    std::map<QString, QAction*> menu_keys;
+    MenuKeys(window->menuBar()->actions(), menu_keys);
+    if (auto* corner = window->menuBar()->cornerWidget(Qt::TopRightCorner)) MenuKeys(corner->actions(), menu_keys);
+    EXPECT_GE(menu_keys.size(), 17u);
+    const std::map<QString, QString> listed = ManualKeyList();
+    for (const auto& [key, action] : menu_keys) {
+        QString entry = action->text();
+        entry.remove('&').remove(QChar(0x2026));
+        const auto it = listed.find(key);
+        if (it == listed.end()) {
+            ADD_FAILURE() << key.toStdString() << " (" << entry.toStdString() << ") is not in tools.md";
+            continue;
+        }
+        EXPECT_TRUE(it->second.contains(entry, Qt::CaseInsensitive))
+            << key.toStdString() << ": \"" << it->second.toStdString() << "\" does not name " << entry.toStdString();
+    }
+    // And no key listed as a shortcut that no entry has.
+    const QRegularExpression shortcut(QStringLiteral(R"(^(Ctrl\+|Shift\+Pg|Pg|F\d+$))"));
+    for (const auto& [key, what] : listed) {
+        if (shortcut.match(key).hasMatch()) {
+            EXPECT_TRUE(menu_keys.count(key)) << key.toStdString() << " is no entry's key";
+        }
+    }
 }
 
 }  // namespace

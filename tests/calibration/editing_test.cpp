@@ -280,9 +280,11 @@ TEST(Editing, NumberTypedInAGridIsEnteredInItsBox) {
     const std::vector<Case> cases = {
         {"7.6\r", true, 5, 76, 6, "6.0", false},
         {"12\b3\r", true, 5, 130, 6, "6.0", false},
-        {"-\r", true, 5, 49, 5, "4.9", false},          // '-' steps the cell down; Enter has nothing to enter
-        {"_\r", true, 5, 50, 5, "5.0", false},          // no step key of its own: nothing
-        {"7-\r", true, 5, 50, 5, "-7", true},           // within an entry '-' turns its sign: -7 is refused
+        {"+2.5\r", true, 5, 25, 6, "6.0", false},       // a sign begins an entry as a digit does
+        {"-0.5\r", true, 5, 50, 5, "-0.5", true},       // kept as typed, and refused: no negative time
+        {"-\r", true, 5, 50, 5, "-", true},             // a sign alone is no number
+        {"_=\r", true, 5, 50, 5, "5.0", false},         // neither begins a number: nothing
+        {"7-\r", true, 5, 50, 5, "7-", true},           // the box holds what was typed
         {"30\r", true, 5, 50, 5, "30", true},           // refused, and kept to be mended
         {"7\x1b", true, 5, 50, 5, "5.0", false},
         {"7x\x1b\r", true, 5, 50, 5, "5.0", false},   // a letter adds nothing; Escape ends it
@@ -329,8 +331,10 @@ TEST(Editing, StepKeysMoveEverySelectedRowAsOneEdit) {
         {{kKeyStepDownTen}, true, {90, 165, 170}, "80", 1},
         {{kKeyStepUpTen, kKeyStepDown}, true, {109, 179, 179}, "89", 2},
         {{kKeyStepUpTen}, false, {100, 175, 180}, "90", 0},  // Monitor: nothing moves
-        // Within an entry the step keys step nothing, and '-' turns its sign.
-        {{'2', kKeyStepUp, kKeyStepDown, form::kKeyEnter}, true, {100, 175, 88}, "-2", 1},
+        // Within an entry the step keys step nothing; '-' and '+' begin one.
+        {{'2', kKeyStepUp, kKeyStepDown, form::kKeyEnter}, true, {100, 175, 92}, "2", 1},
+        {{'-', '7', form::kKeyEnter}, true, {100, 175, 83}, "-7", 1},
+        {{'+', '3', form::kKeyEnter}, true, {100, 175, 93}, "+3", 1},
     };
     for (const Case& k : cases) {
         Editing c({{34, 100}, {35, 175}, {36, 180}});
