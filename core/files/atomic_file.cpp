@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -89,6 +90,32 @@ std::filesystem::path FollowLinks(std::filesystem::path path) {
     return path;
 }
 
+// The content to `fd`, on disk, and the file closed; 0 or the first error.
+int WriteAndClose(int fd, std::string_view content) {
+    int err = 0;
+    std::size_t done = 0;
+    while (done < content.size() && err == 0) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno != EINTR) err = errno;
+        else if (n > 0) done += static_cast<std::size_t>(n);
+    }
+    // On disk before the rename, or a crash could leave an empty file under the name.
+    if (err == 0 && ::fsync(fd) != 0) err = errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    return err;
+}
+
+// The temporary under `path` only if nothing is there, or EEXIST. A rename
+// that may not replace, or on a file system without it a hard link: both
+// refuse a name that exists, a dangling link included.
+int PublishNew(const std::filesystem::path& tmp, const std::filesystem::path& path) {
+    if (::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    if (::link(tmp.c_str(), path.c_str()) != 0) return errno;
+    ::unlink(tmp.c_str());
+    return 0;
+}
+
 const char* Kind(mode_t mode) {
     if (S_ISDIR(mode)) return "a folder";
     if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
@@ -133,20 +160,34 @@ bool WriteFileAtomically(const std::filesystem::path& name, std::string_view con
     struct stat old {};
     if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) (void)::fchmod(fd, old.st_mode & 07777);
 
-    std::size_t done = 0;
-    while (done < content.size() && err == 0) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno != EINTR) err = errno;
-        else if (n > 0) done += static_cast<std::size_t>(n);
-    }
-    // On disk before the rename, or a crash could leave an empty file under the old name.
-    if (err == 0 && ::fsync(fd) != 0) err = errno;
-    if (::close(fd) != 0 && err == 0) err = errno;
+    err = WriteAndClose(fd, content);
     if (err == 0 && ::rename(tmp.c_str(), path.c_str()) != 0) err = errno;
     if (err != 0) {
         ::unlink(tmp.c_str());
         return Fail(error, Reason(err));
     }
+    return true;
+}
+
+bool WriteNewFile(const std::filesystem::path& path, std::string_view content, std::filesystem::path* written,
+                  std::string* error) {
+    RemoveStaleTemporaries(path);
+    std::filesystem::path tmp;
+    int err = 0;
+    const int fd = CreateTemporary(path, tmp, err);
+    if (fd < 0) return Fail(error, Reason(err));
+    if ((err = WriteAndClose(fd, content)) != 0) {
+        ::unlink(tmp.c_str());
+        return Fail(error, Reason(err));
+    }
+    std::filesystem::path name = path;
+    for (int n = 2; (err = PublishNew(tmp, name)) == EEXIST && n < 10000; ++n)
+        name = path.parent_path() / (path.stem().string() + "-" + std::to_string(n) + path.extension().string());
+    if (err != 0) {
+        ::unlink(tmp.c_str());
+        return Fail(error, Reason(err));
+    }
+    if (written) *written = name;
     return true;
 }
 
