@@ -462,9 +462,9 @@ void LogViewer::MoveChannel(int channel, int by) {
 }
 
 void LogViewer::SaveChoice() {
-    note_ = WriteChoice(folder_, choice_) ? QString()
-                                          : QStringLiteral("\"%1\" cannot be written: the channels chosen are not kept")
-                                                .arg(Q((folder_ / kViewerSettingsFile).string()));
+    std::string error;
+    note_ = WriteChoice(folder_, choice_, &error) ? QString()
+                                                  : Q(error) + QStringLiteral(": the channels chosen are not kept");
     ShowStatus();
     RebuildPanels();
     FillChannelList();

@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdio>
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <cstdio>
 #include <optional>
 #include <system_error>
+
+#include "core/files/read_file.h"
 
 namespace orv {
 
@@ -76,20 +78,6 @@ void RemoveStaleTemporaries(const std::filesystem::path& path) {
     }
 }
 
-// A name that is a symbolic link is saved through to the file it names: the
-// rename replaces that file and the link stays. Followed as the system
-// would, a relative target from the link's own folder.
-std::filesystem::path FollowLinks(std::filesystem::path path) {
-    for (int hop = 0; hop < 40; ++hop) {
-        std::error_code ec;
-        if (!std::filesystem::is_symlink(path, ec)) break;
-        std::filesystem::path next = std::filesystem::read_symlink(path, ec);
-        if (ec) break;
-        path = next.is_absolute() ? next : path.parent_path() / next;
-    }
-    return path;
-}
-
 // The content to `fd`, on disk, and the file closed; 0 or the first error.
 int WriteAndClose(int fd, std::string_view content) {
     int err = 0;
@@ -116,27 +104,7 @@ int PublishNew(const std::filesystem::path& tmp, const std::filesystem::path& pa
     return 0;
 }
 
-const char* Kind(mode_t mode) {
-    if (S_ISDIR(mode)) return "a folder";
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-    if (S_ISFIFO(mode)) return "a FIFO";
-    if (S_ISSOCK(mode)) return "a socket";
-    if (S_ISLNK(mode)) return "a loop of links";
-    return "not a file";
-}
-
-// `target` is `name` with its links followed. Nothing there yet is fine: the
-// save creates a regular file (through a dangling link, the one it names).
-std::string TargetError(const std::filesystem::path& name, const std::filesystem::path& target) {
-    struct stat st {};
-    if (::lstat(target.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return {};
-    if (target == name) return std::string("is ") + Kind(st.st_mode) + ", not a regular file";
-    return "links to \"" + target.string() + "\", " + Kind(st.st_mode) + ", not a regular file";
-}
-
 }  // namespace
-
-std::string SaveTargetError(const std::filesystem::path& path) { return TargetError(path, FollowLinks(path)); }
 
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     struct stat sa {}, sb {};
@@ -148,8 +116,10 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
 }
 
 bool WriteFileAtomically(const std::filesystem::path& name, std::string_view content, std::string* error) {
+    // A name that is a symbolic link is saved through to the file it names:
+    // the rename replaces that file and the link stays.
     const std::filesystem::path path = FollowLinks(name);
-    if (std::string refused = TargetError(name, path); !refused.empty()) return Fail(error, refused);
+    if (std::string refused = NotRegularFileError(name); !refused.empty()) return Fail(error, refused);
     RemoveStaleTemporaries(path);
     std::filesystem::path tmp;
     int err = 0;

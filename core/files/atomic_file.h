@@ -24,10 +24,6 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view con
 bool WriteNewFile(const std::filesystem::path& path, std::string_view content, std::filesystem::path* written,
                   std::string* error = nullptr);
 
-// Why a save to `path` would be refused ("is a FIFO, not a regular file"),
-// or empty when it may go ahead.
-std::string SaveTargetError(const std::filesystem::path& path);
-
 // Whether the two names are one file (links followed, hard links too), or,
 // where one is not there yet, would be once saved.
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);

@@ -11,6 +11,7 @@
 #include "core/files/atomic_file.h"
 #include "core/files/map_file.h"
 #include "core/files/map_report.h"
+#include "core/files/read_file.h"
 #include "tests/support/console_fixture.h"
 #include "tests/support/random_image.h"
 #include "tests/support/odd_files.h"
@@ -73,7 +74,7 @@ TEST(MapFile, FilesThatCannotBeUsedSayWhy) {
         EXPECT_EQ(ReadMapFile(dir.path() / "bad.map").error, error);
     }
     EXPECT_EQ(ReadMapFile(dir.path() / "none.map").error, "cannot be opened");
-    EXPECT_EQ(ReadMapFile(dir.path() / "folder.map").error, "is a folder, not a file");
+    EXPECT_EQ(ReadMapFile(dir.path() / "folder.map").error, "is a folder, not a regular file");
     dir.WriteFile("full.map", full);
     EXPECT_EQ(ReadMapFile(dir.path() / "full.map").values.size(), 1837u);
 }
@@ -146,7 +147,7 @@ TEST(AtomicFile, WritesOnlyOverARegularFile) {
         std::string error;
         EXPECT_FALSE(WriteFileAtomically(path, "new", &error));
         EXPECT_EQ(error, expected);
-        EXPECT_EQ(SaveTargetError(path), expected);
+        EXPECT_EQ(NotRegularFileError(path), expected);
         EXPECT_EQ(orv::test::TypeOf(path), type);
         EXPECT_EQ(std::filesystem::is_symlink(path), link);
         for (const auto& e : std::filesystem::directory_iterator(dir.path()))
@@ -250,7 +251,7 @@ TEST(MapReport, PathReplacesTheFileNamesExtensionOnly) {
 TEST(AtomicFile, NewFilesNeverReplaceWhatIsThereEvenInARace) {
     ScratchDir dir;
     const std::filesystem::path wanted = dir.path() / "recovery.map";
-    std::filesystem::create_symlink("planted-target", wanted);                        // dangling
+    std::filesystem::create_symlink("planted-target", wanted);  // dangling
     dir.WriteFile("victim", "precious");
     std::filesystem::create_symlink(dir.path() / "victim", dir.path() / "recovery-2.map");
     constexpr int kWriters = 6;

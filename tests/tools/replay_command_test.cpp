@@ -167,3 +167,40 @@ TEST(ReplayCommand, BadLogsAndMapsAreOneLineAndWriteNothing) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("LOG"), std::string::npos);
 }
+
+// A log replays whole, but what replay could not take as logged is said on
+// standard error in one line per kind, with exit 0 and every row written.
+TEST(ReplayCommand, ValuesClampedAndColumnsIgnoredAreSaidInOneLineEach) {
+    auto row = [](const std::string& t, const std::string& rpm, const std::string& air, const std::string& advance) {
+        return t + "," + rpm + ",1.0,0," + air + ",20,1.0,1.0," + advance + ",12.0,2026-12-08 14:03:27.415,\r\n";
+    };
+    const std::string header = LiveLogHeader(LogColumns::Full);
+    std::string wide_header = header.substr(0, header.size() - 2), wide_row = row("0.0", "1000", "20", "10");
+    wide_row.resize(wide_row.size() - 2);
+    for (int k = 0; k < 50000; ++k) {
+        wide_header += ",u" + std::to_string(k);
+        wide_row += ",";
+    }
+    const struct {
+        std::string log, said;  // said: standard error after "orvtool: LOG: "; empty: nothing
+    } cases[] = {
+        {header + row("0.0", "1000", "20", "10"), ""},
+        {header + row("0.0", "25500", "235", "210") + row("0.1", "0", "-20", "-45"), ""},
+        {header + row("0.0", "99999", "20", "10") + row("0.1", "25600", "20", "10"),
+         "2 values out of range clamped: 2 rpm (to 0..25,500)"},
+        {header + row("0.0", "1000", "-300", "400") + row("0.1", "-1", "20", "10"),
+         "3 values out of range clamped: 1 rpm (to 0..25,500), 1 air_c (to -20..235), 1 advance_deg (to -45..210)"},
+        {wide_header + "\r\n" + wide_row + "\r\n",
+         "1 row, 0:00:00; columns \"u0\", \"u1\", \"u2\", \"u3\", \"u4\" and 49,995 more ignored"},
+    };
+    test::ScratchDir dir;
+    const std::string log = (dir.path() / "drive.csv").string();
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.said);
+        dir.WriteFile("drive.csv", k.log);
+        const auto run = RunTool({"replay", log, ORV_SAMPLE_MAP});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.err, k.said.empty() ? "" : "orvtool: " + log + ": " + k.said + "\n");
+        EXPECT_EQ(Lines(run.out).size(), static_cast<std::size_t>(std::count(k.log.begin(), k.log.end(), '\n')));
+    }
+}
