@@ -1,6 +1,7 @@
 #include "app/settings_file.h"
 
 #include <cstdio>
+#include <set>
 
 #include "core/files/read_file.h"
 
@@ -18,7 +19,11 @@ std::unique_ptr<QSettings> Open(const std::filesystem::path& file) {
 
 std::unique_ptr<QSettings> ReadSettings(const std::filesystem::path& file) {
     if (const std::string refused = NotRegularFileError(file); !refused.empty()) {
-        std::fprintf(stderr, "orv-console: %s %s: its settings are not used\n", Quoted(file).c_str(), refused.c_str());
+        // Said once a run, however often the file is asked for.
+        static std::set<std::string> told;
+        if (told.insert(file.string()).second)
+            std::fprintf(stderr, "orv-console: %s %s: its settings are not used\n", Quoted(file).c_str(),
+                         refused.c_str());
         return nullptr;
     }
     return Open(file);

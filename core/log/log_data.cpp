@@ -135,11 +135,12 @@ class LineSource {
     std::string_view Ahead() const { return data_.substr(pos_); }
     bool AllAhead() const { return !more_; }
     void Skip(std::size_t n) { pos_ += std::min(n, data_.size() - pos_); }
-    // About how many lines are still to come, for reserving room.
+    // About how many lines are still to come, for reserving room: those
+    // ahead, scaled to the rest of the file.
     std::size_t LinesLeft() const {
         const std::string_view ahead = Ahead();
         const auto here = static_cast<std::size_t>(std::count(ahead.begin(), ahead.end(), '\n'));
-        if (!more_ || ahead.empty()) return here;
+        if (!more_ || ahead.empty() || size_ <= consumed_ + ahead.size()) return here;
         return static_cast<std::size_t>(static_cast<double>(here) * static_cast<double>(size_ - consumed_) /
                                         static_cast<double>(ahead.size()));
     }
@@ -368,7 +369,9 @@ LogData ParseCsv(LineSource& src) {
     log.error = ReadHeader(first == LineSource::kEnd ? std::string_view{} : header, cols, notes);
     if (!log.error.empty() || first != LineSource::kLine) return log;
 
-    const std::size_t lines = src.LinesLeft();
+    // Room for the rows to come, as far as a guess goes: a file of blank
+    // lines is no reason to take gigabytes at once.
+    const std::size_t lines = std::min<std::size_t>(src.LinesLeft(), std::size_t{1} << 22);
     log.time.reserve(lines);
     for (auto& ch : log.channels) ch.values.reserve(lines);
 

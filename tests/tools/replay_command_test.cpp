@@ -3,6 +3,7 @@
 // and maps are one line, exit 2, nothing written.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
 #include <sstream>
 
@@ -203,4 +204,27 @@ TEST(ReplayCommand, ValuesClampedAndColumnsIgnoredAreSaidInOneLineEach) {
         EXPECT_EQ(run.err, k.said.empty() ? "" : "orvtool: " + log + ": " + k.said + "\n");
         EXPECT_EQ(Lines(run.out).size(), static_cast<std::size_t>(std::count(k.log.begin(), k.log.end(), '\n')));
     }
+}
+
+// A log with a 100 MB line, replayed with less memory than the line takes:
+// the row is refused by its number and the rest replayed, no abort.
+TEST(ReplayCommand, AHundredMegabyteLineIsRefusedUnderAMemoryCap) {
+    // orvtool starts in some 55 MB of address space; the line alone is 100 MB.
+    const std::string cap = "ulimit -v 122880 2>/dev/null || exit 77;";
+    if (RunTool({"--version"}, cap).status != 0) GTEST_SKIP() << "orvtool cannot run under a memory cap here";
+    test::ScratchDir dir;
+    const std::string header = LiveLogHeader(LogColumns::Full);
+    const std::string row = "0.0,3000,0.5,20,30,80,3.4,3.5,12,13.8,2026-12-08 14:03:27.415,\r\n";
+    {
+        std::ofstream out(dir.path() / "drive.csv", std::ios::binary);
+        out << header << row << "0.1,";
+        const std::string block(1 << 20, '5');
+        for (int k = 0; k < 100; ++k) out << block;
+        out << "\r\n" << row;
+    }
+    const std::string log = (dir.path() / "drive.csv").string();
+    const auto run = RunTool({"replay", log, ORV_SAMPLE_MAP}, cap);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "orvtool: " + log + ": 2 rows, 0:00:00; 1 row skipped: row 3 is longer than 1 MB\n");
+    EXPECT_EQ(Lines(run.out).size(), 3u);
 }
