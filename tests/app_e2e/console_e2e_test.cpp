@@ -265,6 +265,16 @@ TEST(ConsoleCommandLine, AnswersWithoutADisplay) {
     fs::remove_all(dir);
 }
 
+// Whether the process has its own handler for SIGTERM yet.
+bool HandlesTerm(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string key; status >> key;) {
+        std::string mask;
+        if (key == "SigCgt:" && status >> mask) return (std::stoull(mask, nullptr, 16) >> (SIGTERM - 1)) & 1;
+    }
+    return false;
+}
+
 // A settings file that is no file (a FIFO, a link to one, a link to a device
 // that never ends) neither holds up the start nor the log viewer: the
 // console says which file it passed over and still ends on SIGTERM.
@@ -303,6 +313,8 @@ TEST(ConsoleSettingsFiles, OneThatIsNoFileIsSaidAndPassedOver) {
                 },
                 10s))
                 << ReadFile(dir / "console.log");
+            // ports.ini is read before the window is up: SIGTERM once the console handles it.
+            EXPECT_TRUE(WaitFor([&] { return HandlesTerm(console.pid()); }, 10s));
             EXPECT_EQ(console.Stop(), 0) << ReadFile(dir / "console.log");
             fs::remove_all(dir);
         }
