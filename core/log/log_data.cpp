@@ -245,6 +245,7 @@ class SkipList {
 };
 
 std::string Row(long line) { return "row " + Thousands(line); }
+std::string TooLong(long line) { return Row(line) + " is longer than " + kLineLimitText; }
 
 std::string Seconds(double t) {
     char text[32];
@@ -287,7 +288,7 @@ LogData RecordingFrom(LineSource& src) {
         if (got == LineSource::kEnd) break;
         ++line_no;
         if (got == LineSource::kTooLong) {
-            too_long = Row(line_no) + " is longer than " + kLineLimitText + "; nothing after it read";
+            too_long = TooLong(line_no) + "; nothing after it read";
             break;
         }
         text.append(line).push_back('\n');
@@ -361,7 +362,7 @@ LogData ParseCsv(LineSource& src) {
     std::string_view header;
     const LineSource::Got first = src.Next(header);
     if (first == LineSource::kTooLong) {
-        log.error = "not a log: " + Row(1) + " is longer than " + kLineLimitText;
+        log.error = "not a log: " + TooLong(1);
         return log;
     }
     Columns cols;
@@ -386,7 +387,7 @@ LogData ParseCsv(LineSource& src) {
         if (got == LineSource::kEnd) break;
         ++line_no;
         if (got == LineSource::kTooLong) {
-            skips.Skip(SkipList::kLong, Row(line_no) + " is longer than " + kLineLimitText);
+            skips.Skip(SkipList::kLong, TooLong(line_no));
             continue;
         }
         if (got == LineSource::kCut) {
