@@ -3,11 +3,11 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 
 #include "app/main_window.h"
+#include "app/settings_file.h"
 #include "core/common/numbers.h"
 #include "core/shell/main_page.h"
 
@@ -17,21 +17,20 @@ namespace {
 
 const QString kOnConnectKey = QStringLiteral("log/start_on_connect");
 
-QString LoggingFile(const std::filesystem::path& dir) { return QString::fromStdString((dir / kLoggingFile).string()); }
-
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
 bool LogOnConnect(const std::filesystem::path& dir) {
-    return QSettings(LoggingFile(dir), QSettings::IniFormat).value(kOnConnectKey, false).toBool();
+    const std::unique_ptr<QSettings> settings = ReadSettings(dir / kLoggingFile);
+    return settings && settings->value(kOnConnectKey, false).toBool();
 }
 
-bool SetLogOnConnect(const std::filesystem::path& dir, bool on) {
-    QSettings settings(LoggingFile(dir), QSettings::IniFormat);
-    settings.setValue(kOnConnectKey, on);
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+bool SetLogOnConnect(const std::filesystem::path& dir, bool on, std::string* error) {
+    const std::unique_ptr<QSettings> settings = ChangeSettings(dir / kLoggingFile, error);
+    if (!settings) return false;
+    settings->setValue(kOnConnectKey, on);
+    return SaveSettings(*settings, error);
 }
 
 LogControls::LogControls(MainWindow& window, Main_Page& console)
@@ -58,8 +57,7 @@ LogControls::LogControls(MainWindow& window, Main_Page& console)
                                            "logging.ini beside config.dat"));
     on_connect_->setChecked(LogOnConnect(console.app_dir));
     QObject::connect(on_connect_, &QAction::toggled, this, [this](bool on) {
-        if (!SetLogOnConnect(console_.app_dir, on))
-            Tell(QStringLiteral("\"%1\" cannot be written").arg(LoggingFile(console_.app_dir)), Kind::Failed);
+        if (std::string error; !SetLogOnConnect(console_.app_dir, on, &error)) Tell(Q(error), Kind::Failed);
     });
     for (QAction* a : {toggle_, marker_, on_connect_}) file->insertAction(close, a);
     file->insertSeparator(close);

@@ -24,9 +24,10 @@ class MainWindow;
 inline constexpr const char* kLoggingFile = "logging.ini";
 
 // Whether "Start logging on Connect" is set in `dir`'s logging.ini, and
-// setting it; false when the file cannot be written.
+// setting it; false when the file cannot be written, with the reason in
+// *error.
 bool LogOnConnect(const std::filesystem::path& dir);
-bool SetLogOnConnect(const std::filesystem::path& dir, bool on);
+bool SetLogOnConnect(const std::filesystem::path& dir, bool on, std::string* error = nullptr);
 
 class LogControls : public QObject {
    public:

@@ -1,10 +1,10 @@
 #include "app/port_choice.h"
 
 #include <QSerialPortInfo>
-#include <QSettings>
 #include <system_error>
 
 #include "app/binding.h"
+#include "app/settings_file.h"
 #include "core/shell/main_page.h"
 #include "serial/qt_serial_port.h"
 
@@ -13,8 +13,6 @@ namespace orv::app {
 namespace {
 
 constexpr int kFirstPort = 1, kLastPort = 7;  // the list's "COM 1" .. "COM 7"
-
-QString PortsFile(const std::filesystem::path& dir) { return QString::fromStdString((dir / kPortsFile).string()); }
 
 QString Key(int n) { return QStringLiteral("ports/com%1").arg(n); }
 
@@ -54,23 +52,21 @@ std::vector<PortEntry> PresentPorts(const std::filesystem::path& by_id_dir) {
 std::map<int, std::string> ReadPortMap(const std::filesystem::path& dir) {
     std::map<int, std::string> map;
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(dir / kPortsFile, ec)) return map;
-    const QSettings settings(PortsFile(dir), QSettings::IniFormat);
+    if (!std::filesystem::exists(dir / kPortsFile, ec)) return map;
+    const std::unique_ptr<QSettings> settings = ReadSettings(dir / kPortsFile);
+    if (!settings) return map;
     for (int n = kFirstPort; n <= kLastPort; ++n) {
-        const QString device = settings.value(Key(n)).toString();
+        const QString device = settings->value(Key(n)).toString();
         if (!device.isEmpty()) map[n] = device.toStdString();
     }
     return map;
 }
 
 bool SavePortMapping(const std::filesystem::path& dir, int n, const std::string& device, std::string* error) {
-    QSettings settings(PortsFile(dir), QSettings::IniFormat);
-    settings.setValue(Key(n), QString::fromStdString(device));
-    settings.sync();
-    if (settings.status() == QSettings::NoError) return true;
-    // Appended, not "\"" + ...: GCC 12's Release build takes that for an overlapping copy.
-    *error = std::string(1, '"').append((dir / kPortsFile).string()).append("\" cannot be written");
-    return false;
+    const std::unique_ptr<QSettings> settings = ChangeSettings(dir / kPortsFile, error);
+    if (!settings) return false;
+    settings->setValue(Key(n), QString::fromStdString(device));
+    return SaveSettings(*settings, error);
 }
 
 std::string OpenFailure(int n, const serial::QtSerialPort& port) {

@@ -2,11 +2,13 @@
 
 #include <QDateTime>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "core/files/atomic_file.h"
 #include "core/files/map_file.h"
 
 namespace orv::app {
@@ -15,9 +17,14 @@ namespace {
 
 int g_quit_fds[2] = {-1, -1};
 
+// Only what is safe in a signal handler: one write to the socket the event
+// loop watches, with errno as the interrupted code left it. The recovery is
+// written from the event loop.
 extern "C" void OnQuitSignal(int) {
+    const int saved = errno;
     const char b = 1;
     [[maybe_unused]] ssize_t n = write(g_quit_fds[0], &b, 1);
+    errno = saved;
 }
 
 }  // namespace
@@ -26,13 +33,14 @@ KeptCalibration KeepUnsavedCalibration(const Main_Page& console, const std::file
     if (!console.CalibrationUnsaved()) return {};
     Image image = console.cal.mem_image;
     ClearViewBits(image);
-    // A file never written over: an older recovery may not have been looked at yet.
+    // A file never written over, a link planted at the name included: an
+    // older recovery may not have been looked at yet, and another console in
+    // the same folder may be keeping its own in the same second.
     const std::string stamp = QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss").toStdString();
-    std::filesystem::path path = dir / ("recovery-" + stamp + ".map");
-    std::error_code ec;
-    for (int n = 2; std::filesystem::exists(path, ec); ++n) path = dir / ("recovery-" + stamp + "-" + std::to_string(n) + ".map");
-    if (const std::string error = WriteMapFile(path, image); !error.empty())
-        return {"orv-console: unsaved calibration changes lost: " + path.string() + " not written: " + error, true};
+    const std::filesystem::path wanted = dir / ("recovery-" + stamp + ".map");
+    std::filesystem::path path;
+    if (std::string error; !WriteNewFile(wanted, FormatMapFile(image), &path, &error))
+        return {"orv-console: unsaved calibration changes lost: " + wanted.string() + " not written: " + error, true};
     return {"orv-console: unsaved calibration changes kept in " + path.string()};
 }
 

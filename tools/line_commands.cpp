@@ -20,6 +20,7 @@
 #include "core/common/numbers.h"
 #include "core/files/atomic_file.h"
 #include "core/files/map_file.h"
+#include "core/files/read_file.h"
 #include "core/link/link.h"
 #include "core/link/live_values.h"
 #include "core/log/live_log.h"
@@ -186,7 +187,7 @@ ValueList ReadMap(const std::string& path) {
 // An output that cannot be written is refused before the line is opened, so
 // no transfer or capture is made only to be lost.
 void CheckOutput(const std::string& what, const std::string& path) {
-    if (const std::string error = SaveTargetError(path); !error.empty())
+    if (const std::string error = NotRegularFileError(path); !error.empty())
         throw Failure(what + " " + path + " not written: " + error);
 }
 

@@ -32,13 +32,17 @@ void AddReplay(CLI::App& app) {
         if (!o->out.empty() && o->out != "-" && SameFile(o->out, o->map))
             throw Failure(o->out + ": is the input file, not written over");
         Emit(o->out, FormatReplayCsv(log, Recompute(log, image)), o->log);
-        // What was left out, once the rest is written.
-        if (log.rows_skipped > 0 || !log.skipped.empty()) {
-            std::string said = o->log + ": " + log.Summary();
+        // What was left out or changed, once the rest is written. Values
+        // beyond the controller's byte are replayed at its ends, as the
+        // controller would have sent them: said, but no failure, so scripts
+        // that replay such logs carry on.
+        auto tell = [&](std::string said) {
             for (char& c : said)
                 if (c == '\n' || c == '\r') c = ' ';
-            std::cerr << "orvtool: " << said << "\n";
-        }
+            std::cerr << "orvtool: " << o->log << ": " << said << "\n";
+        };
+        if (log.rows_skipped > 0 || !log.skipped.empty()) tell(log.Summary());
+        if (const std::string clamped = ClampedValues(log); !clamped.empty()) tell(clamped);
     });
 }
 

@@ -1,6 +1,7 @@
 // orvtool's command line, built apart from main so that it can be driven
 // from elsewhere too.
 #include <iostream>
+#include <new>
 
 #include "tools/commands.h"
 
@@ -57,6 +58,11 @@ int Run(CLI::App& app, int argc, const char* const* argv) {
     } catch (const Failure& f) {
         std::cerr << "orvtool: " << OneLine(f.what()) << "\n";
         return f.code;
+    } catch (const std::bad_alloc&) {
+        // The readers keep their memory to a few times what they keep; this
+        // is the last resort, a message instead of an abort.
+        std::cerr << "orvtool: out of memory: the input is too large for this machine\n";
+        return kUsageError;
     }
     return ExitStatus();
 }

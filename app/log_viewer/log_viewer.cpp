@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "app/accessibility.h"
 #include "app/log_viewer/table_hits_view.h"
@@ -255,7 +256,13 @@ QWidget* LogViewer::MakeSide() {
 // --- opening ---
 
 bool LogViewer::Open(const std::filesystem::path& path) {
-    LogData read = ReadLog(path);
+    LogData read;
+    try {
+        read = ReadLog(path);
+    } catch (const std::bad_alloc&) {
+        // The last resort: the reader keeps its memory to a few times the rows it keeps.
+        read.error = "too large for the memory there is";
+    }
     const QString name = Q(path.filename().string());
     if (!read.error.empty() || read.empty()) {
         // What was shown stays shown; the status line says why.
@@ -462,9 +469,9 @@ void LogViewer::MoveChannel(int channel, int by) {
 }
 
 void LogViewer::SaveChoice() {
-    note_ = WriteChoice(folder_, choice_) ? QString()
-                                          : QStringLiteral("\"%1\" cannot be written: the channels chosen are not kept")
-                                                .arg(Q((folder_ / kViewerSettingsFile).string()));
+    std::string error;
+    note_ = WriteChoice(folder_, choice_, &error) ? QString()
+                                                  : Q(error) + QStringLiteral(": the channels chosen are not kept");
     ShowStatus();
     RebuildPanels();
     FillChannelList();

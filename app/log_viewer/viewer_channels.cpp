@@ -1,10 +1,12 @@
 #include "app/log_viewer/viewer_channels.h"
 
-#include <QSettings>
 #include <QStringList>
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
+
+#include "app/settings_file.h"
 
 namespace orv::app::viewer {
 
@@ -30,10 +32,6 @@ const std::array<ChannelLook, kViewerChannels> kLooks = {{
 
 // Drawn until the tuner chooses: what a drive is read by.
 constexpr int kDefaultShown[] = {kChRpm, kChPressure, kChTps, kChBank1, kChBank2, kChAdvance, kDuty1, kDuty2};
-
-QString SettingsFile(const std::filesystem::path& dir) {
-    return QString::fromStdString((dir / kViewerSettingsFile).string());
-}
 
 int ChannelOf(const QString& key) {
     for (int c = 0; c < kViewerChannels; ++c)
@@ -87,8 +85,9 @@ ChannelChoice DefaultChoice() {
 }
 
 ChannelChoice ReadChoice(const std::filesystem::path& dir) {
-    QSettings settings(SettingsFile(dir), QSettings::IniFormat);
-    if (!settings.contains(kOrderKey)) return DefaultChoice();
+    const std::unique_ptr<QSettings> read = ReadSettings(dir / kViewerSettingsFile);
+    if (!read || !read->contains(kOrderKey)) return DefaultChoice();
+    QSettings& settings = *read;
     ChannelChoice choice;
     for (const QString& key : settings.value(kOrderKey).toStringList())
         if (int c = ChannelOf(key); c >= 0 && !Contains(choice.order, c)) choice.order.push_back(c);
@@ -100,25 +99,26 @@ ChannelChoice ReadChoice(const std::filesystem::path& dir) {
     return choice;
 }
 
-bool WriteChoice(const std::filesystem::path& dir, const ChannelChoice& choice) {
-    QSettings settings(SettingsFile(dir), QSettings::IniFormat);
-    settings.setValue(kOrderKey, Keys(choice.order));
-    settings.setValue(kShownKey, Keys(choice.shown));
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+bool WriteChoice(const std::filesystem::path& dir, const ChannelChoice& choice, std::string* error) {
+    const std::unique_ptr<QSettings> settings = ChangeSettings(dir / kViewerSettingsFile, error);
+    if (!settings) return false;
+    settings->setValue(kOrderKey, Keys(choice.order));
+    settings->setValue(kShownKey, Keys(choice.shown));
+    return SaveSettings(*settings, error);
 }
 
 double ReadDutyLimit(const std::filesystem::path& dir, double fallback) {
     bool ok = false;
-    const double limit = QSettings(SettingsFile(dir), QSettings::IniFormat).value(kDutyLimitKey).toDouble(&ok);
+    const std::unique_ptr<QSettings> settings = ReadSettings(dir / kViewerSettingsFile);
+    const double limit = settings ? settings->value(kDutyLimitKey).toDouble(&ok) : 0;
     return ok && limit > 0 ? limit : fallback;
 }
 
-bool WriteDutyLimit(const std::filesystem::path& dir, double limit) {
-    QSettings settings(SettingsFile(dir), QSettings::IniFormat);
-    settings.setValue(kDutyLimitKey, limit);
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+bool WriteDutyLimit(const std::filesystem::path& dir, double limit, std::string* error) {
+    const std::unique_ptr<QSettings> settings = ChangeSettings(dir / kViewerSettingsFile, error);
+    if (!settings) return false;
+    settings->setValue(kDutyLimitKey, limit);
+    return SaveSettings(*settings, error);
 }
 
 }  // namespace orv::app::viewer

@@ -47,10 +47,10 @@ ChannelChoice DefaultChoice();
 // dropped and channels it lacks come last, so an old or edited file still
 // gives every channel once. The default when there is none.
 ChannelChoice ReadChoice(const std::filesystem::path& dir);
-// False when the file cannot be written.
-bool WriteChoice(const std::filesystem::path& dir, const ChannelChoice& choice);
+// False when the file cannot be written, with the reason in *error.
+bool WriteChoice(const std::filesystem::path& dir, const ChannelChoice& choice, std::string* error = nullptr);
 // The duty limit kept there too, in percent; `fallback` when none is.
 double ReadDutyLimit(const std::filesystem::path& dir, double fallback);
-bool WriteDutyLimit(const std::filesystem::path& dir, double limit);
+bool WriteDutyLimit(const std::filesystem::path& dir, double limit, std::string* error = nullptr);
 
 }  // namespace orv::app::viewer

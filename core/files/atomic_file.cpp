@@ -9,8 +9,11 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <cstdio>
 #include <optional>
 #include <system_error>
+
+#include "core/files/read_file.h"
 
 namespace orv {
 
@@ -75,41 +78,33 @@ void RemoveStaleTemporaries(const std::filesystem::path& path) {
     }
 }
 
-// A name that is a symbolic link is saved through to the file it names: the
-// rename replaces that file and the link stays. Followed as the system
-// would, a relative target from the link's own folder.
-std::filesystem::path FollowLinks(std::filesystem::path path) {
-    for (int hop = 0; hop < 40; ++hop) {
-        std::error_code ec;
-        if (!std::filesystem::is_symlink(path, ec)) break;
-        std::filesystem::path next = std::filesystem::read_symlink(path, ec);
-        if (ec) break;
-        path = next.is_absolute() ? next : path.parent_path() / next;
+// The content to `fd`, on disk, and the file closed; 0 or the first error.
+int WriteAndClose(int fd, std::string_view content) {
+    int err = 0;
+    std::size_t done = 0;
+    while (done < content.size() && err == 0) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno != EINTR) err = errno;
+        else if (n > 0) done += static_cast<std::size_t>(n);
     }
-    return path;
+    // On disk before the rename, or a crash could leave an empty file under the name.
+    if (err == 0 && ::fsync(fd) != 0) err = errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    return err;
 }
 
-const char* Kind(mode_t mode) {
-    if (S_ISDIR(mode)) return "a folder";
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-    if (S_ISFIFO(mode)) return "a FIFO";
-    if (S_ISSOCK(mode)) return "a socket";
-    if (S_ISLNK(mode)) return "a loop of links";
-    return "not a file";
-}
-
-// `target` is `name` with its links followed. Nothing there yet is fine: the
-// save creates a regular file (through a dangling link, the one it names).
-std::string TargetError(const std::filesystem::path& name, const std::filesystem::path& target) {
-    struct stat st {};
-    if (::lstat(target.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return {};
-    if (target == name) return std::string("is ") + Kind(st.st_mode) + ", not a regular file";
-    return "links to \"" + target.string() + "\", " + Kind(st.st_mode) + ", not a regular file";
+// The temporary under `path` only if nothing is there, or EEXIST. A rename
+// that may not replace, or on a file system without it a hard link: both
+// refuse a name that exists, a dangling link included.
+int PublishNew(const std::filesystem::path& tmp, const std::filesystem::path& path) {
+    if (::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    if (::link(tmp.c_str(), path.c_str()) != 0) return errno;
+    ::unlink(tmp.c_str());
+    return 0;
 }
 
 }  // namespace
-
-std::string SaveTargetError(const std::filesystem::path& path) { return TargetError(path, FollowLinks(path)); }
 
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     struct stat sa {}, sb {};
@@ -121,8 +116,10 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
 }
 
 bool WriteFileAtomically(const std::filesystem::path& name, std::string_view content, std::string* error) {
+    // A name that is a symbolic link is saved through to the file it names:
+    // the rename replaces that file and the link stays.
     const std::filesystem::path path = FollowLinks(name);
-    if (std::string refused = TargetError(name, path); !refused.empty()) return Fail(error, refused);
+    if (std::string refused = NotRegularFileError(name); !refused.empty()) return Fail(error, refused);
     RemoveStaleTemporaries(path);
     std::filesystem::path tmp;
     int err = 0;
@@ -133,20 +130,34 @@ bool WriteFileAtomically(const std::filesystem::path& name, std::string_view con
     struct stat old {};
     if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) (void)::fchmod(fd, old.st_mode & 07777);
 
-    std::size_t done = 0;
-    while (done < content.size() && err == 0) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno != EINTR) err = errno;
-        else if (n > 0) done += static_cast<std::size_t>(n);
-    }
-    // On disk before the rename, or a crash could leave an empty file under the old name.
-    if (err == 0 && ::fsync(fd) != 0) err = errno;
-    if (::close(fd) != 0 && err == 0) err = errno;
+    err = WriteAndClose(fd, content);
     if (err == 0 && ::rename(tmp.c_str(), path.c_str()) != 0) err = errno;
     if (err != 0) {
         ::unlink(tmp.c_str());
         return Fail(error, Reason(err));
     }
+    return true;
+}
+
+bool WriteNewFile(const std::filesystem::path& path, std::string_view content, std::filesystem::path* written,
+                  std::string* error) {
+    RemoveStaleTemporaries(path);
+    std::filesystem::path tmp;
+    int err = 0;
+    const int fd = CreateTemporary(path, tmp, err);
+    if (fd < 0) return Fail(error, Reason(err));
+    if ((err = WriteAndClose(fd, content)) != 0) {
+        ::unlink(tmp.c_str());
+        return Fail(error, Reason(err));
+    }
+    std::filesystem::path name = path;
+    for (int n = 2; (err = PublishNew(tmp, name)) == EEXIST && n < 10000; ++n)
+        name = path.parent_path() / (path.stem().string() + "-" + std::to_string(n) + path.extension().string());
+    if (err != 0) {
+        ::unlink(tmp.c_str());
+        return Fail(error, Reason(err));
+    }
+    if (written) *written = name;
     return true;
 }
 

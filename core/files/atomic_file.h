@@ -15,9 +15,14 @@ namespace orv {
 // is asked for.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content, std::string* error = nullptr);
 
-// Why a save to `path` would be refused ("is a FIFO, not a regular file"),
-// or empty when it may go ahead.
-std::string SaveTargetError(const std::filesystem::path& path);
+// Writes a file that was not there: never over anything at `path` (a file,
+// a link, a dangling link, made by this process or another), and never seen
+// half written, since the content goes to a temporary first and appears
+// under the name whole. A name that is taken is tried again with "-2",
+// "-3", ... before the extension. The name actually written goes to
+// *written. False on any failure, with the reason in *error.
+bool WriteNewFile(const std::filesystem::path& path, std::string_view content, std::filesystem::path* written,
+                  std::string* error = nullptr);
 
 // Whether the two names are one file (links followed, hard links too), or,
 // where one is not there yet, would be once saved.

@@ -9,6 +9,7 @@
 #include "core/files/atomic_file.h"
 #include "core/files/map_file.h"
 #include "core/files/map_report.h"
+#include "core/files/read_file.h"
 #include "core/shell/main_page.h"
 
 namespace orv {
@@ -83,7 +84,7 @@ void Main_Page::savemem_Click() {
     // The report goes first: a save cut short leaves the old pair, or the
     // new report beside the old map, never a map its report does not show.
     // A name that cannot take the map gets no report either.
-    std::string error = SaveTargetError(*path);
+    std::string error = NotRegularFileError(*path);
     if (error.empty()) {
         Write_Map_Report(*path);
         error = WriteMapFile(*path, saved);

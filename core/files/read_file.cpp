@@ -6,25 +6,83 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace orv {
 
-FileText ReadRegularFile(const std::filesystem::path& path, std::size_t limit) {
-    FileText out;
+namespace {
+
+const char* Kind(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISLNK(mode)) return "a loop of links";
+    return "not a file";
+}
+
+std::string IsNot(mode_t mode) { return std::string("is ") + Kind(mode) + ", not a regular file"; }
+
+}  // namespace
+
+std::filesystem::path FollowLinks(std::filesystem::path path) {
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(path, ec)) break;
+        std::filesystem::path next = std::filesystem::read_symlink(path, ec);
+        if (ec) break;
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return path;
+}
+
+std::string NotRegularFileError(const std::filesystem::path& path) {
+    const std::filesystem::path target = FollowLinks(path);
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return {};
+    if (target == path) return IsNot(st.st_mode);
+    return "links to \"" + target.string() + "\", " + Kind(st.st_mode) + ", not a regular file";
+}
+
+int OpenRegularFile(const std::filesystem::path& path, int flags, std::string* error) {
+    const bool fresh = (flags & O_CREAT) && (flags & O_EXCL);
+    if (std::string refused = fresh ? std::string() : NotRegularFileError(path); !refused.empty()) {
+        if (error) *error = std::move(refused);
+        errno = EINVAL;
+        return -1;
+    }
     // Without O_NONBLOCK the open of a FIFO waits for a writer, for ever.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0) {
-        out.error = "cannot be opened";
-        return out;
+        const int err = errno;
+        if (error) *error = std::strerror(err);
+        errno = err;
+        return -1;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0) out.error = "cannot be read";
-    else if (S_ISDIR(st.st_mode)) out.error = "is a folder, not a file";
-    else if (!S_ISREG(st.st_mode)) out.error = "is not a regular file";
-    if (!out.error.empty()) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (error) *error = IsNot(st.st_mode);
         ::close(fd);
-        return out;
+        errno = EINVAL;
+        return -1;
     }
+    if ((flags & O_NONBLOCK) == 0) (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+int OpenForReading(const std::filesystem::path& path, std::string* error) {
+    const int fd = OpenRegularFile(path, O_RDONLY, error);
+    // Nothing there, or no permission: what the user can act on.
+    if (fd < 0 && errno != EINVAL && error) *error = "cannot be opened";
+    return fd;
+}
+
+FileText ReadRegularFile(const std::filesystem::path& path, std::size_t limit) {
+    FileText out;
+    const int fd = OpenForReading(path, &out.error);
+    if (fd < 0) return out;
+    struct stat st {};
+    (void)::fstat(fd, &st);
     // One byte past the limit tells a file that is too large; the buffer
     // starts at the size the file claims and grows if it was wrong.
     const std::size_t cap = limit + 1;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "core/files/read_file.h"
 #include "core/recorder/recording.h"
 
 namespace orv {
@@ -117,14 +118,15 @@ std::string LiveLog::Start(const std::filesystem::path& path, LogColumns columns
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
     if (ec) return "the folder " + path.parent_path().string() + " cannot be made: " + ec.message();
     std::filesystem::path name = path;
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (replace ? O_TRUNC : O_EXCL);
+    const int flags = O_WRONLY | O_CREAT | (replace ? O_TRUNC : O_EXCL);
     int fd = -1;
+    std::string why;
     for (int n = 2; n < 1000; ++n) {
-        fd = ::open(name.c_str(), flags, 0666);
+        fd = OpenRegularFile(name, flags, &why);
         if (fd >= 0 || errno != EEXIST) break;
         name = path.parent_path() / (path.stem().string() + "-" + std::to_string(n) + path.extension().string());
     }
-    if (fd < 0) return name.string() + " cannot be written: " + std::strerror(errno);
+    if (fd < 0) return name.string() + " cannot be written: " + why;
     fd_ = fd;
     columns_ = columns;
     path_ = name;

@@ -1,8 +1,13 @@
 #include "core/log/log_data.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -43,8 +48,15 @@ constexpr std::string_view kMarkerColumn = "marker";
 // A file larger than this is read up to it and taken as cut there: ten
 // hours at the line's rate fit many times over.
 constexpr std::size_t kMaxLogBytes = std::size_t{1} << 30;
+// A line longer than this is no log's (a row of every channel takes some
+// eighty bytes): it is refused by its row number and never held whole, so a
+// file of one endless line costs no more memory than this.
+constexpr std::size_t kMaxLineBytes = std::size_t{1} << 20;
+constexpr const char* kLineLimitText = "1 MB";
 // Rows named per reason; the rest are counted.
 constexpr int kNamedRows = 3;
+// Unknown columns named; the rest are counted.
+constexpr long kNamedColumns = 5;
 
 LogData EmptyLog() {
     LogData log;
@@ -103,17 +115,118 @@ bool LooksLikeValues(std::string_view first_line) {
 
 std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find('\n')); }
 
+// The lines of a log one at a time: from text in memory, or from the file a
+// piece at a time, so that the file is never held whole. A line longer than
+// kMaxLineBytes is passed over without being kept.
+class LineSource {
+   public:
+    enum Got { kLine, kTooLong, kCut, kEnd };  // kCut: the last line, with no line end
+
+    explicit LineSource(std::string_view text) : data_(text) {}
+    // The file open at `fd`, which the source closes, up to `limit` bytes.
+    LineSource(int fd, std::size_t limit) : fd_(fd), limit_(limit), more_(true) { Fill(); }
+    ~LineSource() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    LineSource(const LineSource&) = delete;
+    LineSource& operator=(const LineSource&) = delete;
+
+    // What is read and not yet taken: the whole text in memory, or a piece of the file.
+    std::string_view Ahead() const { return data_.substr(pos_); }
+    bool AllAhead() const { return !more_; }
+    void Skip(std::size_t n) { pos_ += std::min(n, data_.size() - pos_); }
+    // About how many lines are still to come, for reserving room: those
+    // ahead, scaled to the rest of the file.
+    std::size_t LinesLeft() const {
+        const std::string_view ahead = Ahead();
+        const auto here = static_cast<std::size_t>(std::count(ahead.begin(), ahead.end(), '\n'));
+        if (!more_ || ahead.empty() || size_ <= consumed_ + ahead.size()) return here;
+        return static_cast<std::size_t>(static_cast<double>(here) * static_cast<double>(size_ - consumed_) /
+                                        static_cast<double>(ahead.size()));
+    }
+    bool Truncated() const { return truncated_; }  // the file holds more than the limit
+    bool Failed() const { return failed_; }        // a read failed before the end
+
+    Got Next(std::string_view& line) {
+        while (true) {
+            const std::string_view rest = Ahead();
+            if (const void* nl = std::memchr(rest.data(), '\n', std::min(rest.size(), kMaxLineBytes + 1))) {
+                line = rest.substr(0, static_cast<std::size_t>(static_cast<const char*>(nl) - rest.data()));
+                pos_ += line.size() + 1;
+                return kLine;
+            }
+            if (rest.size() > kMaxLineBytes) {
+                SkipLine();
+                return kTooLong;
+            }
+            if (!more_) {
+                if (rest.empty()) return kEnd;
+                line = rest;
+                pos_ = data_.size();
+                return kCut;
+            }
+            Fill();
+        }
+    }
+
+   private:
+    void SkipLine() {
+        while (true) {
+            const std::string_view rest = Ahead();
+            if (const void* nl = std::memchr(rest.data(), '\n', rest.size())) {
+                pos_ += static_cast<std::size_t>(static_cast<const char*>(nl) - rest.data()) + 1;
+                return;
+            }
+            pos_ = data_.size();
+            if (!more_) return;
+            Fill();
+        }
+    }
+    // Keeps what is not taken yet and reads the next piece after it.
+    void Fill() {
+        static constexpr std::size_t kPiece = std::size_t{1} << 20;
+        if (size_ == 0) {
+            struct stat st {};
+            size_ = ::fstat(fd_, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 1;
+        }
+        consumed_ += pos_;
+        buffer_.erase(0, pos_);
+        pos_ = 0;
+        const std::size_t had = buffer_.size(), want = std::min(kPiece, limit_ - read_);
+        buffer_.resize(had + want);
+        ssize_t n = 0;
+        while ((n = ::read(fd_, buffer_.data() + had, want)) < 0 && errno == EINTR) {
+        }
+        failed_ = n < 0;
+        buffer_.resize(had + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+        read_ += static_cast<std::size_t>(std::max<ssize_t>(n, 0));
+        if (n <= 0 || read_ == limit_) {
+            more_ = false;
+            char past;
+            truncated_ = read_ == limit_ && ::read(fd_, &past, 1) == 1;
+        }
+        data_ = buffer_;
+    }
+
+    std::string buffer_;
+    std::string_view data_;
+    std::size_t pos_ = 0;
+    int fd_ = -1;
+    std::size_t limit_ = 0, read_ = 0, size_ = 0, consumed_ = 0;
+    bool more_ = false, truncated_ = false, failed_ = false;
+};
+
 // The rows skipped, by reason: counted, the first few named.
 class SkipList {
    public:
-    enum Reason { kCells, kNumber, kMissing, kBackwards, kNoValues, kReasons };
+    enum Reason { kCells, kNumber, kMissing, kBackwards, kNoValues, kLong, kReasons };
     void Skip(Reason r, const std::string& sentence) {
         if (count_[r]++ < kNamedRows) named_.push_back(sentence);
     }
     void Finish(LogData& log, const std::vector<std::string>& before, const std::string& after) {
         static constexpr std::array<const char*, kReasons> kMore{
             "with the wrong number of cells", "with a cell that is not a number", "with a value missing",
-            "going back in time", "with no values"};
+            "going back in time", "with no values", "too long"};
         log.skipped = before;
         log.skipped.insert(log.skipped.end(), named_.begin(), named_.end());
         for (int r = 0; r < kReasons; ++r) {
@@ -132,6 +245,7 @@ class SkipList {
 };
 
 std::string Row(long line) { return "row " + Thousands(line); }
+std::string TooLong(long line) { return Row(line) + " is longer than " + kLineLimitText; }
 
 std::string Seconds(double t) {
     char text[32];
@@ -163,6 +277,30 @@ LogData ParseRecording(std::string_view text) {
     return log;
 }
 
+// A recording's lines gathered for ParseRecording: at most the file, and
+// nothing past a line too long.
+LogData RecordingFrom(LineSource& src) {
+    std::string text;
+    std::string too_long;
+    long line_no = 0;
+    for (std::string_view line;;) {
+        const LineSource::Got got = src.Next(line);
+        if (got == LineSource::kEnd) break;
+        ++line_no;
+        if (got == LineSource::kTooLong) {
+            too_long = TooLong(line_no) + "; nothing after it read";
+            break;
+        }
+        text.append(line).push_back('\n');
+    }
+    LogData log = ParseRecording(text);
+    if (!too_long.empty()) {
+        log.skipped.push_back(too_long);
+        ++log.rows_skipped;
+    }
+    return log;
+}
+
 struct Columns {
     int time = -1, marker = -1;
     std::array<int, kLogChannels> channel;
@@ -173,6 +311,7 @@ struct Columns {
 std::string ReadHeader(std::string_view line, Columns& cols, std::vector<std::string>& notes) {
     cols.channel.fill(-1);
     std::vector<std::string> ignored;
+    long ignored_count = 0;
     int known = 0;
     for (std::size_t at = 0;; ++cols.count) {
         const std::size_t comma = line.find(',', at);
@@ -189,7 +328,8 @@ std::string ReadHeader(std::string_view line, Columns& cols, std::vector<std::st
             ++known;
         } else if (slot || !name.empty()) {
             // A second column of a name already taken is as unknown as any.
-            ignored.push_back(Quoted(name));
+            // The first few are named; a header of a million names is no list to print.
+            if (++ignored_count <= kNamedColumns) ignored.push_back(Quoted(name));
         }
         if (comma == line.npos) {
             ++cols.count;
@@ -207,24 +347,32 @@ std::string ReadHeader(std::string_view line, Columns& cols, std::vector<std::st
         for (const std::string& m : missing) list += (list.empty() ? "" : ", ") + m;
         return "not a log: " + std::string(missing.size() == 1 ? "no column " : "no columns ") + list;
     }
-    if (!ignored.empty()) {
+    if (ignored_count > 0) {
         std::string list;
         for (const std::string& m : ignored) list += (list.empty() ? "" : ", ") + m;
-        notes.push_back((ignored.size() == 1 ? "column " : "columns ") + list + " ignored");
+        if (ignored_count > static_cast<long>(ignored.size()))
+            list += " and " + Thousands(ignored_count - static_cast<long>(ignored.size())) + " more";
+        notes.push_back((ignored_count == 1 ? "column " : "columns ") + list + " ignored");
     }
     return {};
 }
 
-LogData ParseCsv(std::string_view text) {
+LogData ParseCsv(LineSource& src) {
     LogData log = EmptyLog();
-    const std::size_t header_end = text.find('\n');
+    std::string_view header;
+    const LineSource::Got first = src.Next(header);
+    if (first == LineSource::kTooLong) {
+        log.error = "not a log: " + TooLong(1);
+        return log;
+    }
     Columns cols;
     std::vector<std::string> notes;
-    log.error = ReadHeader(text.substr(0, header_end), cols, notes);
-    if (!log.error.empty() || header_end == text.npos) return log;
+    log.error = ReadHeader(first == LineSource::kEnd ? std::string_view{} : header, cols, notes);
+    if (!log.error.empty() || first != LineSource::kLine) return log;
 
-    const std::string_view body = text.substr(header_end + 1);
-    const auto lines = static_cast<std::size_t>(std::count(body.begin(), body.end(), '\n'));
+    // Room for the rows to come, as far as a guess goes: a file of blank
+    // lines is no reason to take gigabytes at once.
+    const std::size_t lines = std::min<std::size_t>(src.LinesLeft(), std::size_t{1} << 22);
     log.time.reserve(lines);
     for (auto& ch : log.channels) ch.values.reserve(lines);
 
@@ -234,19 +382,19 @@ LogData ParseCsv(std::string_view text) {
     std::string cut;
     double latest = -HUGE_VAL;  // the time of the last row kept, data or marker
     long line_no = 1;
-    const char* p = body.data();
-    const char* const end = p + body.size();
-    while (p < end) {
+    for (std::string_view line;;) {
+        const LineSource::Got got = src.Next(line);
+        if (got == LineSource::kEnd) break;
         ++line_no;
-        const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-        if (!nl) {
+        if (got == LineSource::kTooLong) {
+            skips.Skip(SkipList::kLong, TooLong(line_no));
+            continue;
+        }
+        if (got == LineSource::kCut) {
             // No line end: the writer stopped in the middle of this row.
-            if (!Trim({p, static_cast<std::size_t>(end - p)}).empty())
-                cut = "the last line is cut short (" + Row(line_no) + ")";
+            if (!Trim(line).empty()) cut = "the last line is cut short (" + Row(line_no) + ")";
             break;
         }
-        std::string_view line(p, static_cast<std::size_t>(nl - p));
-        p = nl + 1;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (Trim(line).empty()) continue;
 
@@ -303,6 +451,20 @@ LogData ParseCsv(std::string_view text) {
     return log;
 }
 
+// A log of either kind, told apart by how it begins.
+LogData ParseSource(LineSource& src) {
+    if (src.Ahead().starts_with("\xEF\xBB\xBF")) src.Skip(3);  // a UTF-8 mark a spreadsheet may add
+    const std::string_view head = src.Ahead();
+    const bool blank = head.find_first_not_of(" \t\r\n") == head.npos;
+    if ((blank && src.AllAhead()) || LooksBinary(head)) {
+        LogData none = EmptyLog();
+        none.error = LooksBinary(head) ? "not a log: the file holds binary data" : "the file is empty";
+        return none;
+    }
+    src.Skip(std::min(head.find_first_not_of("\r\n"), head.size()));
+    return LooksLikeValues(FirstLine(src.Ahead())) ? RecordingFrom(src) : ParseCsv(src);
+}
+
 }  // namespace
 
 std::string LogData::Summary() const {
@@ -324,25 +486,23 @@ std::string LogData::Summary() const {
 }
 
 LogData ParseLog(std::string_view text) {
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a UTF-8 mark a spreadsheet may add
-    if (text.find_first_not_of(" \t\r\n") == text.npos || LooksBinary(text)) {
-        LogData none = EmptyLog();
-        none.error = LooksBinary(text) ? "not a log: the file holds binary data" : "the file is empty";
-        return none;
-    }
-    text.remove_prefix(std::min(text.find_first_not_of("\r\n"), text.size()));
-    return LooksLikeValues(FirstLine(text)) ? ParseRecording(text) : ParseCsv(text);
+    LineSource src(text);
+    return ParseSource(src);
 }
 
 LogData ReadLog(const std::filesystem::path& path) {
-    FileText file = ReadRegularFile(path, kMaxLogBytes);
-    if (!file.error.empty()) {
+    std::string why;
+    const int fd = OpenForReading(path, &why);
+    if (fd < 0) {
         LogData log = EmptyLog();
-        log.error = file.error;
+        log.error = why;
         return log;
     }
-    LogData log = ParseLog(file.text);
-    if (!file.whole && log.error.empty())
+    LineSource src(fd, kMaxLogBytes);
+    LogData log = ParseSource(src);
+    if (!log.error.empty()) return log;
+    if (src.Failed()) log.skipped.push_back("the rest cannot be read");
+    if (src.Truncated())
         log.skipped.push_back("only the first " + Thousands(static_cast<long>(kMaxLogBytes >> 20)) + " MB read");
     return log;
 }
@@ -376,6 +536,29 @@ std::optional<LiveValues> LiveAt(const LogData& log, std::size_t row) {
     live.live_advance = b[kChAdvance];
     live.live_batt = b[kChBattery];
     return live;
+}
+
+std::string ClampedValues(const LogData& log) {
+    std::string list;
+    long total = 0;
+    for (int c = 0; c < kLogChannels && static_cast<std::size_t>(c) < log.channels.size(); ++c) {
+        const ChannelCoding& k = kCodings[c];
+        // In byte units, with room for a float's rounding of a value at an end.
+        const double per_byte = 1 / k.scale;
+        const long n = std::count_if(log.channels[c].values.begin(), log.channels[c].values.end(), [&](float v) {
+            const double b = v * per_byte + k.offset;
+            return b < -1e-3 || b > 255 + 1e-3;
+        });
+        if (n == 0) continue;
+        total += n;
+        auto end = [&](int byte) {
+            return k.scale >= 1 ? Thousands(std::lround((byte - k.offset) * k.scale))
+                                : Format((byte - k.offset) * k.scale, "#0.0");
+        };
+        list += (list.empty() ? "" : ", ") + Thousands(n) + " " + k.name + " (to " + end(0) + ".." + end(255) + ")";
+    }
+    if (total == 0) return {};
+    return Thousands(total) + (total == 1 ? " value" : " values") + " out of range clamped: " + list;
 }
 
 }  // namespace orv

@@ -63,4 +63,10 @@ std::optional<LiveValues> LiveAt(const LogData& log, std::size_t row);
 // for walking many rows at once. Rows past the log are left out.
 void LiveBytes(const LogData& log, int channel, std::size_t first, std::size_t count, std::uint8_t* out);
 
+// What LiveBytes does to values beyond what the controller's byte can say
+// (rpm past 25,500, advance past 210, ...): "3 values out of range clamped:
+// 2 rpm (to 0..25,500), 1 advance_deg (to -45..210)", or empty when every
+// value is in range.
+std::string ClampedValues(const LogData& log);
+
 }  // namespace orv

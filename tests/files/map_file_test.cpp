@@ -5,9 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <set>
+#include <sstream>
+
 #include "core/files/atomic_file.h"
 #include "core/files/map_file.h"
 #include "core/files/map_report.h"
+#include "core/files/read_file.h"
 #include "tests/support/console_fixture.h"
 #include "tests/support/random_image.h"
 #include "tests/support/odd_files.h"
@@ -70,7 +74,7 @@ TEST(MapFile, FilesThatCannotBeUsedSayWhy) {
         EXPECT_EQ(ReadMapFile(dir.path() / "bad.map").error, error);
     }
     EXPECT_EQ(ReadMapFile(dir.path() / "none.map").error, "cannot be opened");
-    EXPECT_EQ(ReadMapFile(dir.path() / "folder.map").error, "is a folder, not a file");
+    EXPECT_EQ(ReadMapFile(dir.path() / "folder.map").error, "is a folder, not a regular file");
     dir.WriteFile("full.map", full);
     EXPECT_EQ(ReadMapFile(dir.path() / "full.map").values.size(), 1837u);
 }
@@ -143,7 +147,7 @@ TEST(AtomicFile, WritesOnlyOverARegularFile) {
         std::string error;
         EXPECT_FALSE(WriteFileAtomically(path, "new", &error));
         EXPECT_EQ(error, expected);
-        EXPECT_EQ(SaveTargetError(path), expected);
+        EXPECT_EQ(NotRegularFileError(path), expected);
         EXPECT_EQ(orv::test::TypeOf(path), type);
         EXPECT_EQ(std::filesystem::is_symlink(path), link);
         for (const auto& e : std::filesystem::directory_iterator(dir.path()))
@@ -239,4 +243,54 @@ TEST(MapReport, PathReplacesTheFileNamesExtensionOnly) {
         {"/home/t/notes.txt", std::nullopt},  // the report would overwrite the map
     };
     for (const auto& [map, report] : cases) EXPECT_EQ(ReportPath(map), report) << map;
+}
+
+// Consoles in one folder keeping their recoveries in the same second: each
+// gets a file of its own holding its own content, whatever another process
+// or a planted link holds at the name.
+TEST(AtomicFile, NewFilesNeverReplaceWhatIsThereEvenInARace) {
+    ScratchDir dir;
+    const std::filesystem::path wanted = dir.path() / "recovery.map";
+    std::filesystem::create_symlink("planted-target", wanted);  // dangling
+    dir.WriteFile("victim", "precious");
+    std::filesystem::create_symlink(dir.path() / "victim", dir.path() / "recovery-2.map");
+    constexpr int kWriters = 6;
+    int start[2], told[2];
+    ASSERT_EQ(::pipe(start), 0);
+    ASSERT_EQ(::pipe(told), 0);
+    for (int k = 0; k < kWriters; ++k) {
+        if (::fork() != 0) continue;
+        char go;
+        if (::read(start[0], &go, 1) != 1) ::_exit(2);
+        std::filesystem::path written;
+        // Large enough that a writer over another's file would show in its bytes.
+        if (!WriteNewFile(wanted, std::string(200000, static_cast<char>('a' + k)), &written)) ::_exit(1);
+        const std::string line = std::to_string(k) + " " + written.filename().string() + "\n";
+        ::_exit(::write(told[1], line.data(), line.size()) == static_cast<ssize_t>(line.size()) ? 0 : 3);
+    }
+    ::close(told[1]);
+    ASSERT_EQ(::write(start[1], std::string(kWriters, 'x').data(), kWriters), kWriters);
+    for (int k = 0; k < kWriters; ++k) {
+        int status = 0;
+        ::wait(&status);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    std::string lines;
+    char buf[256];
+    for (ssize_t n; (n = ::read(told[0], buf, sizeof buf)) > 0;) lines.append(buf, static_cast<std::size_t>(n));
+    std::set<std::string> names;
+    std::istringstream in(lines);
+    int k;
+    std::string name;
+    while (in >> k >> name) {
+        names.insert(name);
+        EXPECT_FALSE(std::filesystem::is_symlink(dir.path() / name)) << name;
+        EXPECT_EQ(dir.ReadFile(name), std::string(200000, static_cast<char>('a' + k))) << name;
+    }
+    EXPECT_EQ(names.size(), static_cast<std::size_t>(kWriters)) << lines;
+    EXPECT_FALSE(names.contains("recovery.map") || names.contains("recovery-2.map")) << lines;
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "planted-target"));
+    EXPECT_EQ(dir.ReadFile("victim"), "precious");
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }

@@ -110,7 +110,8 @@ TEST(RecFiles, WhatIsNotARegularFileIsNeitherReplacedNorReadAndIsNamed) {
             c.dialog.answers = {c.Path("x.rec")};
             (c.page.form.*button).UserClick();
             const bool folder = kind == OddFile::Folder || kind == OddFile::LinkToFolder;
-            EXPECT_NE(c.page.form.Notice.find(load && folder ? "is a folder" : "not a regular file"), std::string::npos)
+            EXPECT_NE(c.page.form.Notice.find(folder ? "a folder, not a regular file" : "not a regular file"),
+                      std::string::npos)
                 << c.page.form.Notice;
             EXPECT_NE(c.page.form.Notice.find(c.Path("x.rec")), std::string::npos);
             EXPECT_EQ(orv::test::TypeOf(c.dir.path() / "x.rec"), type);
