@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSizeGrip>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -115,6 +116,9 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
     scroller->setObjectName("panel");
     scroller->setFrameShape(QFrame::NoFrame);
     scroller->setWidgetResizable(true);
+    // Tab goes through the panel's controls, not to the panel itself (it
+    // scrolls each one into view as it takes the focus).
+    scroller->setFocusPolicy(Qt::NoFocus);
     content_ = new QWidget(scroller);
     content_->setObjectName("central");
     scroller->setWidget(content_);
@@ -125,6 +129,7 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
     auto* status = new QStatusBar(this);
     status->setObjectName("Notice");
     setStatusBar(status);
+    if (auto* grip = status->findChild<QSizeGrip*>()) grip->setAccessibleName(QStringLiteral("Window size grip"));
     CreateMenus();
     FitScreen();
 

@@ -15,6 +15,10 @@
 #include <QFileDialog>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QMenuBar>
+#include <QSizeGrip>
+#include <QToolBar>
+#include <QAbstractItemView>
 #include <QTest>
 #include <filesystem>
 #include <map>
@@ -274,16 +278,27 @@ TEST_F(WindowTest, PortListProgressAndStatusSayWhatTheyAre) {
     EXPECT_EQ(port->text(QAccessible::Name), "Serial port");
     EXPECT_EQ(port->text(QAccessible::Value), Widget<QComboBox>("COM")->currentText());
 
-    // Progress is read, not set: no value to step, so no Increase/Decrease.
+    // Progress is read, not set: the transfer's position as its value, no
+    // Increase or Decrease.
     auto* bar = Widget<QProgressBar>("ProgressBar1");
-    bar->setRange(0, 100);
-    bar->setValue(40);
     QAccessibleInterface* progress = Acc(bar);
     EXPECT_EQ(progress->role(), QAccessible::ProgressBar);
     EXPECT_EQ(progress->text(QAccessible::Name), "Transfer progress");
-    EXPECT_EQ(progress->text(QAccessible::Value), "40%");
-    EXPECT_EQ(progress->valueInterface(), nullptr);
     EXPECT_TRUE(progress->actionInterface() == nullptr || progress->actionInterface()->actionNames().isEmpty());
+    QAccessibleValueInterface* value = progress->valueInterface();
+    ASSERT_NE(value, nullptr);
+    for (const int position : {640, kCalibrationBytes, 0}) {
+        console.RunEvent([&] { console.comm.events.transfer_progress(TransferKind::Upload, position); });
+        window->Refresh();
+        EXPECT_EQ(value->currentValue().toInt(), position);
+        EXPECT_EQ(value->minimumValue().toInt(), 0);
+        EXPECT_EQ(value->maximumValue().toInt(), kCalibrationBytes);
+        value->setCurrentValue(position + 1);
+        EXPECT_EQ(console.form.ProgressBar1.Value, position);
+    }
+    console.RunEvent([&] { console.comm.events.transfer_progress(TransferKind::Upload, kCalibrationBytes / 4); });
+    window->Refresh();
+    EXPECT_EQ(progress->text(QAccessible::Value), "25%");
 
     QStatusBar* status = window->statusBar();
     status->clearMessage();
@@ -307,6 +322,81 @@ TEST_F(WindowTest, PlotWindowsAndTheirChartsHaveNames) {
     }
     EXPECT_EQ(Acc(window->plotWindows().TableCurves().findChild<QWidget*>("curve(0)"))->text(QAccessible::Name),
               "Engine speed table curve");
+}
+
+TEST_F(WindowTest, TabReachesEveryReadOutAndEveryStopHasTheFocus) {
+    EnterEditMode();  // the settings frames are on
+    std::set<QWidget*> readouts;
+    for (const form::Form::Entry& e : console.form.Controls())
+        if (auto* const* box = std::get_if<form::TextBox*>(&e.ref); box && (*box)->Locked) {
+            QWidget* w = window->Control(e.name);
+            if (w && w->isVisible() && w->isEnabled()) readouts.insert(w);
+        }
+    ASSERT_GE(readouts.size(), 20u);
+
+    // Round the whole ring once, from the first table's grid.
+    QWidget* start = Widget<QWidget>("datatable(0)");
+    start->setFocus();
+    std::set<QWidget*> reached;
+    for (int stop = 0; stop < 200; ++stop) {
+        QWidget* now = QApplication::focusWidget();
+        ASSERT_NE(now, nullptr) << "after " << stop << " stops";
+        QAccessibleInterface* acc = Acc(now);
+        EXPECT_TRUE(acc->state().focused) << now->objectName().toStdString();
+        EXPECT_FALSE(acc->text(QAccessible::Name).isEmpty()) << now->objectName().toStdString();
+        if (stop > 0 && now == start) break;
+        reached.insert(now);
+        QTest::keyClick(now, Qt::Key_Tab);
+    }
+    for (QWidget* w : readouts) {
+        EXPECT_TRUE(reached.count(w)) << w->objectName().toStdString() << " is not in the Tab order";
+        // Reached, read, never typed into.
+        auto* box = static_cast<QLineEdit*>(w);
+        box->setFocus();
+        const QString shown = box->text();
+        QTest::keyClicks(box, "57");
+        EXPECT_EQ(box->text(), shown) << w->objectName().toStdString();
+        EXPECT_TRUE(Acc(w)->state().readOnly) << w->objectName().toStdString();
+        EXPECT_TRUE(Acc(w)->state().focusable) << w->objectName().toStdString();
+    }
+}
+
+TEST_F(WindowTest, TheMenuBarsButtonsAndTheSizeGripAreInTheTreeByName) {
+    // Everything a screen reader finds walking down from the window.
+    std::map<QObject*, QAccessibleInterface*> found;
+    std::function<void(QAccessibleInterface*, int)> walk = [&](QAccessibleInterface* at, int depth) {
+        if (!at || depth > 12 || qobject_cast<QAbstractItemView*>(at->object())) return;  // no cells
+        found.emplace(at->object(), at);
+        for (int i = 0; i < at->childCount(); ++i) {
+            QAccessibleInterface* child = at->child(i);
+            EXPECT_EQ(child ? child->parent() : nullptr, at);
+            walk(child, depth + 1);
+        }
+    };
+    walk(Acc(window.get()), 0);
+
+    auto button = [&](const char* action) -> QObject* {
+        auto* a = window->findChild<QAction*>(action);
+        for (QToolBar* bar : window->findChildren<QToolBar*>())
+            if (QWidget* w = a ? bar->widgetForAction(a) : nullptr) return w;
+        return nullptr;
+    };
+    const std::pair<QObject*, const char*> cases[] = {
+        {button("logtoggle"), "Log"},
+        {button("logmarker"), "Marker"},
+        {window->statusBar()->findChild<QSizeGrip*>(), "Window size grip"},
+    };
+    for (const auto& [object, name] : cases) {
+        ASSERT_NE(object, nullptr) << name;
+        auto it = found.find(object);
+        ASSERT_NE(it, found.end()) << name << " is not in the tree";
+        EXPECT_EQ(it->second->text(QAccessible::Name), name);
+    }
+    // The menus keep their entries in the bar beside the buttons.
+    QAccessibleInterface* file = Acc(window->fileMenu())->parent();
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->parent(), Acc(window->menuBar()));
+    EXPECT_EQ(file->text(QAccessible::Name).remove('&'), "File");
 }
 
 }  // namespace
