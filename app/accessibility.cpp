@@ -264,7 +264,8 @@ class MenuBarAccessible : public QAccessibleWidget {
             if (!a->isVisible()) continue;
             QAccessibleInterface* entry = QAccessible::queryAccessibleInterface(a);
             if (!entry && a->menu())
-                if (QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(a->menu())) entry = menu->parent();
+                if (QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(a->menu()))
+                    entry = menu->parent();
             if (entry && entry->object() == a) all.push_back(entry);
         }
         for (Qt::Corner corner : {Qt::TopLeftCorner, Qt::TopRightCorner})

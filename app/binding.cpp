@@ -271,7 +271,7 @@ class TextBinder : public Binder {
         if (w_->isReadOnly() != m_.Locked) {
             w_->setReadOnly(m_.Locked);
             // A box that only shows a value takes no click, but Tab reaches
-            // it: a screen reader reads the value out, and Ctrl+C copies it.
+            // it, so that a screen reader can read the value out.
             w_->setFocusPolicy(m_.Locked ? Qt::TabFocus : Qt::StrongFocus);
         }
         // A read-out with no reading shows a dash, never a rest value.

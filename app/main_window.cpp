@@ -144,9 +144,9 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
         AskDownload(question, std::move(answer));
     };
     console_.ask_upload = [this](const std::string& question, Main_Page::UploadAnswer answer) {
-        if (QMessageBox* box = Ask(QStringLiteral("Upload from the controller"), question, QStringLiteral("Upload"),
-                                   QStringLiteral("Upload"),
-                                   [answer = std::move(answer)](QMessageBox*, bool go) { answer(go); }))
+        if (QMessageBox* box =
+                Ask(QStringLiteral("Upload from the controller"), question, QStringLiteral("Upload"),
+                    QStringLiteral("Upload"), [answer = std::move(answer)](QMessageBox*, bool go) { answer(go); }))
             box->open();
     };
     binding_->Bind(console_.form.Timer1, &timer_);
@@ -254,8 +254,8 @@ QMessageBox* MainWindow::Ask(const QString& title, const std::string& question, 
         question_->raise();
         return nullptr;
     }
-    auto* box = new QMessageBox(QMessageBox::Question, title, QString::fromStdString(question), QMessageBox::Cancel,
-                                this);
+    auto* box =
+        new QMessageBox(QMessageBox::Question, title, QString::fromStdString(question), QMessageBox::Cancel, this);
     box->setObjectName(name + QStringLiteral("Question"));
     QPushButton* go = box->addButton(confirm, QMessageBox::AcceptRole);
     go->setObjectName(name + QStringLiteral("Confirm"));

@@ -108,7 +108,8 @@ void Main_Page::Write_Map_Report(const std::string& map_path) {
     // where the map belongs.
     if (SameFile(*report, map_path)) error = "it is the map file itself";
     else WriteFileAtomically(*report, MapReport(image, map_path, form.Advancer.Visible), &error);
-    if (!error.empty()) form.Tell("Report " + Quote(*report) + " not written: " + error, form::Form::NoticeKind::Failed);
+    if (!error.empty())
+        form.Tell("Report " + Quote(*report) + " not written: " + error, form::Form::NoticeKind::Failed);
 }
 
 bool Main_Page::CalibrationUnsaved() const { return ImageChanged(cal.mem_image, cal.kept_image); }

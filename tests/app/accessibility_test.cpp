@@ -389,7 +389,10 @@ TEST_F(WindowTest, TheMenuBarsButtonsAndTheSizeGripAreInTheTreeByName) {
     for (const auto& [object, name] : cases) {
         ASSERT_NE(object, nullptr) << name;
         auto it = found.find(object);
-        ASSERT_NE(it, found.end()) << name << " is not in the tree";
+        if (it == found.end()) {
+            ADD_FAILURE() << name << " is not in the tree";
+            continue;
+        }
         EXPECT_EQ(it->second->text(QAccessible::Name), name);
     }
     // The menus keep their entries in the bar beside the buttons.
