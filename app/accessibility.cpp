@@ -10,12 +10,14 @@
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QToolTip>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -110,7 +112,7 @@ class LineEditAccessible : public QAccessibleWidget,
         st.editable = !edit()->isReadOnly();
         st.readOnly = edit()->isReadOnly();
         st.selectableText = true;
-        st.focusable = true;
+        st.focusable = widget()->focusPolicy() != Qt::NoFocus;
         return st;
     }
 
@@ -194,12 +196,17 @@ class ComboAccessible : public QAccessibleWidget {
     QComboBox* combo() const { return static_cast<QComboBox*>(widget()); }
 };
 
-// The transfer's progress, read only: no value interface, which would offer
-// Increase and Decrease, actions a progress bar cannot take.
-class ProgressAccessible : public QAccessibleWidget {
+// The transfer's progress: its value, read only. The value interface says
+// how far the transfer is; nothing sets it from outside, and it offers no
+// action (no Increase or Decrease, which a progress bar cannot take).
+class ProgressAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
    public:
     explicit ProgressAccessible(QProgressBar* w) : QAccessibleWidget(w, QAccessible::ProgressBar) {}
 
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        if (t == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Value) return bar()->text();
         return QAccessibleWidget::text(t);
@@ -211,8 +218,61 @@ class ProgressAccessible : public QAccessibleWidget {
     }
     QStringList actionNames() const override { return {}; }
 
+    // Value
+    QVariant currentValue() const override { return bar()->value(); }
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override { return bar()->maximum(); }
+    QVariant minimumValue() const override { return bar()->minimum(); }
+    QVariant minimumStepSize() const override { return 0; }
+
    private:
     QProgressBar* bar() const { return static_cast<QProgressBar*>(widget()); }
+};
+
+// The menu bar: its menus as Qt's own lists them, then the buttons at its
+// end (the log's), which Qt's own leaves out of the tree.
+class MenuBarAccessible : public QAccessibleWidget {
+   public:
+    explicit MenuBarAccessible(QMenuBar* w) : QAccessibleWidget(w, QAccessible::MenuBar) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) return QStringLiteral("Menu bar");
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return static_cast<int>(Children().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const std::vector<QAccessibleInterface*> all = Children();
+        return index >= 0 && index < static_cast<int>(all.size()) ? all[static_cast<std::size_t>(index)] : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        const std::vector<QAccessibleInterface*> all = Children();
+        const auto at = std::find(all.begin(), all.end(), child);
+        return at == all.end() ? -1 : static_cast<int>(at - all.begin());
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        for (QAccessibleInterface* c : Children())
+            if (c->rect().contains(x, y)) return c;
+        return nullptr;
+    }
+
+   private:
+    QMenuBar* bar() const { return static_cast<QMenuBar*>(widget()); }
+    // A menu's entry in the bar is Qt's: the menu's parent in the tree.
+    std::vector<QAccessibleInterface*> Children() const {
+        std::vector<QAccessibleInterface*> all;
+        for (QAction* a : bar()->actions()) {
+            if (!a->isVisible()) continue;
+            QAccessibleInterface* entry = QAccessible::queryAccessibleInterface(a);
+            if (!entry && a->menu())
+                if (QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(a->menu()))
+                    entry = menu->parent();
+            if (entry && entry->object() == a) all.push_back(entry);
+        }
+        for (Qt::Corner corner : {Qt::TopLeftCorner, Qt::TopRightCorner})
+            if (QWidget* w = bar()->cornerWidget(corner); w && w->isVisible())
+                if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w)) all.push_back(i);
+        return all;
+    }
 };
 
 // The status bar: named by its message, and by what it is while it has none.
@@ -235,6 +295,7 @@ QAccessibleInterface* Factory(const QString& class_name, QObject* object) {
     if (const QVariant role = w->property(kRole); role.isValid())
         return new QAccessibleWidget(w, static_cast<QAccessible::Role>(role.toInt()));
     if (class_name == QLatin1String("QStatusBar")) return new StatusAccessible(static_cast<QStatusBar*>(w));
+    if (class_name == QLatin1String("QMenuBar")) return new MenuBarAccessible(static_cast<QMenuBar*>(w));
     if (!object->property(kControl).toBool()) return nullptr;
     if (class_name == QLatin1String("QComboBox")) return new ComboAccessible(static_cast<QComboBox*>(w));
     if (class_name == QLatin1String("QProgressBar")) return new ProgressAccessible(static_cast<QProgressBar*>(w));

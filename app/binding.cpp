@@ -270,8 +270,9 @@ class TextBinder : public Binder {
         state_.Sync(w_, m_);
         if (w_->isReadOnly() != m_.Locked) {
             w_->setReadOnly(m_.Locked);
-            // A box that only shows a value has no caret to put in it.
-            w_->setFocusPolicy(m_.Locked ? Qt::NoFocus : Qt::StrongFocus);
+            // A box that only shows a value takes no click, but Tab reaches
+            // it, so that a screen reader can read the value out.
+            w_->setFocusPolicy(m_.Locked ? Qt::TabFocus : Qt::StrongFocus);
         }
         // A read-out with no reading shows a dash, never a rest value.
         if (text_.Changed(m_.NoReading ? std::string(kNoReading) : m_.Text)) {

@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSizeGrip>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -115,6 +116,9 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
     scroller->setObjectName("panel");
     scroller->setFrameShape(QFrame::NoFrame);
     scroller->setWidgetResizable(true);
+    // Tab goes through the panel's controls, not to the panel itself (it
+    // scrolls each one into view as it takes the focus).
+    scroller->setFocusPolicy(Qt::NoFocus);
     content_ = new QWidget(scroller);
     content_->setObjectName("central");
     scroller->setWidget(content_);
@@ -125,6 +129,7 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
     auto* status = new QStatusBar(this);
     status->setObjectName("Notice");
     setStatusBar(status);
+    if (auto* grip = status->findChild<QSizeGrip*>()) grip->setAccessibleName(QStringLiteral("Window size grip"));
     CreateMenus();
     FitScreen();
 
@@ -132,12 +137,17 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
     binding_->BindStatus(console_.form, status);
     ask_save_on_close = [this] {
         return QMessageBox::question(this, windowTitle(),
-                                     QStringLiteral("The calibration has changes that were not saved to a map file "
-                                                    "or downloaded. Save them first?"),
+                                     QString::fromUtf8(kUnsavedChanges) + QStringLiteral(" Save them first?"),
                                      QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     };
     console_.ask_download = [this](const std::string& question, Main_Page::DownloadAnswer answer) {
         AskDownload(question, std::move(answer));
+    };
+    console_.ask_upload = [this](const std::string& question, Main_Page::UploadAnswer answer) {
+        if (QMessageBox* box =
+                Ask(QStringLiteral("Upload from the controller"), question, QStringLiteral("Upload"),
+                    QStringLiteral("Upload"), [answer = std::move(answer)](QMessageBox*, bool go) { answer(go); }))
+            box->open();
     };
     binding_->Bind(console_.form.Timer1, &timer_);
     timer_.setTimerType(Qt::PreciseTimer);
@@ -164,6 +174,7 @@ MainWindow::MainWindow(Main_Page& console, QWidget* parent)
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     console_.ask_download = nullptr;
+    console_.ask_upload = nullptr;
     timer_.stop();
     link_refresh_.stop();
     listener_.Reset();
@@ -236,32 +247,45 @@ void MainWindow::ShowLogRows(const std::optional<std::array<int, kTableCount>>& 
     binding_->Refresh();
 }
 
-void MainWindow::AskDownload(const std::string& question, Main_Page::DownloadAnswer answer) {
+QMessageBox* MainWindow::Ask(const QString& title, const std::string& question, const QString& confirm,
+                             const QString& name, std::function<void(QMessageBox*, bool go)> answer) {
     // One question at a time: a second press brings the open one forward.
-    if (download_question_) {
-        download_question_->raise();
-        return;
+    if (question_) {
+        question_->raise();
+        return nullptr;
     }
-    auto* box = new QMessageBox(QMessageBox::Question, QStringLiteral("Download to the controller"),
-                                QString::fromStdString(question), QMessageBox::Cancel, this);
-    box->setObjectName("DownloadQuestion");
-    QPushButton* write = box->addButton(QStringLiteral("Download"), QMessageBox::AcceptRole);
-    write->setObjectName("DownloadConfirm");
+    auto* box =
+        new QMessageBox(QMessageBox::Question, title, QString::fromStdString(question), QMessageBox::Cancel, this);
+    box->setObjectName(name + QStringLiteral("Question"));
+    QPushButton* go = box->addButton(confirm, QMessageBox::AcceptRole);
+    go->setObjectName(name + QStringLiteral("Confirm"));
     box->setDefaultButton(QMessageBox::Cancel);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    connect(box, &QMessageBox::finished, this, [this, box, go, answer = std::move(answer)](int) {
+        question_ = nullptr;
+        answer(box, box->clickedButton() == go);
+    });
+    question_ = box;
+    return box;
+}
+
+QMessageBox* MainWindow::OpenQuestion(const char* name) const {
+    return question_ && question_->objectName() == QLatin1String(name) ? question_.data() : nullptr;
+}
+
+void MainWindow::AskDownload(const std::string& question, Main_Page::DownloadAnswer answer) {
+    QMessageBox* box = Ask(QStringLiteral("Download to the controller"), question, QStringLiteral("Download"),
+                           QStringLiteral("Download"), [this, answer = std::move(answer)](QMessageBox* asked, bool go) {
+                               verify_download_ = asked->checkBox()->isChecked();
+                               answer(go, verify_download_);
+                           });
+    if (!box) return;
     auto* verify = new QCheckBox(QStringLiteral("Verify after download"), box);
     verify->setObjectName("VerifyAfterDownload");
     verify->setToolTip(QStringLiteral("Reads the calibration back once it is written and compares it byte for byte"));
     verify->setChecked(verify_download_);
     box->setCheckBox(verify);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    connect(box, &QMessageBox::finished, this, [this, box, write, verify, answer = std::move(answer)](int) {
-        verify_download_ = verify->isChecked();
-        download_question_ = nullptr;
-        const bool go = box->clickedButton() == write;
-        answer(go, verify_download_);
-    });
-    download_question_ = box;
     box->open();
 }
 

@@ -62,9 +62,11 @@ class MainWindow : public QMainWindow {
     // answer in its place; left empty, the window closes without asking.
     std::function<QMessageBox::StandardButton()> ask_save_on_close;
     QTimer& timer() { return timer_; }
-    // The question Download asks before it writes the controller, while it
-    // is open (it does not block: the answer runs the download).
-    QMessageBox* downloadQuestion() const { return download_question_; }
+    // The question Download asks before it writes the controller, and the
+    // one Upload asks before it replaces unsaved changes, while open (they
+    // do not block: the answer runs the transfer).
+    QMessageBox* downloadQuestion() const { return OpenQuestion("DownloadQuestion"); }
+    QMessageBox* uploadQuestion() const { return OpenQuestion("UploadQuestion"); }
 
     // The menu bar's menus, for whatever adds entries to them.
     QMenu* fileMenu() const { return file_menu_; }
@@ -95,6 +97,12 @@ class MainWindow : public QMainWindow {
     // The first size: the panel whole, or the screen's room if that is less.
     void FitScreen();
     void AskDownload(const std::string& question, Main_Page::DownloadAnswer answer);
+    // A question that does not block (a screen reader's press returns at
+    // once), with Cancel and `confirm`; `answer` runs when it closes. The
+    // caller adds to it and opens it; nullptr while another is open.
+    QMessageBox* Ask(const QString& title, const std::string& question, const QString& confirm, const QString& name,
+                     std::function<void(QMessageBox*, bool go)> answer);
+    QMessageBox* OpenQuestion(const char* name) const;
 
     Main_Page& console_;
     // What the window's panel holds: every frame, inside a scroll area.
@@ -106,7 +114,7 @@ class MainWindow : public QMainWindow {
     Subscription listener_;
     std::unique_ptr<FileDialog> file_dialog_;
     std::optional<LinkStatus> link_shown_;
-    QPointer<QMessageBox> download_question_;
+    QPointer<QMessageBox> question_;
     // "Verify after download" as the tuner last left it.
     bool verify_download_ = true;
     QMenu* file_menu_ = nullptr;

@@ -53,7 +53,7 @@ void Main_Page::loadmem_Click() {
     }
     f.Notice.clear();
     if (const std::string error = Read_Map_File(*path); !error.empty()) {
-        f.Notice = "Map file " + Quote(*path) + " not loaded: " + error;
+        f.Tell("Map file " + Quote(*path) + " not loaded: " + error, form::Form::NoticeKind::Failed);
     } else {
         f.mapfile.Text = *path;
         Show_Mem_Slot();
@@ -90,7 +90,7 @@ void Main_Page::savemem_Click() {
         error = WriteMapFile(*path, saved);
     }
     if (!error.empty()) {
-        f.Notice = "Map file " + Quote(*path) + " not saved: " + error;
+        f.Tell("Map file " + Quote(*path) + " not saved: " + error, form::Form::NoticeKind::Failed);
     } else {
         f.mapfile.Text = *path;
         MarkCalibrationKept();
@@ -109,7 +109,8 @@ void Main_Page::Write_Map_Report(const std::string& map_path) {
     // where the map belongs.
     if (SameFile(*report, map_path)) error = "it is the map file itself";
     else WriteFileAtomically(*report, MapReport(image, map_path, form.Advancer.Visible), &error);
-    if (!error.empty()) form.Notice = "Report " + Quote(*report) + " not written: " + error;
+    if (!error.empty())
+        form.Tell("Report " + Quote(*report) + " not written: " + error, form::Form::NoticeKind::Failed);
 }
 
 bool Main_Page::CalibrationUnsaved() const { return ImageChanged(cal.mem_image, cal.kept_image); }

@@ -42,6 +42,8 @@ void Link::SetStatus(LinkStatus status, std::string reason) {
 
 bool Link::Silent() const { return state_.idle_ticks > kSilentTicks; }
 
+bool Link::KeepsAsking() const { return port_.IsOpen() && (state_.awaiting || state_.settling); }
+
 void Link::BuildLiveRead() { state_.tx_buf = frames::LiveRead(state_.live_len); }
 
 void Link::SendFrame() {

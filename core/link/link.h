@@ -71,6 +71,10 @@ class Link {
     const std::string& status_reason() const { return reason_; }
     // Whether the controller has been silent for longer than the link waits.
     bool Silent() const;
+    // Whether a request is still out on an open port, asked again now and
+    // then: the controller answering brings the live data back by itself.
+    // Not after a failed port or write, nor once a transfer has stopped.
+    bool KeepsAsking() const;
 
     // Opens the port chosen in state().comm_port if it is closed and sends
     // the first live read (after a quiet line if a reply may still come).

@@ -11,12 +11,22 @@ void Main_Page::WireLink() {
     e.status_changed = [this](LinkStatus status, const std::string& reason) {
         form.Text3.Text = StatusText(status);
         // The loss is told until the controller answers again.
-        if (status == LinkStatus::Connected && !lost_link_notice_.empty() && form.Notice == lost_link_notice_)
-            form.Tell("The controller answers again", form::Form::NoticeKind::Done);
+        if (status == LinkStatus::Connected) {
+            loss_told_ = false;
+            if (!lost_link_notice_.empty() && form.Notice == lost_link_notice_)
+                form.Tell("The controller answers again", form::Form::NoticeKind::Done);
+        }
         if (status != LinkStatus::Offline) return;
         live_reading_ = false;
-        if (reason.empty()) return;
-        lost_link_notice_ = "No live data: " + reason + ". Check the cable and the port, then press Connect";
+        // Told once per loss: the port restarted around a file dialog finds
+        // the controller as silent as before, and whatever the tuner was
+        // told since (a save that failed) stays on the status line; the
+        // status box says the link is down.
+        if (reason.empty() || loss_told_) return;
+        loss_told_ = true;
+        lost_link_notice_ = "No live data: " + reason + ". Check the cable and the port";
+        lost_link_notice_ += comm.KeepsAsking() ? "; the console carries on by itself once the controller answers"
+                                                : ", then press Connect";
         form.Tell(lost_link_notice_, form::Form::NoticeKind::Failed);
     };
     e.live_block = [this](const Bytes&) { Handle_Live(); };
@@ -32,6 +42,9 @@ void Main_Page::WireLink() {
     };
     e.transfer_stalled = [this](TransferKind, int, const std::string& message) {
         EndTransferDisplay();
+        // The message says why, and what to press: the silence that follows
+        // is the same loss.
+        loss_told_ = true;
         form.Tell(message, form::Form::NoticeKind::Failed);
     };
     // Given up by Connect: a later Connect or Monitor must not put this name
@@ -55,10 +68,16 @@ void Main_Page::COM_Click() {
     if (index < 0) return;
     config.cfg_port = index + 1;
     Write_Config();
+    // A port of the tuner's choosing, or Connect: whether the controller
+    // answers now is news, even if it was silent before.
+    loss_told_ = false;
     comm.UsePort(index + 1);
 }
 
-void Main_Page::Connect_Click() { comm.Connect(); }
+void Main_Page::Connect_Click() {
+    loss_told_ = false;
+    comm.Connect();
+}
 
 void Main_Page::MSComm1_OnComm(CommEvent event) {
     const bool shown = comm.OnComm(event);

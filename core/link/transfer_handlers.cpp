@@ -34,6 +34,21 @@ void Main_Page::PrepareTransfer(const char* message) {
 }
 
 void Main_Page::upload_Click() {
+    if (!ask_upload || !CalibrationUnsaved()) {
+        StartUpload();
+        return;
+    }
+    std::string question = kUnsavedChanges;
+    question += " Upload replaces them with the controller's calibration. Upload anyway?";
+    ask_upload(question, [this](bool go) {
+        RunEvent([&] {
+            if (go) StartUpload();
+            else form.Tell("Upload cancelled: the calibration in memory is as it was", form::Form::NoticeKind::Info);
+        });
+    });
+}
+
+void Main_Page::StartUpload() {
     PrepareTransfer(kUploading);
     comm.StartUpload();
 }

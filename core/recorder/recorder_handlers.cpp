@@ -113,7 +113,7 @@ void Main_Page::save_Click() {
             form.recfile.Text = *path;
             Remember(&ConfigValues::cfg_rec_file, *path);
         } else {
-            form.Notice = "Recording not saved to " + *path + ": " + error;
+            form.Tell("Recording not saved to " + *path + ": " + error, form::Form::NoticeKind::Failed);
         }
     }
     StartCom();
@@ -129,7 +129,7 @@ void Main_Page::load_Click() {
             form.recfile.Text = *path;
             Remember(&ConfigValues::cfg_rec_file, *path);
         } else {
-            form.Notice = "Recording not loaded from " + *path + ": " + error;
+            form.Tell("Recording not loaded from " + *path + ": " + error, form::Form::NoticeKind::Failed);
         }
     }
     StartCom();
@@ -147,7 +147,7 @@ void Main_Page::savecsv_Click() {
         std::string error;
         form.Notice.clear();
         if (!WriteFileAtomically(*path, FormatRecordingCsv(rec.rec_buffer, samples), &error))
-            form.Notice = "Recording not exported to " + *path + ": " + error;
+            form.Tell("Recording not exported to " + *path + ": " + error, form::Form::NoticeKind::Failed);
     }
     StartCom();
 }

@@ -33,6 +33,10 @@
 
 namespace orv {
 
+// What closing the window and Upload both say first when changes would be lost.
+inline constexpr const char* kUnsavedChanges =
+    "The calibration has changes that were not saved to a map file or downloaded.";
+
 class Main_Page {
    public:
     // app_dir: the folder the console started in, where config.dat lives.
@@ -262,6 +266,12 @@ class Main_Page {
     // What that question says: what will be written, where, from which map
     // file, and how many bytes differ from what the controller last held.
     std::string DownloadQuestion() const;
+    // Asked before Upload replaces calibration changes neither saved to a
+    // map file nor downloaded, as closing the window asks:
+    // `answer(go)` may come at once or later. None set, or nothing to lose,
+    // the upload starts at once.
+    using UploadAnswer = std::function<void(bool go)>;
+    std::function<void(const std::string& question, UploadAnswer answer)> ask_upload;
     // Whether the read-outs hold readings: live data arriving, or a
     // recording on show.
     bool ShowsReadings() const { return live_reading_ || rec.playing || rec.rec_review; }
@@ -316,12 +326,16 @@ class Main_Page {
     void EndTransferDisplay();
     void PrepareTransfer(const char* message);
     void StartDownload(bool verify);
+    void StartUpload();
     // A download's read-back, told in the status bar.
     void TellVerified(const VerifyResult& check);
     // Every read-out, dial and bar marked as holding a reading or none.
     void MarkReadings();
     bool live_reading_ = false;
     std::string lost_link_notice_;
+    // The link's loss has been told and the controller has not answered
+    // since.
+    bool loss_told_ = false;
     // The calibration the controller holds as far as the console knows: the
     // image last uploaded or downloaded.
     std::optional<Image> controller_image_;
