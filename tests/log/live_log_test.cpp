@@ -48,15 +48,16 @@ TEST(LiveLog, WritesOneRowPerDecodedBlockInTheRecordersColumns) {
     const LogFile f(c.File("a.csv"));
     EXPECT_TRUE(f.crlf);
     EXPECT_EQ(LiveLogHeader(LogColumns::Full), "time_s,rpm,pressure_bar,throttle_pct,air_c,water_c,bank1_ms,bank2_ms,"
-                                               "advance_deg,battery_v,stamp,marker\r\n");
+                                               "advance_deg,battery_v,stamp,marker,mode,imposed_bank1_ms,"
+                                               "imposed_bank2_ms,imposed_advance_deg\r\n");
     EXPECT_EQ(LiveLogHeader(LogColumns::Channels), FormatRecordingCsv({}, 0));
     ASSERT_EQ(f.DataRows(), c.blocks - before);
     double last = -1;
     for (const auto& r : f.rows) {
-        ASSERT_EQ(r.size(), 12u);
+        ASSERT_EQ(r.size(), 16u);
         EXPECT_GE(std::stod(r[0]), last);
         last = std::stod(r[0]);
-        EXPECT_EQ(r[10] + "|" + r[11], "2026-12-08 14:03:27.415|");
+        EXPECT_EQ(r[10] + "|" + r[11] + "|" + r[12] + r[13] + r[14] + r[15], "2026-12-08 14:03:27.415||remote");
     }
     EXPECT_LE(last, 2.0);
     // The last row is the link's last block, in the recorder's units.
@@ -85,7 +86,8 @@ TEST(LiveLog, MarkersAndGapsStandWhereTheyHappened) {
          },
          kGapTransfer},
         {"marker twice", [](Logged& c) { c.log.Marker(); c.log.Marker(); }, nullptr},
-        {"host mode", [](Logged& c) { c.page.Host_Click(); c.Run(0.5); c.page.remote_Click(); c.Run(0.3); }, kGapHostMode},
+        // Host mode's blocks are rows like any others: no gap.
+        {"host mode", [](Logged& c) { c.page.Host_Click(); c.Run(0.5); c.page.remote_Click(); c.Run(0.3); }, nullptr},
     };
     Logged c;
     c.Run(0.3);
@@ -121,14 +123,14 @@ TEST(LiveLog, MarkersAndGapsStandWhereTheyHappened) {
     EXPECT_EQ(f.DataRows(), c.log.rows()) << "gaps and markers are not rows of data";
     for (const auto& r : f.rows) {
         if (!r[1].empty()) continue;
-        EXPECT_EQ(std::count(r.begin(), r.end(), ""), 9) << r[11];
+        EXPECT_EQ(std::count(r.begin(), r.end(), ""), 13) << r[11];
     }
 }
 
 TEST(LiveLog, NothingWaitsLongerThanASecond) {
     Logged c;
     ASSERT_EQ(c.log.Start(c.File("f.csv")), "");
-    EXPECT_EQ(LogFile(c.File("f.csv")).header.size(), 12u) << "the header is there at once";
+    EXPECT_EQ(LogFile(c.File("f.csv")).header.size(), 16u) << "the header is there at once";
     for (int second = 0; second < 3; ++second) {
         c.Run(1.0);
         // Read as a killed console would leave it: whole rows, at most the

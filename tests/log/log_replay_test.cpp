@@ -5,12 +5,13 @@
 
 #include "core/log/live_log.h"
 #include "core/log/log_replay.h"
+#include "tests/log/log_fixture.h"
 
 using namespace orv;
 
 namespace {
 
-LogData Rows(const std::string& rows) { return ParseLog(LiveLogHeader(LogColumns::Full) + rows); }
+LogData Rows(const std::string& rows) { return ParseLog(orv::test::kEarlierLogHeader + rows); }
 
 }  // namespace
 
