@@ -2,9 +2,11 @@
 // in-memory port: one row per block decoded, markers and gaps where they
 // happened, nothing waiting longer than a second.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cmath>
+#include <csignal>
 #include <sstream>
 
 #include "core/common/numbers.h"
@@ -335,4 +337,34 @@ TEST(LiveLog, TheWindowTheRecorderTheLogAndReplayAgreeOnEveryChannel) {
                 << s.row;
         }
     }
+}
+
+// A disk that fills mid-log: the log stops, counts the rows the file took
+// whole and leaves no piece of one behind. The file-size limit stands in for
+// the full disk: the kernel takes a write up to it and refuses the rest.
+TEST(LiveLog, ADiskFullMidRowCountsWhatTheFileHolds) {
+    struct rlimit was {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &was), 0);
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    for (const rlim_t limit : {rlim_t{1000}, rlim_t{4321}, rlim_t{70001}}) {
+        SCOPED_TRACE(limit);
+        Logged c;
+        c.Run(0.3);
+        ASSERT_EQ(c.log.Start(c.File("full.csv")), "");
+        struct rlimit cap = was;
+        cap.rlim_cur = limit;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &cap), 0);
+        for (int k = 0; k < 100 && c.log.Logging(); ++k) c.Run(0.1);
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &was), 0);
+        EXPECT_FALSE(c.log.Logging());
+        EXPECT_NE(c.log.error().find("could not be written"), std::string::npos) << c.log.error();
+        const LogFile f(c.File("full.csv"));
+        EXPECT_TRUE(f.crlf) << "no line cut short";
+        EXPECT_LE(std::filesystem::file_size(c.File("full.csv")), limit);
+        EXPECT_GT(f.DataRows(), 0);
+        EXPECT_EQ(c.log.rows(), f.DataRows());
+        EXPECT_EQ(c.log.Stop(), f.DataRows());
+        EXPECT_EQ(static_cast<long>(ReadLog(c.File("full.csv")).rows()), f.DataRows());
+    }
+    std::signal(SIGXFSZ, old_handler);
 }
