@@ -21,15 +21,10 @@ void StoreSample(const LiveValues& v, std::span<std::uint8_t, kRecSampleSize> at
 }
 
 void LoadSample(std::span<const std::uint8_t, kRecSampleSize> at, LiveValues& v) {
-    // The values as they were stored (the advance already as the console
-    // kept it); no version.
-    v.live_rpm = at[0];
-    v.live_pressure = at[1];
-    v.live_tps = at[2];
-    v.live_air = at[3];
-    v.live_water = at[4];
-    v.live_tinj1 = at[5];
-    v.live_tinj2 = at[6];
+    // The eight readings in the live block's order; the battery where the
+    // block carries it, and no version. The advance as it was stored: the
+    // console kept it after the no-ignition rule.
+    DecodeLiveBlock(at.first<kLiveBlockShort>(), kLiveBlockShort, v);
     v.live_advance = at[7];
     v.live_batt = at[8];
 }
