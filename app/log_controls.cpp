@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -53,8 +54,8 @@ LogControls::LogControls(MainWindow& window, Main_Page& console)
     on_connect_ = new QAction(QStringLiteral("Start logging on &Connect"), file);
     on_connect_->setObjectName("logonconnect");
     on_connect_->setCheckable(true);
-    on_connect_->setToolTip(QStringLiteral("Starts a log by itself each time the controller starts answering; kept in "
-                                           "logging.ini beside config.dat"));
+    on_connect_->setToolTip(QStringLiteral("Starts a log by itself at each Connect (F5) and each time the controller "
+                                           "starts answering; kept in logging.ini beside config.dat"));
     on_connect_->setChecked(LogOnConnect(console.app_dir));
     QObject::connect(on_connect_, &QAction::toggled, this, [this](bool on) {
         if (std::string error; !SetLogOnConnect(console_.app_dir, on, &error)) Tell(Q(error), Kind::Failed);
@@ -73,6 +74,10 @@ LogControls::LogControls(MainWindow& window, Main_Page& console)
     bar->addAction(marker_);
 
     QObject::connect(&window.timer(), &QTimer::timeout, this, [this] { OnTick(); });
+    // The console may outlive this window.
+    AlsoOn(console.comm.events.polling_started, [self = QPointer<LogControls>(this)] {
+        if (self) self->connect_pressed_ = true;
+    });
     ShowState();
 }
 
@@ -90,6 +95,8 @@ void LogControls::StartLog() {
 void LogControls::StopLog() {
     if (!log_->Logging()) return ShowState();
     const long rows = log_->Stop();
+    // The last rows may not have gone to the file: that is no success.
+    if (!log_->error().empty()) return Stopped();
     Tell(QStringLiteral("Log stopped: %1 rows in %2").arg(Q(Thousands(rows)), Q(log_->path().string())), Kind::Done);
     ShowState();
 }
@@ -101,13 +108,18 @@ void LogControls::DropMarker() {
 void LogControls::OnTick() {
     const bool was_logging = log_->Logging();
     log_->Tick();
-    if (was_logging && !log_->Logging()) {
-        Tell(QStringLiteral("Log stopped after %1 rows: %2").arg(Q(Thousands(log_->rows())), Q(log_->error())), Kind::Failed);
-        ShowState();
-    }
+    if (was_logging && !log_->Logging()) Stopped();
+    // A Connect that began polling, or a link that answers again, once the
+    // controller answers.
     const bool connected = console_.comm.status() == LinkStatus::Connected;
-    if (connected && !was_connected_ && on_connect_->isChecked() && !log_->Logging()) StartLog();
+    if (connected && (connect_pressed_ || !was_connected_) && on_connect_->isChecked() && !log_->Logging()) StartLog();
+    if (connected) connect_pressed_ = false;
     was_connected_ = connected;
+}
+
+void LogControls::Stopped() {
+    Tell(QStringLiteral("Log stopped after %1 rows: %2").arg(Q(Thousands(log_->rows())), Q(log_->error())), Kind::Failed);
+    ShowState();
 }
 
 void LogControls::Tell(const QString& message, Kind kind) {

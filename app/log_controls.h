@@ -1,7 +1,8 @@
 #pragma once
 // The window's log of every live block: File > "Log live data" and a toolbar
 // button to start and stop it, a marker key and button, and "Start logging
-// on Connect", kept in logging.ini beside config.dat. The status bar says
+// on Connect" (at each Connect that begins polling and each time the link
+// answers again), kept in logging.ini beside config.dat. The status bar says
 // where a log goes when it starts and how many rows it held when it stops.
 #include <QObject>
 #include <QString>
@@ -45,6 +46,8 @@ class LogControls : public QObject {
     // At each of the console's ticks: the log's own tick, a log that
     // stopped by itself, and a start on Connect.
     void OnTick();
+    // A log that stopped by itself: how many rows the file holds, and why.
+    void Stopped();
     using Kind = form::Form::NoticeKind;
     void Tell(const QString& message, Kind kind = Kind::Info);
     void ShowState();
@@ -56,6 +59,8 @@ class LogControls : public QObject {
     QAction* marker_ = nullptr;
     QAction* on_connect_ = nullptr;
     bool was_connected_ = false;
+    // Connect began polling; the log on Connect waits for an answer.
+    bool connect_pressed_ = false;
 };
 
 // Adds the log's entries to the File menu (above Ports… and Close) and its

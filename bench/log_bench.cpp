@@ -54,8 +54,8 @@ const std::filesystem::path& HourLog() {
             std::snprintf(time, sizeof time, "%.3f,", static_cast<double>(i) / 145);
             chunk += time + orv::LiveChannelCells(v) + ",2026-12-08 14:03:27.415,";
             if (i % 30000 == 29999) chunk += std::to_string(++marker);
-            chunk += "\r\n";
-            if (i % 100000 == 50000) chunk += std::string(time) + ",,,,,,,,,2026-12-08 14:03:27.415,gap: link lost\r\n";
+            chunk += ",remote,,,\r\n";
+            if (i % 100000 == 50000) chunk += std::string(time) + ",,,,,,,,,2026-12-08 14:03:27.415,gap: link lost,,,,\r\n";
             if (chunk.size() > (1 << 20)) {
                 out << chunk;
                 chunk.clear();

@@ -75,10 +75,10 @@ void WriteDrive(const std::filesystem::path& path, long rows) {
         char time[32];
         std::snprintf(time, sizeof time, "%.3f,", t);
         if (i == rows / 3 + 1 || i == 2 * rows / 3 + 1)
-            chunk += std::string(time) + ",,,,,,,,,2026-12-08 14:03:27.415,gap: link lost\r\n";
+            chunk += std::string(time) + ",,,,,,,,,2026-12-08 14:03:27.415,gap: link lost,,,,\r\n";
         chunk += time + orv::LiveChannelCells(v) + ",2026-12-08 14:03:27.415,";
         if (i % 87000 == 86999) chunk += std::to_string(++marker);
-        chunk += "\r\n";
+        chunk += ",remote,,,\r\n";
         if (chunk.size() > (1 << 20)) {
             out << chunk;
             chunk.clear();

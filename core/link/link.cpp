@@ -283,6 +283,7 @@ void Link::Connect() {
         BuildLiveRead();
         SendFrame();
     }
+    if (port_.IsOpen() && events.polling_started) events.polling_started();
     if (link.next_cmd == kCmdUpload || link.next_cmd == kCmdDownload) {
         const TransferKind kind = link.next_cmd == kCmdUpload ? TransferKind::Upload : TransferKind::Download;
         // The transfer is abandoned for good: a later Connect or Monitor must
@@ -484,6 +485,7 @@ void Link::HandleHostCycle() {
     DecodeLiveBlock(taken, state_.live_len, live_);
     Bytes params = events.host_values ? events.host_values(taken) : Bytes(9, 0);
     params.resize(9, 0);
+    imposed_ = params;
     Bytes frame = frames::HostParamsWrite(std::span<const std::uint8_t, 9>(params.data(), 9));
     SendHostWrite(frame);
     if (events.host_values_sent) events.host_values_sent(frame);

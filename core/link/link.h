@@ -59,6 +59,9 @@ class Link {
         // just taken (in `live`); then the write that carried them.
         std::function<Bytes(const Bytes& block)> host_values;
         std::function<void(const Bytes& frame)> host_values_sent;
+        // Connect has begun polling afresh (the port is open and a live read
+        // is out or waits for a quiet line).
+        std::function<void()> polling_started;
     } events;
 
     LinkState& state() { return state_; }
@@ -67,6 +70,8 @@ class Link {
     const TransferState& transfer() const { return xfer_; }
     // The last live block taken, decoded.
     const LiveValues& live() const { return live_; }
+    // The nine parameter bytes host mode last imposed (empty before any).
+    const Bytes& imposed() const { return imposed_; }
     LinkStatus status() const { return status_; }
     const std::string& status_reason() const { return reason_; }
     // Whether the controller has been silent for longer than the link waits.
@@ -152,6 +157,7 @@ class Link {
     LinkState state_;
     TransferState xfer_;
     LiveValues live_;
+    Bytes imposed_;
     LinkStatus status_ = LinkStatus::Offline;
     std::string reason_ = "not connected";
     int progress_ = 0;

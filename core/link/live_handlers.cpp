@@ -3,11 +3,12 @@
 
 namespace orv {
 
+// The link decoded the block: its live values are the page's, so the
+// read-outs, the recorder and the log never differ on a reading.
 void Main_Page::DecodeLive() {
     if (link.rx_data.size() < kLiveBlockShort) return;
-    DecodeLiveBlock(link.rx_data, link.live_len, live);
+    live = comm.live();
     live_reading_ = true;
-    // Before the read-outs: without ignition the advance reads 0.
     Detect_Ignition();
     ShowLiveTexts();
     // Battery and version come only in a long block.
@@ -39,10 +40,11 @@ void Main_Page::ShowLiveTexts(bool bank2) {
     f.advance.Text = t.advance;
 }
 
+// The decoding has already taken the advance of a controller without
+// ignition as 0; here the controls follow.
 void Main_Page::Detect_Ignition() {
     form::Form& f = form;
-    const bool has_ignition = HasIgnition(live.live_advance);
-    if (!has_ignition) live.live_advance = kAdvanceOffset;
+    const bool has_ignition = live.ignition;
     // Only a change of state touches the controls.
     if (has_ignition == f.Advancer.Visible) return;
     f.Advancer.Visible = has_ignition;

@@ -23,7 +23,8 @@ void DecodeLiveBlock(std::span<const std::uint8_t> b, std::uint8_t live_len, Liv
     v.live_water = b[4];
     v.live_tinj1 = b[5];
     v.live_tinj2 = b[6];
-    v.live_advance = b[7];
+    v.ignition = HasIgnition(b[7]);
+    v.live_advance = v.ignition ? b[7] : kAdvanceOffset;
     if (live_len == kLiveBlockLong && b.size() >= kLiveBlockLong) {
         v.live_batt = b[8];
         v.live_version = FromBcd(b[9]);

@@ -30,11 +30,15 @@ struct LiveValues {
     std::uint8_t live_advance = kAdvanceOffset;
     std::uint8_t live_batt = 0;           // 0.1 V
     std::uint8_t live_version = 0;        // version x 10
+    // Whether the last block said the controller drives ignition.
+    bool ignition = true;
 };
 
 // Writes the readings of a live block into v: the eight readings always, the
 // battery and version bytes only when the block is the long one. A block
-// shorter than eight bytes changes nothing.
+// shorter than eight bytes changes nothing. An advance byte that says "no
+// ignition" is kept as no advance (0 degrees) and clears `ignition`: every
+// reader of the live values (read-outs, recorder, log, orvtool) sees the same.
 void DecodeLiveBlock(std::span<const std::uint8_t> block, std::uint8_t live_len, LiveValues& v);
 
 // Whether a short block reads as the block before it moved on by a stray

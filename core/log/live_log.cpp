@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <ctime>
 
 #include "core/files/read_file.h"
+#include "core/log/log_data.h"
 #include "core/recorder/recording.h"
 
 namespace orv {
@@ -22,6 +24,8 @@ constexpr double kFlushSeconds = 0.5;
 // Or until this much waits (a fast line, or a tick held up).
 constexpr std::size_t kFlushBytes = 64 * 1024;
 constexpr int kChannels = 9;
+// The mode and the imposed outputs after the marker.
+constexpr int kModeCells = 1 + kImposedOutputs;
 
 // The recorder's CSV export: its header and its way of writing a sample.
 std::string RecorderTable(const LiveValues& v) {
@@ -43,25 +47,40 @@ std::tm LocalTime(std::chrono::system_clock::time_point t) {
     return local;
 }
 
-bool WriteAll(int fd, const std::string& text, std::string* error) {
+// The bytes of `text` the file took: all of them, or fewer with the reason.
+std::size_t WriteAll(int fd, const std::string& text, std::string* error) {
     std::size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             *error = n < 0 ? std::strerror(errno) : "nothing could be written";
-            return false;
+            break;
         }
         done += static_cast<std::size_t>(n);
     }
-    return true;
+    return done;
+}
+
+// The mode and imposed cells of a block's row (no leading comma).
+std::string ModeCells(const Bytes* imposed) {
+    if (!imposed || imposed->size() < 3) return std::string(kModeRemote) + std::string(kImposedOutputs, ',');
+    LiveValues sent;
+    sent.live_tinj1 = (*imposed)[0];
+    sent.live_tinj2 = (*imposed)[1];
+    sent.live_advance = (*imposed)[2];
+    const LiveTexts t = FormatLive(sent);
+    return std::string(kModeHost) + ',' + t.bank1 + ',' + t.bank2 + ',' + t.advance;
 }
 
 }  // namespace
 
 std::string LiveLogHeader(LogColumns columns) {
     std::string header = FormatRecordingCsv({}, 0);
-    if (columns == LogColumns::Full) header.insert(header.size() - 2, ",stamp,marker");
+    if (columns != LogColumns::Full) return header;
+    std::string more = ",stamp,marker," + std::string(kModeColumn);
+    for (std::string_view name : kImposedColumns) (more += ',') += name;
+    header.insert(header.size() - 2, more);
     return header;
 }
 
@@ -98,7 +117,11 @@ LiveLog::LiveLog(Link& link, Clock clock)
     if (!clock_.wall) clock_.wall = [] { return std::chrono::system_clock::now(); };
     std::weak_ptr<LiveLog*> self = self_;
     AlsoOn(link_.events.live_block, [self](const Bytes&) {
-        if (auto log = self.lock(); log && (*log)->Logging()) (*log)->Row((*log)->link_.live());
+        if (auto log = self.lock(); log && (*log)->Logging()) (*log)->Row((*log)->link_.live(), nullptr);
+    });
+    // In host mode a block is heard of once its parameters went out.
+    AlsoOn(link_.events.host_values_sent, [self](const Bytes&) {
+        if (auto log = self.lock(); log && (*log)->Logging()) (*log)->Row((*log)->link_.live(), &(*log)->link_.imposed());
     });
     AlsoOn(link_.events.status_changed, [self](LinkStatus, const std::string&) {
         if (auto log = self.lock(); log && (*log)->Logging()) (*log)->CheckGap();
@@ -131,6 +154,8 @@ std::string LiveLog::Start(const std::filesystem::path& path, LogColumns columns
     columns_ = columns;
     path_ = name;
     rows_ = 0;
+    written_ = 0;
+    row_ends_.clear();
     markers_ = marker_waiting_ = 0;
     gap_ = nullptr;
     error_.clear();
@@ -159,25 +184,24 @@ int LiveLog::Marker() {
     return markers_;
 }
 
-void LiveLog::Row(const LiveValues& v) {
+void LiveLog::Row(const LiveValues& v, const Bytes* imposed) {
     std::string row = Seconds(Elapsed()) + ',' + LiveChannelCells(v);
     if (columns_ == LogColumns::Full) {
         row += ',' + LogStamp(clock_.wall()) + ',';
         if (marker_waiting_) row += std::to_string(marker_waiting_);
         marker_waiting_ = 0;
+        (row += ',') += ModeCells(imposed);
     }
-    Add(row + "\r\n");
-    ++rows_;
+    Add(row + "\r\n", true);
     gap_ = nullptr;
-    // A block taken as a transfer or host mode begins belongs to the log,
-    // and the gap is still ahead.
+    // A block taken as a transfer begins belongs to the log, and the gap is
+    // still ahead.
     CheckGap();
 }
 
 void LiveLog::CheckGap() {
     const char* why = nullptr;
     if (link_.Transferring()) why = kGapTransfer;
-    else if (link_.state().host_mode) why = kGapHostMode;
     else if (link_.status() != LinkStatus::Connected) why = kGapLinkLost;
     // A gap that turns out to be another (the link looked lost as a
     // transfer began) says so again.
@@ -190,7 +214,8 @@ void LiveLog::CheckGap() {
 void LiveLog::Note(const std::string& marker) {
     if (columns_ != LogColumns::Full) return;
     // A time, empty channels: nothing the controller did not send.
-    Add(Seconds(Elapsed()) + std::string(kChannels, ',') + ',' + LogStamp(clock_.wall()) + ',' + marker + "\r\n");
+    Add(Seconds(Elapsed()) + std::string(kChannels, ',') + ',' + LogStamp(clock_.wall()) + ',' + marker +
+        std::string(kModeCells, ',') + "\r\n");
 }
 
 void LiveLog::NoteMarker() {
@@ -198,8 +223,9 @@ void LiveLog::NoteMarker() {
     marker_waiting_ = 0;
 }
 
-void LiveLog::Add(const std::string& text) {
+void LiveLog::Add(const std::string& text, bool data) {
     pending_ += text;
+    if (data) row_ends_.push_back(pending_.size());
     if (pending_.size() >= kFlushBytes) Flush();
 }
 
@@ -214,12 +240,22 @@ bool LiveLog::Flush() {
     flushed_ = clock_.seconds();
     if (pending_.empty()) return true;
     std::string why;
-    if (WriteAll(fd_, pending_, &why)) {
+    const std::size_t done = WriteAll(fd_, pending_, &why);
+    // The rows counted are those the file took whole.
+    rows_ += std::upper_bound(row_ends_.begin(), row_ends_.end(), done) - row_ends_.begin();
+    row_ends_.clear();
+    if (done == pending_.size()) {
+        written_ += done;
         pending_.clear();
         return true;
     }
     // A full disk or a file gone: the log stops rather than hold rows it
-    // cannot keep.
+    // cannot keep, and ends on its last whole line, not a piece of one.
+    std::size_t whole = 0;
+    if (const std::size_t nl = done > 0 ? pending_.rfind('\n', done - 1) : std::string::npos; nl != std::string::npos)
+        whole = nl + 1;
+    // Should that fail too, the reader knows a cut line when it sees one.
+    if (::ftruncate(fd_, static_cast<off_t>(written_ + whole)) != 0) why += "; the last line is cut";
     error_ = path_.string() + " could not be written: " + why;
     pending_.clear();
     ::close(fd_);

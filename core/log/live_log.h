@@ -3,14 +3,16 @@
 // file: the recorder's columns (channel names with their units) at the
 // line's own rate. Rows wait in memory and go to the file in batches, at
 // least once a second, so a console killed outright loses at most the last
-// second. While the link delivers nothing (lost, busy with a transfer, or in
-// host mode) the log says so in one row and invents none; it carries on when
-// live blocks come again. Numbered markers go on the next row.
+// second. Blocks in host mode are rows too, with the outputs the console
+// imposed. While the link delivers nothing (lost, or busy with a transfer)
+// the log says so in one row and invents none; it carries on when live
+// blocks come again. Numbered markers go on the next row.
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/link/link.h"
 #include "core/link/live_values.h"
@@ -18,8 +20,9 @@
 namespace orv {
 
 enum class LogColumns {
-    // time_s and the recorder's nine channels, then the wall-clock stamp and
-    // the marker: the console's logs.
+    // time_s and the recorder's nine channels, then the wall-clock stamp,
+    // the marker, the link's mode and the outputs imposed in host mode: the
+    // console's logs.
     Full,
     // time_s and the nine channels only, as `orvtool monitor --csv` has
     // always written; markers and gaps are not written.
@@ -41,6 +44,7 @@ std::filesystem::path LogPathFor(const std::filesystem::path& dir, std::chrono::
 // The texts a gap row carries in the marker column.
 inline constexpr const char* kGapLinkLost = "gap: link lost";
 inline constexpr const char* kGapTransfer = "gap: transfer";
+// Logs written before host-mode blocks were logged say this for all of it.
 inline constexpr const char* kGapHostMode = "gap: host mode";
 
 class LiveLog {
@@ -65,8 +69,10 @@ class LiveLog {
     bool Logging() const { return fd_ >= 0; }
     // The file of the log running or last run, its rows, and why it stopped
     // by itself (a write that failed), empty when it did not.
+    // The rows are those the file took whole, and while the log runs those
+    // waiting to go to it.
     const std::filesystem::path& path() const { return path_; }
-    long rows() const { return rows_; }
+    long rows() const { return rows_ + static_cast<long>(row_ends_.size()); }
     const std::string& error() const { return error_; }
 
     // Drops the next numbered marker (1, 2, ...) on the next row; 0 when no
@@ -79,13 +85,16 @@ class LiveLog {
     bool Flush();
 
    private:
-    void Row(const LiveValues& v);
+    // A block's row; `imposed` the host parameters sent for it, or null in
+    // remote mode.
+    void Row(const LiveValues& v, const Bytes* imposed);
     void CheckGap();
     // A row of its own for a marker or a gap, at the present time.
     void Note(const std::string& marker);
     // The marker waiting for a row, on a row of its own.
     void NoteMarker();
-    void Add(const std::string& text);
+    // Text for the file; `data` for a block's row.
+    void Add(const std::string& text, bool data = false);
     double Elapsed() const;
 
     Link& link_;
@@ -96,6 +105,10 @@ class LiveLog {
     LogColumns columns_ = LogColumns::Full;
     std::filesystem::path path_;
     std::string pending_;
+    // Where each data row waiting in pending_ ends.
+    std::vector<std::size_t> row_ends_;
+    // Bytes and rows the file holds.
+    std::uint64_t written_ = 0;
     std::string error_;
     long rows_ = 0;
     double started_ = 0, flushed_ = 0;

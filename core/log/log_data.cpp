@@ -302,14 +302,16 @@ LogData RecordingFrom(LineSource& src) {
 }
 
 struct Columns {
-    int time = -1, marker = -1;
+    int time = -1, marker = -1, mode = -1;
     std::array<int, kLogChannels> channel;
+    std::array<int, kImposedOutputs> imposed;
     int count = 0;
 };
 
 // The header's columns, or why the file is no log.
 std::string ReadHeader(std::string_view line, Columns& cols, std::vector<std::string>& notes) {
     cols.channel.fill(-1);
+    cols.imposed.fill(-1);
     std::vector<std::string> ignored;
     long ignored_count = 0;
     int known = 0;
@@ -321,6 +323,9 @@ std::string ReadHeader(std::string_view line, Columns& cols, std::vector<std::st
         if (name == kTimeColumn) slot = &cols.time;
         else if (name == kMarkerColumn) slot = &cols.marker;
         else if (name == kStampColumn) slot = &stamp;
+        else if (name == kModeColumn) slot = &cols.mode;
+        for (int k = 0; k < kImposedOutputs && !slot; ++k)
+            if (name == kImposedColumns[k]) slot = &cols.imposed[k];
         for (int c = 0; c < kLogChannels && !slot; ++c)
             if (name == kCodings[c].name) slot = &cols.channel[c];
         if (slot && *slot < 0) {
@@ -355,6 +360,18 @@ std::string ReadHeader(std::string_view line, Columns& cols, std::vector<std::st
         notes.push_back((ignored_count == 1 ? "column " : "columns ") + list + " ignored");
     }
     return {};
+}
+
+// The mode a row was logged in and, in host mode, the outputs imposed; a
+// cell that is no number leaves that output unknown.
+void TakeMode(LogData& log, const Columns& cols, const std::vector<std::string_view>& cells) {
+    const bool host = Trim(cells[cols.mode]) == kModeHost;
+    log.host.push_back(host);
+    for (int k = 0; k < kImposedOutputs; ++k) {
+        float v = 0;
+        if (!host || cols.imposed[k] < 0 || !ParseCell(cells[cols.imposed[k]], v)) v = std::nanf("");
+        log.imposed[k].push_back(v);
+    }
 }
 
 LogData ParseCsv(LineSource& src) {
@@ -446,6 +463,7 @@ LogData ParseCsv(LineSource& src) {
         if (!data) continue;
         log.time.push_back(t);
         for (int c = 0; c < kLogChannels; ++c) log.channels[c].values.push_back(values[c]);
+        if (cols.mode >= 0) TakeMode(log, cols, cells);
     }
     skips.Finish(log, notes, cut);
     return log;

@@ -3,6 +3,7 @@
 // logs, any CSV with the same header (the recorder's CSV export, `orvtool
 // monitor --csv`), and recording files. What is whole is kept; what is not
 // is skipped and said, never guessed. Reading never writes to the file.
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -16,6 +17,16 @@ namespace orv {
 
 // The nine channels every log holds, in the recorder's column order.
 enum LogChannelId { kChRpm, kChPressure, kChTps, kChAir, kChWater, kChBank1, kChBank2, kChAdvance, kChBattery, kLogChannels };
+
+// The columns a console log carries after its marker: the link's mode on
+// each block's row, and in host mode the outputs the console imposed. A log
+// without them is all remote.
+inline constexpr std::string_view kModeColumn = "mode";
+inline constexpr std::string_view kModeRemote = "remote";
+inline constexpr std::string_view kModeHost = "host";
+enum ImposedId { kImposedBank1, kImposedBank2, kImposedAdvance, kImposedOutputs };
+inline constexpr std::array<std::string_view, kImposedOutputs> kImposedColumns{
+    "imposed_bank1_ms", "imposed_bank2_ms", "imposed_advance_deg"};
 
 struct LogChannel {
     std::string name;  // the column's heading: "rpm", "pressure_bar", ...
@@ -37,6 +48,11 @@ struct LogData {
     std::vector<double> time;          // seconds, never decreasing
     std::vector<LogChannel> channels;  // kLogChannels of them, each time.size() long
     std::vector<LogMarker> markers;    // in time order
+    // Per row, when the log has the mode column (else empty): whether the
+    // console imposed the outputs (host mode), and what it imposed, in ms
+    // and degrees (NaN where it imposed nothing).
+    std::vector<std::uint8_t> host;
+    std::array<std::vector<float>, kImposedOutputs> imposed;
     // What was skipped and why, one short sentence each ("row 1,204: 3 cells, 10 expected").
     std::vector<std::string> skipped;
     long rows_skipped = 0;

@@ -1,5 +1,7 @@
 #include "core/log/log_replay.h"
 
+#include <array>
+#include <cmath>
 #include <cstdio>
 
 #include "core/common/numbers.h"
@@ -58,6 +60,13 @@ std::string FormatReplayCsv(const LogData& log, const Replay& replay) {
     std::string header = FormatRecordingCsv({}, 0);
     header.insert(header.size() - 2,
                   ",duty1_pct,duty2_pct,calc_bank1_ms,calc_bank2_ms,calc_advance_deg,calc_duty1_pct,calc_duty2_pct");
+    // A log that says its mode keeps it, with what host mode imposed, last.
+    const bool modes = log.host.size() == log.rows() && !log.host.empty();
+    if (modes) {
+        std::string more = "," + std::string(kModeColumn);
+        for (std::string_view name : kImposedColumns) (more += ',') += name;
+        header.insert(header.size() - 2, more);
+    }
     std::string out = header;
     const std::size_t n = std::min(log.rows(), replay.bank1_ms.size());
     out.reserve(header.size() + n * 90);
@@ -75,6 +84,15 @@ std::string FormatReplayCsv(const LogData& log, const Replay& replay) {
               whole(replay.duty2_pct[i])}) {
             out += ',';
             out += cell;
+        }
+        if (modes) {
+            (out += ',') += log.host[i] ? kModeHost : kModeRemote;
+            const std::array<float, kImposedOutputs> sent{log.imposed[kImposedBank1][i], log.imposed[kImposedBank2][i],
+                                                          log.imposed[kImposedAdvance][i]};
+            for (int k = 0; k < kImposedOutputs; ++k) {
+                out += ',';
+                if (!std::isnan(sent[k])) out += k == kImposedAdvance ? whole(sent[k]) : tenths(sent[k]);
+            }
         }
         out += "\r\n";
     }

@@ -28,7 +28,8 @@ struct TimeSpan {
 std::vector<TimeSpan> DutyOver(const LogData& log, const Replay& replay, double limit);
 
 // `orvtool replay`'s CSV: the log's time and channels, then the recomputed
-// outputs and duties, CR LF.
+// outputs and duties, and for a log that has them the mode and the outputs
+// imposed in host mode, CR LF.
 std::string FormatReplayCsv(const LogData& log, const Replay& replay);
 
 }  // namespace orv

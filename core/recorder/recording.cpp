@@ -22,8 +22,10 @@ void StoreSample(const LiveValues& v, std::span<std::uint8_t, kRecSampleSize> at
 
 void LoadSample(std::span<const std::uint8_t, kRecSampleSize> at, LiveValues& v) {
     // The eight readings in the live block's order; the battery where the
-    // block carries it, and no version.
+    // block carries it, and no version. The advance as it was stored: the
+    // console kept it after the no-ignition rule.
     DecodeLiveBlock(at.first<kLiveBlockShort>(), kLiveBlockShort, v);
+    v.live_advance = at[7];
     v.live_batt = at[8];
 }
 

@@ -29,6 +29,7 @@
 #include "app/log_viewer/log_viewer.h"
 #include "app/log_viewer/log_viewer_entry.h"
 #include "core/log/live_log.h"
+#include "tests/log/log_fixture.h"
 #include "window_fixture.h"
 
 namespace orv::app::test {
@@ -159,7 +160,7 @@ TEST_F(WindowTest, EveryTextReadsAtFourAndAHalfToOneWhereverItIsShown) {
 
 // The log viewer, a log shown and recomputed, reads as well as the window.
 TEST_F(WindowTest, TheLogViewerReadsAtFourAndAHalfToOne) {
-    std::string log = LiveLogHeader(LogColumns::Full);
+    std::string log = orv::test::kEarlierLogHeader;
     for (int k = 0; k < 50; ++k) {
         LiveValues v;
         v.live_rpm = static_cast<std::uint8_t>(10 + k);

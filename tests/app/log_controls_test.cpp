@@ -1,10 +1,13 @@
 // The window's log controls: the toggle, the marker, the status bar's word on
 // where the log went, and "Start logging on Connect" kept in logging.ini.
+#include <sys/resource.h>
+
 #include <QAction>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <csignal>
 
 #include "app/log_controls.h"
 #include "core/log/live_log.h"
@@ -90,6 +93,62 @@ TEST_F(LogWindowTest, StartOnConnectIsKeptInItsOwnFileAndStartsALogWhenTheLinkAn
     window.reset();
     MainWindow again(console);
     EXPECT_TRUE(again.findChild<QAction*>("logonconnect")->isChecked());
+}
+
+TEST_F(LogWindowTest, StartOnConnectStartsALogAtEveryConnectOnALinkThatAnswers) {
+    const struct {
+        const char* how;
+        std::function<void()> connect;
+    } presses[] = {
+        {"the Connect button", [this] { Click("Connect"); }},
+        {"F5", [this] { Action("connectlink")->trigger(); }},
+    };
+    window->StartTimer();
+    Answer();
+    QTest::qWait(250);
+    Action("logonconnect")->trigger();
+    Answer();
+    QTest::qWait(250);
+    ASSERT_EQ(console.comm.status(), LinkStatus::Connected);
+    EXPECT_TRUE(Logs().empty()) << "setting it starts nothing";
+    std::size_t logs = 0;
+    for (const auto& p : presses) {
+        SCOPED_TRACE(p.how);
+        p.connect();
+        Answer();
+        QTest::qWait(250);
+        ASSERT_EQ(Logs().size(), ++logs);
+        EXPECT_TRUE(Action("logtoggle")->isChecked());
+        Answer();
+        Action("logtoggle")->trigger();  // stopped by hand: the next Connect starts the next
+        EXPECT_TRUE(Status().startsWith("Log stopped: ")) << Status().toStdString();
+        QTest::qWait(1100);  // the next log's name is the next second's
+    }
+}
+
+// A full disk at the last write: stopping says so, and counts what the file holds.
+TEST_F(LogWindowTest, AStopWhoseLastWriteFailsIsNoSuccess) {
+    auto* toggle = Action("logtoggle");
+    toggle->trigger();
+    ASSERT_EQ(Logs().size(), 1u);
+    const std::filesystem::path log = Logs().front();
+    Answer();
+    Answer();
+    struct rlimit was {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &was), 0);
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit cap = was;
+    cap.rlim_cur = std::filesystem::file_size(log);  // the header only
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &cap), 0);
+    toggle->trigger();
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &was), 0);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_TRUE(Status().startsWith("Log stopped after 0 rows: " + QString::fromStdString(log.string()) +
+                                    " could not be written"))
+        << Status().toStdString();
+    EXPECT_EQ(console.form.KindOfNotice(), form::Form::NoticeKind::Failed);
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_EQ(orv::test::LogFile(log).DataRows(), 0);
 }
 
 }  // namespace

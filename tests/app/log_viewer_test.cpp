@@ -28,6 +28,7 @@
 #include "core/log/live_log.h"
 #include "core/log/log_view.h"
 #include "core/recorder/recording.h"
+#include "tests/log/log_fixture.h"
 #include "window_fixture.h"
 
 namespace orv::app::test {
@@ -64,7 +65,7 @@ std::string Seconds(double t) {
 
 std::string KnownLog() {
     const std::string stamp = ",2026-12-08 14:03:27.415,";
-    std::string text = LiveLogHeader(LogColumns::Full);
+    std::string text = orv::test::kEarlierLogHeader;
     for (int k = 0; k < kRows; ++k) {
         if (k == 13) text += Seconds(1.5) + ",,,,,,,,," + stamp + kGapLinkLost + "\r\n";
         if (k == 16) text += Seconds(2.25) + ",,,,,,,,," + stamp + "2\r\n";
@@ -383,7 +384,7 @@ TEST_F(LogViewerTest, AFileThatGivesNothingKeepsTheLogShownAndSaysWhy) {
     } cases[] = {
         {"empty.csv", "", "empty"},
         {"binary.csv", std::string("\x7f" "ELF\0\0\x01\x02", 8), "binary"},
-        {"header.csv", LiveLogHeader(LogColumns::Full), "not opened"},
+        {"header.csv", orv::test::kEarlierLogHeader, "not opened"},
         {"words.csv", "just some words\r\nand more\r\n", "not opened"},
     };
     for (const auto& c : cases) {
@@ -400,7 +401,7 @@ TEST_F(LogViewerTest, AFileThatGivesNothingKeepsTheLogShownAndSaysWhy) {
     EXPECT_FALSE(viewer->Open(Dir() / "missing.csv"));
     EXPECT_EQ(viewer->log().rows(), 20u);
     // Nothing was written to what it read.
-    EXPECT_EQ(std::filesystem::file_size(Dir() / "header.csv"), LiveLogHeader(LogColumns::Full).size());
+    EXPECT_EQ(std::filesystem::file_size(Dir() / "header.csv"), orv::test::kEarlierLogHeader.size());
 }
 
 TEST_F(LogViewerTest, TheChannelChoiceIsKeptForTheNextViewer) {
@@ -448,7 +449,7 @@ TEST_F(LogViewerTest, TheChannelChoiceIsKeptForTheNextViewer) {
 }
 
 TEST_F(LogViewerTest, ALongLogIsDrawnWithNoMorePointsThanTwoAColumn) {
-    std::string text = LiveLogHeader(LogColumns::Full);
+    std::string text = orv::test::kEarlierLogHeader;
     for (int k = 0; k < 20000; ++k) {
         LiveValues v = ValuesOf(k % 20);
         v.live_rpm = static_cast<std::uint8_t>(k % 7 == 0 ? 120 : 20 + k % 3);  // spikes every 7th row

@@ -2,9 +2,17 @@
 // in-memory port: one row per block decoded, markers and gaps where they
 // happened, nothing waiting longer than a second.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <cmath>
+#include <csignal>
+#include <sstream>
+
+#include "core/common/numbers.h"
 #include "core/log/live_log.h"
+#include "core/log/log_data.h"
+#include "core/log/log_replay.h"
 #include "core/recorder/recording.h"
 #include "tests/log/log_fixture.h"
 #include "tests/support/sim_console.h"
@@ -24,8 +32,9 @@ std::chrono::system_clock::time_point KnownTime() {
 // The console on the simulated controller, a log on its link that reads the
 // port's clock, and a count of the blocks the link decoded.
 struct Logged : test::SimConsole {
-    Logged() {
+    explicit Logged(orvsim::Options options = {}) : test::SimConsole(options) {
         AlsoOn(page.comm.events.live_block, [this](const Bytes&) { ++blocks; });
+        AlsoOn(page.comm.events.host_values_sent, [this](const Bytes&) { ++blocks; });
         on_tick = [this] { log.Tick(); };
         StartUp(1);
     }
@@ -48,15 +57,16 @@ TEST(LiveLog, WritesOneRowPerDecodedBlockInTheRecordersColumns) {
     const LogFile f(c.File("a.csv"));
     EXPECT_TRUE(f.crlf);
     EXPECT_EQ(LiveLogHeader(LogColumns::Full), "time_s,rpm,pressure_bar,throttle_pct,air_c,water_c,bank1_ms,bank2_ms,"
-                                               "advance_deg,battery_v,stamp,marker\r\n");
+                                               "advance_deg,battery_v,stamp,marker,mode,imposed_bank1_ms,"
+                                               "imposed_bank2_ms,imposed_advance_deg\r\n");
     EXPECT_EQ(LiveLogHeader(LogColumns::Channels), FormatRecordingCsv({}, 0));
     ASSERT_EQ(f.DataRows(), c.blocks - before);
     double last = -1;
     for (const auto& r : f.rows) {
-        ASSERT_EQ(r.size(), 12u);
+        ASSERT_EQ(r.size(), 16u);
         EXPECT_GE(std::stod(r[0]), last);
         last = std::stod(r[0]);
-        EXPECT_EQ(r[10] + "|" + r[11], "2026-12-08 14:03:27.415|");
+        EXPECT_EQ(r[10] + "|" + r[11] + "|" + r[12] + r[13] + r[14] + r[15], "2026-12-08 14:03:27.415||remote");
     }
     EXPECT_LE(last, 2.0);
     // The last row is the link's last block, in the recorder's units.
@@ -85,7 +95,8 @@ TEST(LiveLog, MarkersAndGapsStandWhereTheyHappened) {
          },
          kGapTransfer},
         {"marker twice", [](Logged& c) { c.log.Marker(); c.log.Marker(); }, nullptr},
-        {"host mode", [](Logged& c) { c.page.Host_Click(); c.Run(0.5); c.page.remote_Click(); c.Run(0.3); }, kGapHostMode},
+        // Host mode's blocks are rows like any others: no gap.
+        {"host mode", [](Logged& c) { c.page.Host_Click(); c.Run(0.5); c.page.remote_Click(); c.Run(0.3); }, nullptr},
     };
     Logged c;
     c.Run(0.3);
@@ -121,14 +132,14 @@ TEST(LiveLog, MarkersAndGapsStandWhereTheyHappened) {
     EXPECT_EQ(f.DataRows(), c.log.rows()) << "gaps and markers are not rows of data";
     for (const auto& r : f.rows) {
         if (!r[1].empty()) continue;
-        EXPECT_EQ(std::count(r.begin(), r.end(), ""), 9) << r[11];
+        EXPECT_EQ(std::count(r.begin(), r.end(), ""), 13) << r[11];
     }
 }
 
 TEST(LiveLog, NothingWaitsLongerThanASecond) {
     Logged c;
     ASSERT_EQ(c.log.Start(c.File("f.csv")), "");
-    EXPECT_EQ(LogFile(c.File("f.csv")).header.size(), 12u) << "the header is there at once";
+    EXPECT_EQ(LogFile(c.File("f.csv")).header.size(), 16u) << "the header is there at once";
     for (int second = 0; second < 3; ++second) {
         c.Run(1.0);
         // Read as a killed console would leave it: whole rows, at most the
@@ -194,4 +205,166 @@ TEST(LiveLog, GoingBeforeTheLinkLeavesItWorking) {
     c.Run(0.5);
     EXPECT_GT(c.blocks, before + 20);
     EXPECT_GT(LogFile(c.File("g.csv")).DataRows(), 20) << "written as it went";
+}
+
+TEST(LiveLog, HostModeBlocksAreRowsWithTheModeAndTheOutputsSent) {
+    Logged c;
+    // What went out for each host-mode block, as the controller read it.
+    std::vector<std::string> sent;
+    AlsoOn(c.page.comm.events.host_values_sent, [&](const Bytes& frame) {
+        const std::size_t at = frame.size() - 9;  // the nine parameters end the write
+        sent.push_back(Format(frame[at] / 10.0, "#0.0") + "," + Format(frame[at + 1] / 10.0, "#0.0") + "," +
+                       Str(frame[at + 2] - 45L));
+    });
+    c.Run(0.3);
+    ASSERT_EQ(c.log.Start(c.File("h.csv")), "");
+    const int before = c.blocks;
+    c.Run(0.5);
+    c.page.Host_Click();
+    c.Run(1.0);
+    c.page.remote_Click();
+    c.Run(0.5);
+    c.log.Stop();
+    ASSERT_GT(sent.size(), 30u);
+
+    const LogFile f(c.File("h.csv"));
+    EXPECT_EQ(f.DataRows(), c.blocks - before) << "a row for every block, host mode's too";
+    EXPECT_EQ(f.Marks(), (std::vector<std::pair<std::string, int>>{})) << "no gap: blocks kept coming";
+    // The rows run remote, host, remote; each host row carries what went out for it.
+    std::string runs;
+    std::size_t host_rows = 0;
+    for (const auto& r : f.rows) {
+        ASSERT_EQ(r.size(), 16u);
+        const char mode = r[12] == "host" ? 'h' : r[12] == "remote" ? 'r' : '?';
+        if (runs.empty() || runs.back() != mode) runs += mode;
+        const std::string imposed = r[13] + "," + r[14] + "," + r[15];
+        if (mode == 'h') {
+            ASSERT_LT(host_rows, sent.size());
+            EXPECT_EQ(imposed, sent[host_rows++]);
+        } else {
+            EXPECT_EQ(imposed, ",,");
+        }
+    }
+    EXPECT_EQ(runs, "rhr");
+    EXPECT_EQ(host_rows, sent.size());
+
+    // Read back: the mode and the imposed outputs row by row.
+    const LogData log = ReadLog(c.File("h.csv"));
+    ASSERT_EQ(log.host.size(), log.rows());
+    EXPECT_EQ(log.skipped, std::vector<std::string>{}) << "the new columns are known";
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < log.rows(); ++i) {
+        if (!log.host[i]) {
+            EXPECT_TRUE(std::isnan(log.imposed[kImposedAdvance][i])) << i;
+            continue;
+        }
+        EXPECT_EQ(Format(log.imposed[kImposedBank1][i], "#0.0") + "," + Format(log.imposed[kImposedBank2][i], "#0.0") +
+                      "," + Str(static_cast<long>(log.imposed[kImposedAdvance][i])),
+                  sent[k++]);
+    }
+    EXPECT_EQ(k, sent.size());
+}
+
+// The read-outs, the recorder, the log and a replay of it take the same live
+// values from each block, a controller without ignition included (its
+// advance is none: 0 degrees, never the byte that says "no ignition").
+TEST(LiveLog, TheWindowTheRecorderTheLogAndReplayAgreeOnEveryChannel) {
+    const struct {
+        orvsim::Model model;
+        bool ignition;
+    } cases[] = {{orvsim::Model::talpa, true}, {orvsim::Model::quil, false}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.ignition ? "ignition" : "no ignition");
+        orvsim::Options options;
+        options.model = k.model;
+        Logged c(options);
+        c.Run(0.3);
+        ASSERT_EQ(c.log.Start(c.File("v.csv")), "");
+        c.page.record_Click();
+        // At each tick: the log row of the block on show, the read-outs and the sample the recorder took.
+        struct Seen {
+            long row;
+            LiveTexts shown;
+            std::string sample;
+        };
+        std::vector<Seen> seen;
+        c.on_tick = [&] {
+            c.log.Tick();
+            const RecorderState& rec = c.page.rec;
+            if (!rec.recording || rec.rec_index == 0) return;
+            const auto* s = c.page.rec.rec_buffer.data() + (rec.rec_index - 1) * kRecSampleSize;
+            const std::string table = FormatRecordingCsv(std::span(s, kRecSampleSize), 1);
+            const form::Form& f = c.page.form;
+            seen.push_back({c.log.rows() - 1,
+                            {f.rpm.Text, f.pressure.Text, f.tps.Text, f.air.Text, f.water.Text, f.bank1.Text, f.bank2.Text,
+                             f.advance.Text, f.batt.Text, f.version.Text},
+                            table.substr(table.find(',', table.find('\n')) + 1)});
+        };
+        c.Run(1.0);
+        c.log.Stop();
+        EXPECT_EQ(c.page.form.Advancer.Visible, k.ignition);
+        ASSERT_GT(seen.size(), 5u);
+
+        const LogData log = ReadLog(c.File("v.csv"));
+        const LogFile f(c.File("v.csv"));
+        const std::string replay = FormatReplayCsv(log, Recompute(log, c.page.cal.mem_image));
+        std::istringstream replayed(replay);
+        std::vector<std::string> replay_rows;
+        for (std::string line; std::getline(replayed, line);) replay_rows.push_back(line);
+        ASSERT_EQ(replay_rows.size(), log.rows() + 1);
+        for (std::size_t i = 0; i < log.rows(); ++i) {
+            // Replay keeps each logged row's time and channels as the log wrote them.
+            std::string cells = f.rows[i][0];
+            for (int ch = 1; ch <= 9; ++ch) cells += "," + f.rows[i][ch];
+            EXPECT_EQ(replay_rows[i + 1].substr(0, cells.size() + 1), cells + ",") << i;
+            if (!k.ignition) {
+                EXPECT_EQ(f.rows[i][8], "0") << i;
+            }
+        }
+        for (const Seen& s : seen) {
+            ASSERT_GE(s.row, 0);
+            ASSERT_LT(static_cast<std::size_t>(s.row), log.rows());
+            std::string cells = f.rows[static_cast<std::size_t>(s.row)][1];
+            for (int ch = 2; ch <= 9; ++ch) cells += "," + f.rows[static_cast<std::size_t>(s.row)][ch];
+            EXPECT_EQ(s.sample, cells + "\r\n") << s.row;
+            LiveValues v = *LiveAt(log, static_cast<std::size_t>(s.row));
+            v.live_version = c.page.comm.live().live_version;  // not a logged channel
+            const LiveTexts t = FormatLive(v);
+            EXPECT_EQ((std::vector<std::string>{s.shown.rpm, s.shown.pressure, s.shown.tps, s.shown.air, s.shown.water,
+                                                s.shown.bank1, s.shown.bank2, s.shown.advance, s.shown.batt}),
+                      (std::vector<std::string>{t.rpm, t.pressure, t.tps, t.air, t.water, t.bank1, t.bank2, t.advance,
+                                                t.batt}))
+                << s.row;
+        }
+    }
+}
+
+// A disk that fills mid-log: the log stops, counts the rows the file took
+// whole and leaves no piece of one behind. The file-size limit stands in for
+// the full disk: the kernel takes a write up to it and refuses the rest.
+TEST(LiveLog, ADiskFullMidRowCountsWhatTheFileHolds) {
+    struct rlimit was {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &was), 0);
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    for (const rlim_t limit : {rlim_t{1000}, rlim_t{4321}, rlim_t{70001}}) {
+        SCOPED_TRACE(limit);
+        Logged c;
+        c.Run(0.3);
+        ASSERT_EQ(c.log.Start(c.File("full.csv")), "");
+        struct rlimit cap = was;
+        cap.rlim_cur = limit;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &cap), 0);
+        for (int k = 0; k < 100 && c.log.Logging(); ++k) c.Run(0.1);
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &was), 0);
+        EXPECT_FALSE(c.log.Logging());
+        EXPECT_NE(c.log.error().find("could not be written"), std::string::npos) << c.log.error();
+        const LogFile f(c.File("full.csv"));
+        EXPECT_TRUE(f.crlf) << "no line cut short";
+        EXPECT_LE(std::filesystem::file_size(c.File("full.csv")), limit);
+        EXPECT_GT(f.DataRows(), 0);
+        EXPECT_EQ(c.log.rows(), f.DataRows());
+        EXPECT_EQ(c.log.Stop(), f.DataRows());
+        EXPECT_EQ(static_cast<long>(ReadLog(c.File("full.csv")).rows()), f.DataRows());
+    }
+    std::signal(SIGXFSZ, old_handler);
 }

@@ -9,6 +9,7 @@
 
 #include "core/log/live_log.h"
 #include "core/log/log_data.h"
+#include "tests/log/log_fixture.h"
 #include "tests/support/console_fixture.h"
 #include "tests/support/odd_files.h"
 
@@ -16,7 +17,7 @@ using namespace orv;
 
 namespace {
 
-const std::string kFull = LiveLogHeader(LogColumns::Full);
+const std::string kFull = orv::test::kEarlierLogHeader;
 const std::string kTen = LiveLogHeader(LogColumns::Channels);
 // 3,000 rpm, 0.5 bar, 20 %, 30 and 80 degrees, 3.4 and 3.5 ms, 12 degrees, 13.8 V.
 const std::string kCells = "3000,0.5,20,30,80,3.4,3.5,12,13.8";

@@ -8,6 +8,11 @@
 
 namespace orv::test {
 
+// A console log's header from before the mode and the outputs imposed in
+// host mode were logged: logs with it are read as they always were.
+inline const std::string kEarlierLogHeader =
+    "time_s,rpm,pressure_bar,throttle_pct,air_c,water_c,bank1_ms,bank2_ms,advance_deg,battery_v,stamp,marker\r\n";
+
 struct LogFile {
     std::vector<std::string> header;
     std::vector<std::vector<std::string>> rows;
@@ -32,8 +37,8 @@ struct LogFile {
         std::vector<std::pair<std::string, int>> marks;
         int data = 0;
         for (const auto& r : rows) {
-            if (r.size() == 12 && !r[11].empty()) marks.emplace_back(r[11], data);
-            if (r.size() == 12 && !r[1].empty()) ++data;
+            if (r.size() >= 12 && !r[11].empty()) marks.emplace_back(r[11], data);
+            if (r.size() >= 12 && !r[1].empty()) ++data;
         }
         return marks;
     }

@@ -7,6 +7,7 @@
 
 #include "core/log/live_log.h"
 #include "core/log/log_view.h"
+#include "tests/log/log_fixture.h"
 
 using namespace orv;
 
@@ -15,7 +16,7 @@ namespace {
 // Eight rows at 10 a second with two gaps: 1.2 s of silence after 0.3 s,
 // and a gap row at 1.65 s. 1,000 and 3,000 rpm stand on RPM rows 3 and 7.
 const LogData& Known() {
-    static const LogData log = ParseLog(LiveLogHeader(LogColumns::Full) +
+    static const LogData log = ParseLog(orv::test::kEarlierLogHeader +
                                         "0.0,1000,0.5,20,30,80,3.4,3.5,12,13.8,,\r\n"
                                         "0.1,1000,0.6,20,30,80,3.4,3.5,12,13.8,,\r\n"
                                         "0.2,3000,0.7,20,30,80,3.4,3.5,12,13.8,,1\r\n"

@@ -186,6 +186,44 @@ TEST(LineCommands, MonitorWritesEveryPollAsCsvInEngineeringUnits) {
     EXPECT_GE(std::count(readout.out.begin(), readout.out.end(), '\n'), 3);
 }
 
+// The monitor's CSV and a replay of it read each block as the console does:
+// a controller without ignition has no advance (0), never the byte that
+// says so; the replay keeps every logged cell.
+TEST(LineCommands, MonitorAndReplayOfItReadTheLiveValuesAsTheConsole) {
+    const struct {
+        const char* model;
+        bool ignition;
+    } cases[] = {{"talpa", true}, {"quil", false}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.model);
+        Sim sim({"--model", k.model});
+        ASSERT_TRUE(sim.started);
+        TempDir dir;
+        const std::string csv = Path(dir, "live.csv");
+        const auto run = RunTool({"monitor", "--port", sim.device(), "--seconds", "0.6", "--csv", csv});
+        ASSERT_EQ(run.status, 0) << run.err;
+        const auto replay = RunTool({"replay", csv, ORV_SAMPLE_MAP});
+        ASSERT_EQ(replay.status, 0) << replay.err;
+        std::ifstream in(csv, std::ios::binary);
+        std::istringstream replayed(replay.out);
+        std::string logged, again;
+        int rows = 0;
+        for (bool header = true; std::getline(in, logged); header = false) {
+            ASSERT_TRUE(std::getline(replayed, again));
+            logged.pop_back();  // CR
+            EXPECT_EQ(again.substr(0, logged.size() + 1), logged + ",") << rows;
+            if (header) continue;
+            ++rows;
+            const long advance = std::stol(logged.substr(logged.rfind(',', logged.rfind(',') - 1) + 1));
+            EXPECT_TRUE(k.ignition ? advance <= 45 : advance == 0) << logged;
+        }
+        EXPECT_GT(rows, 3);
+        const auto readout = RunTool({"monitor", "--port", sim.device(), "--seconds", "0.3"});
+        ASSERT_EQ(readout.status, 0) << readout.err;
+        EXPECT_TRUE(k.ignition || readout.out.find(" adv 0 ") != std::string::npos) << readout.out;
+    }
+}
+
 TEST(LineCommands, BadInputFailsInOneLineAndWritesNothing) {
     TempDir dir;
     Sim quiet({"--silent-after", "0"});

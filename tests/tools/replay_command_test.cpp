@@ -9,6 +9,7 @@
 
 #include "core/files/map_file.h"
 #include "core/log/live_log.h"
+#include "tests/log/log_fixture.h"
 #include "tests/support/console_fixture.h"
 #include "tests/support/random_image.h"
 #include "tests/tools/run_tool.h"
@@ -39,7 +40,7 @@ std::vector<std::string> Lines(const std::string& text) {
 // their ends, a marker and a gap among them.
 std::string RandomLog(unsigned seed, int rows, std::vector<LiveValues>& points) {
     std::mt19937 gen(seed);
-    std::string text = LiveLogHeader(LogColumns::Full);
+    std::string text = orv::test::kEarlierLogHeader;
     for (int k = 0; k < rows; ++k) {
         std::uniform_int_distribution<int> in(0, k % 5 == 4 ? 255 : 90);
         LiveValues v;
@@ -125,7 +126,7 @@ TEST(ReplayCommand, BadLogsAndMapsAreOneLineAndWriteNothing) {
     dir.WriteFile("empty.csv", "");
     dir.WriteFile("binary.csv", std::string("\x7f" "ELF\0\0\0\0", 8));
     dir.WriteFile("other.csv", "a,b,c\r\n1,2,3\r\n");
-    dir.WriteFile("bad_rows.csv", LiveLogHeader(LogColumns::Full) + "0,1,2\r\n");
+    dir.WriteFile("bad_rows.csv", orv::test::kEarlierLogHeader + "0,1,2\r\n");
     dir.WriteFile("short.map", "1\r\n2\r\n");
     dir.WriteFile("out.csv", "old");
     auto path = [&](const char* name) { return (dir.path() / name).string(); };
