@@ -114,10 +114,10 @@ void TableCurvesWindow::Follow() {
         const Plot& p = plots_[t];
         const int log_row = log_rows_ ? (*log_rows_)[t] : 0;
         if (p.drawn.view == view && p.drawn.address == MemAddr(image, t) && p.drawn.row == g.Row &&
-            p.drawn.log_row == log_row &&
-            p.drawn.revision == g.Revision() && std::equal(bytes.begin(), bytes.end(), p.drawn.bytes.begin(), p.drawn.bytes.end()))
+            p.drawn.no_reading == g.NoReading && p.drawn.log_row == log_row && p.drawn.revision == g.Revision() &&
+            std::equal(bytes.begin(), bytes.end(), p.drawn.bytes.begin(), p.drawn.bytes.end()))
             continue;
-        Draw(t, Key{view, MemAddr(image, t), {bytes.begin(), bytes.end()}, g.Row, log_row, g.Revision()});
+        Draw(t, Key{view, MemAddr(image, t), {bytes.begin(), bytes.end()}, g.Row, g.NoReading, log_row, g.Revision()});
     }
 }
 
@@ -129,8 +129,9 @@ void TableCurvesWindow::Draw(int t, const Key& key) {
     for (const CurvePoint& q : c.points) points.append(QPointF(q.x, q.y));
     p.curve->replace(points);
     p.points->replace(points);
-    const int k = CurvePointOfRow(t, key.row);
+    const int k = key.no_reading ? -1 : CurvePointOfRow(t, key.row);
     QString title = QString::fromLatin1(kAxes[t].name);
+    if (key.no_reading) title += QStringLiteral("   no reading");
     if (k >= 0) {
         p.mark->replace(QList<QPointF>{points[k]});
         // The marked entry as the grid's two columns show it.

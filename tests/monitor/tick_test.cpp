@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 #include "tests/support/console_fixture.h"
 
@@ -253,4 +254,46 @@ TEST(Tick, LinkDeclaredOffLineShowsTheRestValuesOnTheSameTick) {
     EXPECT_NEAR(f.rpmhand[0].Y2, 1440 - 41.9, 0.05);
     EXPECT_EQ(f.datatable[0].Row, 1);
     EXPECT_EQ(f.datatable[1].Row, 11);
+}
+
+// Outside edit mode each grid's current row, its box and the table's output
+// stand for the live operating point: while there is no reading (before the
+// first block, after the link is lost) none is shown, and once blocks come
+// again it is. In edit mode they are the selected rows', reading or not.
+TEST(Tick, WithNoReadingNoOperatingPointIsShown) {
+    Console c;
+    SampleImage(c.page.cal.mem_image);
+    c.StartUp(1);
+    auto& f = c.page.form;
+    auto tick = [&] { c.page.Timer1_Timer(); };
+    auto block = [&] {
+        c.port.Deliver({0x32, 0x0A, 0x00, 0x14, 0x46, 0x28, 0x2D, 0x4B, 0x78, 0x21});
+        tick();
+    };
+    auto lose_link = [&] {
+        for (int i = 0; i < 20 && f.Text3.Text != "OffLine"; ++i) tick();
+        ASSERT_EQ(f.Text3.Text, "OffLine");
+    };
+    const struct {
+        const char* step;
+        std::function<void()> run;
+        bool none;
+    } steps[] = {
+        {"before the first block", tick, true},
+        {"a block", block, false},
+        {"the link lost", lose_link, true},
+        {"blocks again", block, false},
+        {"lost again", lose_link, true},
+        {"edit mode", [&] { f.edit.UserClick(); }, false},
+        {"monitor mode", [&] { f.monitor.UserClick(); }, true},
+    };
+    for (const auto& s : steps) {
+        s.run();
+        EXPECT_EQ(f.showtinj1.NoReading, s.none) << s.step;
+        EXPECT_EQ(f.showduty.NoReading, s.none) << s.step;
+        for (int t = 0; t < kTableCount; ++t) {
+            EXPECT_EQ(f.datatable[t].NoReading, s.none) << s.step << ", grid " << t;
+            EXPECT_EQ(f.Text1[t].NoReading, s.none) << s.step << ", grid " << t;
+        }
+    }
 }
