@@ -25,6 +25,8 @@ namespace {
 double MinSpan(TableView v, int t) { return v == TableView::Fuel && t == 0 ? 4.0 : 20.0; }
 // Axis ticks at round values of each axis.
 constexpr double kAxisTick[kTableCount] = {2.5, 0.5, 20, 30, 30};
+// The horizontal room beyond either end of a curve, as a share of its span.
+constexpr double kEndRoom = 0.03;
 }  // namespace
 
 TableCurvesWindow::TableCurvesWindow(Main_Page& console, QWidget* parent) : QWidget(parent, Qt::Window), console_(console) {
@@ -147,7 +149,9 @@ void TableCurvesWindow::Draw(int t, const Key& key) {
         p.log_mark->clear();
     p.chart->setTitle(title);
 
-    p.x->setRange(c.x_range.lo, c.x_range.hi);
+    // Room beyond the first and last entries: their marks are drawn whole.
+    const double pad = (c.x_range.hi - c.x_range.lo) * kEndRoom;
+    p.x->setRange(c.x_range.lo - pad, c.x_range.hi + pad);
     p.x->setTitleText(QString::fromUtf8(c.axis_title));
     p.x->setTitleVisible(true);
     // Under a drag the axis holds still, so that the pointer's travel keeps
