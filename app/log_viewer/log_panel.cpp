@@ -134,12 +134,9 @@ QRectF LogPanel::LegendArea() const {
 }
 
 QRectF LogPanel::TitleSpan() const {
-    // Beside the plot and the rooms above and below it ("Time (s)" is
-    // written right of the name's column).
-    const QRectF area = chart()->plotArea();
-    const QMargins rooms = chart()->margins();
-    const double top = area.top() - rooms.top() + 1, bottom = area.bottom() + rooms.bottom() - 1;
-    return QRectF(area.left() - kLeftRoom, top, kLeftRoom, bottom - top);
+    // The panel's whole height beside the plot ("Time (s)" is written right
+    // of the name's column).
+    return QRectF(chart()->plotArea().left() - kLeftRoom, 0, kLeftRoom, chart()->size().height());
 }
 
 void LogPanel::Draw(double t0, double t1, const std::vector<ColumnRange>& logged,

@@ -25,8 +25,8 @@ namespace {
 double MinSpan(TableView v, int t) { return v == TableView::Fuel && t == 0 ? 4.0 : 20.0; }
 // Axis ticks at round values of each axis.
 constexpr double kAxisTick[kTableCount] = {2.5, 0.5, 20, 30, 30};
-// The horizontal room beyond either end of a curve, as a share of its span.
-constexpr double kEndRoom = 0.03;
+// The room beyond either end of a curve's axes, as a share of their spans.
+constexpr double kEndRoom = 0.06;
 }  // namespace
 
 TableCurvesWindow::TableCurvesWindow(Main_Page& console, QWidget* parent) : QWidget(parent, Qt::Window), console_(console) {
@@ -157,7 +157,12 @@ void TableCurvesWindow::Draw(int t, const Key& key) {
     // Under a drag the axis holds still, so that the pointer's travel keeps
     // meaning the same values; the release scales it anew.
     const ValueRange shown = ShownRange(c, MinSpan(key.view, t));
-    if (t != drag_t_) NiceScale(p.y, shown.lo, shown.hi, 6);
+    if (t != drag_t_) {
+        NiceScale(p.y, shown.lo, shown.hi, 6);
+        // A curve at either end of what the table holds has room too.
+        const double room = (p.y->max() - p.y->min()) * kEndRoom;
+        p.y->setRange(p.y->min() - room, p.y->max() + room);
+    }
     p.y->setLabelFormat(key.view == TableView::Fuel && t == 0 ? "%.1f" : "%.0f");
     p.y->setTitleText(QString::fromUtf8(c.value_title));
     p.y->setTitleVisible(true);

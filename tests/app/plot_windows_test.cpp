@@ -122,6 +122,31 @@ TEST_F(PlotWindowTest, TableCurvesFollowEditsAndTheGridsCursor) {
     EXPECT_EQ(Mark(w, 0), QPointF(0.0, -45));
 }
 
+// Mended: the first and last points of each curve were drawn half outside
+// the plot. Every point's mark is inside it, at any size of the window.
+TEST_F(PlotWindowTest, CurveEndPointsAreDrawnWhole) {
+    Open("tablecurves");
+    TableCurvesWindow& w = Curves();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    for (const QSize size : {QSize(760, 400), QSize(1900, 1000)}) {
+        w.resize(size);
+        QApplication::processEvents();
+        for (int t = 0; t < 5; ++t) {
+            QChart* chart = const_cast<QChart*>(w.chart(t));
+            const QLineSeries* curve = w.curve(t);
+            ASSERT_GE(curve->count(), 2) << t;
+            const double r = w.mark(t)->markerSize() / 2;
+            for (int k : {0, static_cast<int>(curve->count()) - 1}) {
+                const QPointF at = chart->mapToPosition(curve->at(k), const_cast<QLineSeries*>(curve));
+                EXPECT_TRUE(chart->plotArea().contains(QRectF(at.x() - r, at.y() - r, 2 * r, 2 * r)))
+                    << size.width() << " table " << t << " point " << k << " at " << at.x() << "," << at.y() << " in "
+                    << chart->plotArea().left() << ".." << chart->plotArea().right() << " x " << chart->plotArea().top()
+                    << ".." << chart->plotArea().bottom();
+            }
+        }
+    }
+}
+
 // The log viewer's cursor: each grid colours the axis cell of its row and
 // brings it into view, the curves mark its point, and the grids' own
 // cursors stay where they were.
