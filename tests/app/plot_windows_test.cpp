@@ -22,6 +22,7 @@
 #include "app/plots/recording_timeline.h"
 #include "app/plots/table_curves.h"
 #include "core/common/numbers.h"
+#include "tests/support/console_fixture.h"
 #include "window_fixture.h"
 
 namespace orv::app::test {
@@ -190,41 +191,24 @@ TEST_F(PlotWindowTest, WithNoReadingNoGridCurveOrOutputShowsAnOperatingPoint) {
     Open("tablecurves");
     TableCurvesWindow& w = Curves();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    auto tick = [&] {
+    const std::vector<orv::test::ReadingStep> steps = orv::test::ReadingCourse(console, port, [&] {
         console.Timer1_Timer();
         window->Refresh();
-    };
-    auto block = [&] {
-        port.Deliver({0x32, 0x1E, 0x14, 0x28, 0x50, 0x28, 0x2D, 0x4B, 0x78, 0x21});
-        tick();
-    };
-    auto lose_link = [&] {
-        for (int i = 0; i < 20 && console.form.Text3.Text != "OffLine"; ++i) tick();
-    };
-    const struct {
-        const char* step;
-        std::function<void()> run;
-        bool none;
-    } steps[] = {
-        {"before the first block", tick, true},
-        {"a block", block, false},
-        {"the link lost", lose_link, true},
-        {"blocks again", block, false},
-    };
+    });
     const QString dash = QStringLiteral("\u2014");
     for (const auto& s : steps) {
         s.run();
         SCOPED_TRACE(s.step);
-        EXPECT_EQ(Widget<QLineEdit>("showtinj1")->text() == dash, s.none);
-        EXPECT_EQ(Widget<QLineEdit>("showduty")->text() == dash, s.none);
+        EXPECT_EQ(Widget<QLineEdit>("showtinj1")->text() == dash, !s.reading);
+        EXPECT_EQ(Widget<QLineEdit>("showduty")->text() == dash, !s.reading);
         for (int t = 0; t < 5; ++t) {
             const std::string n = "(" + std::to_string(t) + ")";
             auto* grid = Widget<QTableWidget>("datatable" + n);
-            EXPECT_EQ(grid->currentRow(), s.none ? -1 : console.form.datatable[t].Row - 1) << t;
-            EXPECT_EQ(grid->selectedItems().size(), s.none ? 0 : 1) << t;
-            EXPECT_EQ(Widget<QLineEdit>("Text1" + n)->text() == dash, s.none) << t;
-            EXPECT_EQ(w.mark(t)->count(), s.none ? 0 : 1) << t;
-            EXPECT_EQ(w.chart(t)->title().endsWith(QStringLiteral("   no reading")), s.none) << t;
+            EXPECT_EQ(grid->currentRow(), !s.reading ? -1 : console.form.datatable[t].Row - 1) << t;
+            EXPECT_EQ(grid->selectedItems().size(), !s.reading ? 0 : 1) << t;
+            EXPECT_EQ(Widget<QLineEdit>("Text1" + n)->text() == dash, !s.reading) << t;
+            EXPECT_EQ(w.mark(t)->count(), !s.reading ? 0 : 1) << t;
+            EXPECT_EQ(w.chart(t)->title().endsWith(QStringLiteral("   no reading")), !s.reading) << t;
         }
     }
     // At 5,000 rpm, +2.0 bar, 20 %, 20 and 60 degrees.

@@ -265,35 +265,19 @@ TEST(Tick, WithNoReadingNoOperatingPointIsShown) {
     SampleImage(c.page.cal.mem_image);
     c.StartUp(1);
     auto& f = c.page.form;
-    auto tick = [&] { c.page.Timer1_Timer(); };
-    auto block = [&] {
-        c.port.Deliver({0x32, 0x0A, 0x00, 0x14, 0x46, 0x28, 0x2D, 0x4B, 0x78, 0x21});
-        tick();
-    };
-    auto lose_link = [&] {
-        for (int i = 0; i < 20 && f.Text3.Text != "OffLine"; ++i) tick();
-        ASSERT_EQ(f.Text3.Text, "OffLine");
-    };
-    const struct {
-        const char* step;
-        std::function<void()> run;
-        bool none;
-    } steps[] = {
-        {"before the first block", tick, true},
-        {"a block", block, false},
-        {"the link lost", lose_link, true},
-        {"blocks again", block, false},
-        {"lost again", lose_link, true},
-        {"edit mode", [&] { f.edit.UserClick(); }, false},
-        {"monitor mode", [&] { f.monitor.UserClick(); }, true},
-    };
+    std::vector<orv::test::ReadingStep> steps = orv::test::ReadingCourse(c.page, c.port, [&] { c.page.Timer1_Timer(); });
+    const orv::test::ReadingStep lost = steps[2];
+    steps.push_back(lost);
+    // Edit mode shows the selected rows, reading or not.
+    steps.push_back({"edit mode", [&] { f.edit.UserClick(); }, true});
+    steps.push_back({"monitor mode", [&] { f.monitor.UserClick(); }, false});
     for (const auto& s : steps) {
         s.run();
-        EXPECT_EQ(f.showtinj1.NoReading, s.none) << s.step;
-        EXPECT_EQ(f.showduty.NoReading, s.none) << s.step;
+        EXPECT_EQ(f.showtinj1.NoReading, !s.reading) << s.step;
+        EXPECT_EQ(f.showduty.NoReading, !s.reading) << s.step;
         for (int t = 0; t < kTableCount; ++t) {
-            EXPECT_EQ(f.datatable[t].NoReading, s.none) << s.step << ", grid " << t;
-            EXPECT_EQ(f.Text1[t].NoReading, s.none) << s.step << ", grid " << t;
+            EXPECT_EQ(f.datatable[t].NoReading, !s.reading) << s.step << ", grid " << t;
+            EXPECT_EQ(f.Text1[t].NoReading, !s.reading) << s.step << ", grid " << t;
         }
     }
 }
