@@ -202,8 +202,9 @@ const Names& Tips() {
         {"pasteset", "Pastes five copied tables over the set shown, in any memory slot; fuel tables go into "
                      "bank 1 or bank 2, ignition tables into ignition"},
         {"tablecurves", "Opens the curves of the five tables shown"},
-        {"tablecurve", "The table's values against its axis. In edit mode drag a point up or down to change its "
-                       "row; Shift-drag moves the rows selected in the grid with it"},
+        {"tablecurve", "The table's values against its axis. The round mark is the grid's current row (the "
+                       "engine's in monitor mode), the violet square the log viewer's cursor. In edit mode drag a "
+                       "point up or down to change its row; Shift-drag moves the rows selected in the grid with it"},
         {"memoryslots", "Copies a whole memory slot over another, or swaps two (edit mode)"},
         {"copyslot", "Copies every table and setting of one memory slot over another, after asking"},
         {"swapslots", "Exchanges the tables and settings of two memory slots"},
@@ -239,9 +240,9 @@ std::string ToolTip(const std::string& control, bool edit_mode) {
     if (auto it = Tips().find(control); it != Tips().end()) return std::string(it->second);
     if (int i = IndexIn(control, "datatable"); i >= 0)
         return std::string(kTables[i]) + " table, " + std::string(kRows[i]) +
-               "; in monitor mode the highlighted row follows the engine. In edit mode type a value, its sign "
-               "too (-7), and press Enter to store it; Page Up and Page Down step the selected rows, with Shift "
-               "ten steps";
+               "; the amber frame is the current row, which follows the engine in monitor mode; a violet row "
+               "number is the log viewer's cursor. In edit mode type a value, its sign too (-7), and press Enter "
+               "to store it; Page Up and Page Down step the selected rows, with Shift ten steps";
     if (int i = IndexIn(control, "Text1"); i >= 0)
         return "The selected row of the " + Lower(kTables[i]) +
                " table; in edit mode type a value and press Enter to store it";

@@ -687,8 +687,8 @@ class GridBinder : public Binder {
         if (!cells_valid_ || m_.Revision() != revision_) RefreshCells(data_rows);
         // The cursor as last applied: the user's moves reach the model first,
         // so the widget never differs from what was applied.
-        const int want_row = m_.Row >= 1 ? m_.Row - 1 : -1;
-        const int want_col = m_.Row >= 1 ? m_.Col : -1;
+        const int want_row = Marked() ? m_.Row - 1 : -1;
+        const int want_col = Marked() ? m_.Col : -1;
         if (want_row != row_ || want_col != col_) {
             w_->setCurrentCell(want_row, want_col);
             row_ = want_row;
@@ -704,12 +704,15 @@ class GridBinder : public Binder {
     }
 
    private:
+    // Whether a row is marked: none while the grid's row stands for an
+    // operating point there is not (no reading).
+    bool Marked() const { return m_.Row >= 1 && !m_.NoReading; }
     // The selection and the marks, only when either moved since last
     // applied. The range is the view's own selection, so that everything
     // that asks the view (the accessibility interface) sees it; the user's
     // own clicks select one cell, as the model does.
     void RefreshLooks(int data_rows) {
-        const int first = m_.Row >= 1 ? m_.SelFirst() : 0, last = first ? m_.SelLast() : 0;
+        const int first = Marked() ? m_.SelFirst() : 0, last = first ? m_.SelLast() : 0;
         const bool selection_moved = !looks_valid_ || !selection_valid_ || first != sel_first_ || last != sel_last_;
         const bool marks_moved = !looks_valid_ || m_.MarkRevision() != marks_revision_;
         if (selection_moved) {

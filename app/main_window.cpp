@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -37,6 +38,7 @@
 #include "app/qt_file_dialog.h"
 #include "app/start_menus.h"
 #include "app/tuner_tools.h"
+#include "core/link/transfer_messages.h"
 #include "core/monitor/gauge_geometry.h"
 #include "core/shell/main_page.h"
 
@@ -52,6 +54,9 @@ constexpr int kGridColumnWidth = 44;
 constexpr int kGridRowHeight = 17;
 constexpr int kGridHeaderHeight = 19;
 constexpr int kValueBoxWidth = 48;
+// What a line edit takes of its width besides its text and its frame: a
+// margin of 2 on either side, and a little room for the caret.
+constexpr int kLineEditChrome = 6;
 constexpr int kLinkRefreshMs = 100;
 constexpr int kTitleBarPx = 30;  // what a window manager adds above a window
 constexpr int kStatusBarPx = 24;  // as long as a tick, which shows them first
@@ -637,6 +642,18 @@ void MainWindow::LayOut() {
         e->addWidget(W("ProgressBar1"), 2, 0, 1, 2);
         W("ProgressBar1")->setFixedHeight(10);
         e->addWidget(W("mapfile"), 3, 0, 1, 2);
+        {
+            // Wide enough for a transfer's message, which stands in the box
+            // whole while the transfer runs.
+            auto* map = static_cast<QLineEdit*>(W("mapfile"));
+            const QFontMetrics metrics(map->font());
+            const QMargins text = map->textMargins();
+            int widest = 0;
+            for (const char* message : {kUploading, kDownloading})
+                widest = std::max(widest, metrics.horizontalAdvance(QString::fromLatin1(message)));
+            map->setMinimumWidth(widest + text.left() + text.right() + kLineEditChrome +
+                                 2 * map->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, map));
+        }
         e->addWidget(W("loadmem"), 4, 0);
         e->addWidget(W("savemem"), 4, 1);
 

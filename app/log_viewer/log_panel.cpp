@@ -34,6 +34,10 @@ const QColor kGapShade(150, 153, 158, 60);
 const QColor kOverShade(240, 70, 60, 70);
 const QColor kBoxShade(240, 176, 48, 50);
 
+// The legend of a panel with two lines: a swatch and a name for each.
+constexpr int kSwatch = 10, kSwatchGap = 4, kLegendPad = 5;
+const QString kLineNames[2] = {QStringLiteral("Logged"), QStringLiteral("Recomputed")};
+
 // The roundest tick interval that gives no more than `ticks` ticks over `span`.
 double TickStep(double span, int ticks) {
     const double rough = span / std::max(1, ticks);
@@ -100,9 +104,39 @@ void LogPanel::SetPlace(bool top, bool bottom) {
     top_ = top;
     if (bottom == bottom_) return;
     bottom_ = bottom;
-    // The time scale is written under the bottom panel alone.
-    chart()->setMargins(QMargins(kLeftRoom, kTopRoom, kRightRoom, bottom ? kTimeRoomPx : kBottomRoom));
+    SetRooms();
     setMinimumHeight(bottom ? 64 + kTimeRoomPx : 64);
+}
+
+void LogPanel::SetRooms() {
+    // The time scale is written under the bottom panel alone; the legend
+    // naming two lines above the plot, where it hides none of them.
+    const QMargins rooms(kLeftRoom, kTopRoom + (shows_recomputed_ ? LegendHeight() : 0), kRightRoom,
+                         bottom_ ? kTimeRoomPx : kBottomRoom);
+    if (chart()->margins() != rooms) chart()->setMargins(rooms);
+}
+
+QFont LogPanel::SmallFont() const {
+    QFont f = font();
+    f.setPixelSize(10);
+    return f;
+}
+
+int LogPanel::LegendHeight() const { return QFontMetrics(SmallFont()).height() + 4; }
+
+QRectF LogPanel::LegendArea() const {
+    if (!shows_recomputed_) return {};
+    const QFontMetrics metrics(SmallFont());
+    const int w = 2 * (kSwatch + kSwatchGap) + metrics.horizontalAdvance(kLineNames[0]) +
+                  metrics.horizontalAdvance(kLineNames[1]) + 3 * kLegendPad;
+    const QRectF area = chart()->plotArea();
+    return QRectF(area.right() - w, area.top() - LegendHeight() - 1, w, LegendHeight());
+}
+
+QRectF LogPanel::TitleSpan() const {
+    // The panel's whole height beside the plot ("Time (s)" is written right
+    // of the name's column).
+    return QRectF(chart()->plotArea().left() - kLeftRoom, 0, kLeftRoom, chart()->size().height());
 }
 
 void LogPanel::Draw(double t0, double t1, const std::vector<ColumnRange>& logged,
@@ -135,6 +169,7 @@ void LogPanel::Draw(double t0, double t1, const std::vector<ColumnRange>& logged
     line(logged, lines_[0]);
     line(recomputed ? *recomputed : std::vector<ColumnRange>{}, lines_[1]);
     shows_recomputed_ = recomputed != nullptr;
+    SetRooms();
 
     const double step = TickStep(t1_ - t0_, std::max(2, Columns() / 90));
     SetScale(x_, t0_, t1_, std::ceil(t0_ / step) * step, step);
@@ -173,27 +208,24 @@ void LogPanel::DrawLines(QPainter* painter, const QRectF& area) {
                                   area.bottom() - (lines_[i][k].y() - lo) / (hi - lo) * area.height()));
         }
     }
+}
+
+void LogPanel::DrawLegend(QPainter* painter) {
     if (!shows_recomputed_) return;
-    // The two lines named in the top right corner.
-    QFont f = font();
-    f.setPixelSize(10);
+    // The two lines named over the plot's top right corner.
+    const QColor colours[2] = {Look(channel_).colour, RecomputedColour()};
+    const QFont f = SmallFont();
     painter->setFont(f);
     const QFontMetrics metrics(f);
-    const QString names[2] = {QStringLiteral("Logged"), QStringLiteral("Recomputed")};
-    const int swatch = 10, gap = 4, pad = 5;
-    const int w = 2 * (swatch + gap) + metrics.horizontalAdvance(names[0]) + metrics.horizontalAdvance(names[1]) + 3 * pad;
-    const QRectF box(area.right() - w - 4, area.top() + 3, w, metrics.height() + 4);
-    painter->fillRect(box, QColor(18, 20, 23, 220));
-    painter->setPen(kGrid);
-    painter->drawRect(box);
-    double x = box.left() + pad;
+    const QRectF box = chart()->mapRectToScene(LegendArea());
+    double x = box.left() + kLegendPad;
     for (int i = 0; i < 2; ++i) {
-        painter->fillRect(QRectF(x, box.center().y() - swatch / 2.0, swatch, swatch), colours[i]);
-        x += swatch + gap;
+        painter->fillRect(QRectF(x, box.center().y() - kSwatch / 2.0, kSwatch, kSwatch), colours[i]);
+        x += kSwatch + kSwatchGap;
         painter->setPen(kText);
-        painter->drawText(QRectF(x, box.top(), metrics.horizontalAdvance(names[i]) + 1, box.height()),
-                          Qt::AlignLeft | Qt::AlignVCenter, names[i]);
-        x += metrics.horizontalAdvance(names[i]) + pad;
+        painter->drawText(QRectF(x, box.top(), metrics.horizontalAdvance(kLineNames[i]) + 1, box.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter, kLineNames[i]);
+        x += metrics.horizontalAdvance(kLineNames[i]) + kLegendPad;
     }
 }
 
@@ -286,8 +318,7 @@ void LogPanel::keyPressEvent(QKeyEvent* event) {
 
 void LogPanel::DrawScale(QPainter* painter, const QRectF& area) {
     const ChannelLook& look = Look(channel_);
-    QFont f = font();
-    f.setPixelSize(10);
+    const QFont f = SmallFont();
     painter->setFont(f);
     const QFontMetrics metrics(f);
     // The value at each tick, right-aligned against the plot.
@@ -316,14 +347,16 @@ void LogPanel::DrawScale(QPainter* painter, const QRectF& area) {
         painter->drawText(QRectF(area.left() - 56, area.bottom() + 3, 50, metrics.height()),
                           Qt::AlignRight | Qt::AlignTop, QStringLiteral("Time (s)"));
     }
-    // The channel's name along the left edge.
+    // The channel's name along the left edge, over the plot and the room
+    // above it.
     painter->setPen(kText);
     painter->save();
-    painter->translate(area.left() - 50, area.center().y());
+    const QRectF span = chart()->mapRectToScene(TitleSpan());
+    painter->translate(area.left() - 50, span.center().y());
     painter->rotate(-90);
     const QString title = metrics.elidedText(QString::fromUtf8(look.title), Qt::ElideRight,
-                                             static_cast<int>(std::max(20.0, area.height() + 8)));
-    painter->drawText(QRectF(-area.height() / 2 - 4, -metrics.height(), area.height() + 8, metrics.height()),
+                                             static_cast<int>(std::max(20.0, span.height())));
+    painter->drawText(QRectF(-span.height() / 2, -metrics.height(), span.height(), metrics.height()),
                       Qt::AlignCenter, title);
     painter->restore();
 }
@@ -333,6 +366,7 @@ void LogPanel::drawForeground(QPainter* painter, const QRectF& rect) {
     const Overlays& o = viewer_.overlays();
     const QRectF area = chart()->mapRectToScene(chart()->plotArea());
     DrawScale(painter, area);
+    DrawLegend(painter);
     painter->save();
     painter->setClipRect(area);
     DrawLines(painter, area);

@@ -59,6 +59,11 @@ class LogPanel : public QChartView {
     const QPolygonF& recomputed() const { return lines_[1]; }
     bool showsRecomputed() const { return shows_recomputed_; }
     const QValueAxis* valueAxis() const { return y_; }
+    // In the chart's own coordinates: the legend naming the two lines (empty
+    // with one), and the room the channel's name is written in.
+    QRectF LegendArea() const;
+    QRectF TitleSpan() const;
+    QFont SmallFont() const;
     bool bottom() const { return bottom_; }
 
    protected:
@@ -73,8 +78,12 @@ class LogPanel : public QChartView {
    private:
     // The value scale and the channel's name, beside the plot.
     void DrawScale(QPainter* painter, const QRectF& area);
-    // The lines, and the legend naming them when there are two.
     void DrawLines(QPainter* painter, const QRectF& area);
+    // The legend naming the lines when there are two.
+    void DrawLegend(QPainter* painter);
+    // The room around the plot for the scales and the legend.
+    void SetRooms();
+    int LegendHeight() const;
     double XOf(double t) const;
 
     LogViewer& viewer_;

@@ -13,7 +13,6 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolBar>
@@ -91,16 +90,23 @@ LogViewer::LogViewer(std::filesystem::path folder, std::function<const Image&()>
     split->addWidget(MakeSide());
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 0);
-    setCentralWidget(split);
 
     status_label_ = new QLabel;
     status_label_->setObjectName("LogViewerStatusText");
     status_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // What was skipped in a damaged log can be long: the line wraps, as tall
+    // as its text needs at the window's width, never cut.
+    status_label_->setWordWrap(true);
     Describe(status_label_, QStringLiteral("Log status"),
              QStringLiteral("The log shown: its rows and length, what was skipped in it and why"));
-    statusBar()->setObjectName("LogViewerStatus");
-    statusBar()->addWidget(status_label_, 1);
-    statusBar()->setSizeGripEnabled(false);
+    auto* central = new QWidget;
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 2);
+    column->setSpacing(2);
+    column->addWidget(split, 1);
+    column->addWidget(status_label_);
+    status_label_->setContentsMargins(4, 0, 4, 0);
+    setCentralWidget(central);
 
     redraw_soon_.setSingleShot(true);
     redraw_soon_.setInterval(0);

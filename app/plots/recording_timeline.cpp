@@ -1,6 +1,7 @@
 #include "app/plots/recording_timeline.h"
 
 #include <QChart>
+#include <QGraphicsLayout>
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
@@ -24,6 +25,9 @@ using namespace colours;
 namespace {
 
 constexpr double kFullTime = kRecMaxSamples * kSampleSeconds;
+// The time scale: the shortest it spans, and the most ticks it writes.
+constexpr double kLeastTime = 1.0;
+constexpr int kTimeTicks = 13;
 
 // Room around each panel's plot, the same on all so that their time scales
 // line up.
@@ -65,6 +69,9 @@ void TimelineView::resizeEvent(QResizeEvent* event) {
     const QRectF area(kLeftRoom, kTopRoom, std::max(10, width() - kLeftRoom - kRightRoom),
                       std::max(10, height() - kTopRoom - bottom_room_));
     chart()->setPlotArea(area);
+    // The plot area moves the traces at once; the axes' grid and frame were
+    // laid out by the resize, on the old area: they must be laid out again.
+    chart()->layout()->invalidate();
     // The names of a panel's lines sit in its top right corner.
     QLegend* legend = chart()->legend();
     if (legend->isVisible()) legend->setGeometry(QRectF(area.right() - 164, area.top() + 2, 160, 26));
@@ -121,8 +128,6 @@ RecordingTimelineWindow::RecordingTimelineWindow(Main_Page& console,
         chart->setBackgroundBrush(kPlot);
         const bool bottom = i == kPanels - 1;
         p.x = MakeAxis(bottom ? QStringLiteral("Time (s)") : QString(), "%.0f");
-        p.x->setRange(0, kFullTime);
-        FixedTicks(p.x, 0, 5);
         // One time scale for all panels; only the bottom one writes it.
         p.x->setLabelsVisible(bottom);
         p.y = MakeAxis(QString::fromUtf8(spec.title), spec.label_format);
@@ -198,7 +203,12 @@ void RecordingTimelineWindow::Follow() {
 
 void RecordingTimelineWindow::DrawSeries(int samples) {
     const RecordingSeries s = SeriesOf(console_.rec.rec_buffer, samples);
+    // The time scale spans what was recorded; with nothing recorded, the
+    // minute the recorder can hold.
+    const double span = samples > 0 ? std::max(samples * kSampleSeconds, kLeastTime) : kFullTime;
     for (Panel& p : panels_) {
+        NiceScale(p.x, 0, span, kTimeTicks);
+        p.x->setLabelFormat(p.x->tickInterval() < 1 ? "%.1f" : "%.0f");
         double lo = p.lo, hi = p.hi;
         if (samples > 0) {
             lo = hi = s[p.channels.front()].front();

@@ -25,6 +25,8 @@ namespace {
 double MinSpan(TableView v, int t) { return v == TableView::Fuel && t == 0 ? 4.0 : 20.0; }
 // Axis ticks at round values of each axis.
 constexpr double kAxisTick[kTableCount] = {2.5, 0.5, 20, 30, 30};
+// The room beyond either end of a curve's axes, as a share of their spans.
+constexpr double kEndRoom = 0.06;
 }  // namespace
 
 TableCurvesWindow::TableCurvesWindow(Main_Page& console, QWidget* parent) : QWidget(parent, Qt::Window), console_(console) {
@@ -114,10 +116,10 @@ void TableCurvesWindow::Follow() {
         const Plot& p = plots_[t];
         const int log_row = log_rows_ ? (*log_rows_)[t] : 0;
         if (p.drawn.view == view && p.drawn.address == MemAddr(image, t) && p.drawn.row == g.Row &&
-            p.drawn.log_row == log_row &&
-            p.drawn.revision == g.Revision() && std::equal(bytes.begin(), bytes.end(), p.drawn.bytes.begin(), p.drawn.bytes.end()))
+            p.drawn.no_reading == g.NoReading && p.drawn.log_row == log_row && p.drawn.revision == g.Revision() &&
+            std::equal(bytes.begin(), bytes.end(), p.drawn.bytes.begin(), p.drawn.bytes.end()))
             continue;
-        Draw(t, Key{view, MemAddr(image, t), {bytes.begin(), bytes.end()}, g.Row, log_row, g.Revision()});
+        Draw(t, Key{view, MemAddr(image, t), {bytes.begin(), bytes.end()}, g.Row, g.NoReading, log_row, g.Revision()});
     }
 }
 
@@ -129,8 +131,9 @@ void TableCurvesWindow::Draw(int t, const Key& key) {
     for (const CurvePoint& q : c.points) points.append(QPointF(q.x, q.y));
     p.curve->replace(points);
     p.points->replace(points);
-    const int k = CurvePointOfRow(t, key.row);
+    const int k = key.no_reading ? -1 : CurvePointOfRow(t, key.row);
     QString title = QString::fromLatin1(kAxes[t].name);
+    if (key.no_reading) title += QStringLiteral("   no reading");
     if (k >= 0) {
         p.mark->replace(QList<QPointF>{points[k]});
         // The marked entry as the grid's two columns show it.
@@ -146,13 +149,20 @@ void TableCurvesWindow::Draw(int t, const Key& key) {
         p.log_mark->clear();
     p.chart->setTitle(title);
 
-    p.x->setRange(c.x_range.lo, c.x_range.hi);
+    // Room beyond the first and last entries: their marks are drawn whole.
+    const double pad = (c.x_range.hi - c.x_range.lo) * kEndRoom;
+    p.x->setRange(c.x_range.lo - pad, c.x_range.hi + pad);
     p.x->setTitleText(QString::fromUtf8(c.axis_title));
     p.x->setTitleVisible(true);
     // Under a drag the axis holds still, so that the pointer's travel keeps
     // meaning the same values; the release scales it anew.
     const ValueRange shown = ShownRange(c, MinSpan(key.view, t));
-    if (t != drag_t_) NiceScale(p.y, shown.lo, shown.hi, 6);
+    if (t != drag_t_) {
+        NiceScale(p.y, shown.lo, shown.hi, 6);
+        // A curve at either end of what the table holds has room too.
+        const double room = (p.y->max() - p.y->min()) * kEndRoom;
+        p.y->setRange(p.y->min() - room, p.y->max() + room);
+    }
     p.y->setLabelFormat(key.view == TableView::Fuel && t == 0 ? "%.1f" : "%.0f");
     p.y->setTitleText(QString::fromUtf8(c.value_title));
     p.y->setTitleVisible(true);

@@ -35,7 +35,8 @@ class TableCurvesWindow : public QWidget {
     explicit TableCurvesWindow(Main_Page& console, QWidget* parent = nullptr);
 
     // What is drawn, for tests: grid t's curve and its marked point (none
-    // when the grid's row is no entry).
+    // when the grid's row is no entry, or stands for a live operating point
+    // while there is no reading).
     const QLineSeries* curve(int t) const { return plots_[t].curve; }
     const QScatterSeries* mark(int t) const { return plots_[t].mark; }
     const QChart* chart(int t) const { return plots_[t].chart; }
@@ -59,6 +60,7 @@ class TableCurvesWindow : public QWidget {
         int address = -1;
         std::vector<std::uint8_t> bytes;
         int row = -1;
+        bool no_reading = false;  // the row stands for an operating point there is not
         int log_row = 0;
         unsigned long revision = 0;
         bool operator==(const Key&) const = default;

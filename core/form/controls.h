@@ -24,7 +24,9 @@ struct Control {
     bool Enabled = true;
     bool Visible = true;
     // Set on a read-out, dial or bar while it holds no reading: no live data
-    // arrive and no recording is on show. The window draws it as empty.
+    // arrive and no recording is on show. The window draws it as empty. On a
+    // grid: its current row stands for an operating point there is not, and
+    // the window marks no row.
     bool NoReading = false;
 };
 

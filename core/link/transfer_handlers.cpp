@@ -6,14 +6,12 @@
 #include <filesystem>
 
 #include "core/common/numbers.h"
+#include "core/link/transfer_messages.h"
 #include "core/shell/main_page.h"
 
 namespace orv {
 
 namespace {
-
-constexpr const char* kUploading = "Uploading - Please Wait!!";
-constexpr const char* kDownloading = "Downloading - Please Wait!!";
 
 bool ShowsTransferMessage(const std::string& text) { return text == kUploading || text == kDownloading; }
 

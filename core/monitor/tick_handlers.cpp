@@ -51,8 +51,12 @@ void Main_Page::MarkReadings() {
              &f.batt, &f.version, &f.Picture4, &f.Picture5, &f.Picture6, &f.Picture7, &f.Picture8, &f.Advancer,
              &f.Injector1, &f.Injector2})
         c->NoReading = none;
-    // In edit mode the table's output is the selected row's, not a reading.
-    f.showtinj1.NoReading = f.showduty.NoReading = none && !f.edit.Value();
+    // Outside edit mode each grid's current row, its box and the table's
+    // output stand for the live operating point: with no reading there is
+    // none to show. In edit mode they are the selected rows', not a reading.
+    const bool no_point = none && !f.edit.Value();
+    f.showtinj1.NoReading = f.showduty.NoReading = no_point;
+    for (int t = 0; t < kTableCount; ++t) f.datatable[t].NoReading = f.Text1[t].NoReading = no_point;
 }
 
 }  // namespace orv

@@ -124,7 +124,9 @@ TEST_F(WindowTest, CodeChangesReachTheWidgetsWithoutRunningHandlers) {
     EXPECT_EQ(*com, 1);
     EXPECT_EQ(Widget<QComboBox>("COM")->currentIndex(), 2);
 
-    // Grid cursor and scrolling moved by code raise nothing.
+    // Grid cursor and scrolling moved by code raise nothing. (In edit mode:
+    // outside it, with no reading, a grid marks no row.)
+    EnterEditMode();
     RunCount sel(console.form.datatable[0].on_sel_change);
     RunCount scr(console.form.datatable[0].on_scroll);
     console.Show_Live_Cell(0, 20);
@@ -181,6 +183,7 @@ TEST_F(WindowTest, TextBoxForwardsClickTypingEnterAndLostFocus) {
 }
 
 TEST_F(WindowTest, GridForwardsClicksKeysAndScrolling) {
+    EnterEditMode();  // outside it, with no reading, a grid marks no row
     for (int k = 0; k < 32; ++k) console.cal.mem_image[k] = static_cast<std::uint8_t>(2 * k);
     console.Load_Memory_Map();
     window->Refresh();

@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStatusBar>
 #include <QStyleOption>
 #include <QTableWidget>
@@ -26,8 +27,11 @@
 #include <map>
 
 #include "app/dial_face.h"
+#include "app/log_viewer/log_panel.h"
 #include "app/log_viewer/log_viewer.h"
+#include "app/log_viewer/viewer_channels.h"
 #include "app/log_viewer/log_viewer_entry.h"
+#include "core/link/transfer_messages.h"
 #include "core/log/live_log.h"
 #include "tests/log/log_fixture.h"
 #include "window_fixture.h"
@@ -175,6 +179,56 @@ TEST_F(WindowTest, TheLogViewerReadsAtFourAndAHalfToOne) {
     ASSERT_TRUE(v->Open(dir / "drive.csv")) << v->status().toStdString();
     v->SetRecompute(true);
     EXPECT_EQ(Illegible(v), std::vector<std::string>{});
+}
+
+// Whether a line edit shows `text` whole at its width.
+bool ShowsWhole(const QLineEdit* box, const QString& text) {
+    const QMargins m = box->textMargins();
+    const int room = box->width() - m.left() - m.right() - 4 -
+                     2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box);
+    return QFontMetrics(box->font()).horizontalAdvance(text) <= room;
+}
+
+// Mended, on a 1024 x 700 and a 1920 x 1080 screen: "Downloading - Please
+// Wait!!" was cut in the map box; in the log viewer the legends of the
+// recomputed lines covered the last fifth of each, "DUTY 2 %" read
+// "DUTY 2..." and the status line of a damaged log was cut.
+TEST_F(WindowTest, LongTextsShowWholeOnSmallAndLargeScreens) {
+    std::string log = LiveLogHeader(LogColumns::Full);
+    for (int k = 0; k < 50; ++k) {
+        LiveValues v;
+        v.live_rpm = static_cast<std::uint8_t>(10 + k);
+        log += std::to_string(k) + ".000," + LiveChannelCells(v) + ",,\r\n";
+        if (k % 7 == 3) log += std::to_string(k) + ".500,1,2,3\r\n";  // damaged rows, each said
+    }
+    std::ofstream(dir / "damaged.csv", std::ios::binary) << log;
+    window->viewMenu()->findChild<QAction*>("logviewer")->trigger();
+    viewer::LogViewer* v = LogViewerOf(*window);
+    ASSERT_NE(v, nullptr);
+    ASSERT_TRUE(v->Open(dir / "damaged.csv")) << v->status().toStdString();
+    v->SetRecompute(true);
+    auto* status = v->findChild<QLabel*>("LogViewerStatusText");
+    ASSERT_NE(status, nullptr);
+    auto* map = Widget<QLineEdit>("mapfile");
+    for (const QSize size : {QSize(1024, 670), QSize(1920, 1050)}) {
+        SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
+        window->resize(size);
+        v->resize(size);
+        QApplication::processEvents();
+        for (const char* message : {kUploading, kDownloading})
+            EXPECT_TRUE(ShowsWhole(map, QString::fromLatin1(message))) << message;
+        EXPECT_GE(status->height(), status->heightForWidth(status->width())) << status->text().toStdString();
+        EXPECT_EQ(v->panels().size(), 8u);
+        for (const viewer::LogPanel* panel : v->panels()) {
+            const QRectF area = panel->chart()->plotArea(), legend = panel->LegendArea();
+            const std::string name = panel->objectName().toStdString();
+            EXPECT_TRUE(panel->showsRecomputed() == !legend.isEmpty()) << name;
+            EXPECT_FALSE(legend.intersects(area)) << name;
+            EXPECT_TRUE(legend.isEmpty() || QRectF(panel->rect()).contains(legend)) << name;
+            EXPECT_LE(QFontMetricsF(panel->SmallFont()).horizontalAdvance(QString::fromUtf8(viewer::Look(panel->channel()).title)),
+                      panel->TitleSpan().height()) << name;
+        }
+    }
 }
 
 // Mended: the smallest window was 1135 x 623, wider than a 1024-pixel screen.
