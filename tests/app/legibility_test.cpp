@@ -194,7 +194,7 @@ bool ShowsWhole(const QLineEdit* box, const QString& text) {
 // recomputed lines covered the last fifth of each, "DUTY 2 %" read
 // "DUTY 2..." and the status line of a damaged log was cut.
 TEST_F(WindowTest, LongTextsShowWholeOnSmallAndLargeScreens) {
-    std::string log = LiveLogHeader(LogColumns::Full);
+    std::string log = orv::test::kEarlierLogHeader;
     for (int k = 0; k < 50; ++k) {
         LiveValues v;
         v.live_rpm = static_cast<std::uint8_t>(10 + k);

@@ -176,7 +176,7 @@ TEST(ReplayCommand, ValuesClampedAndColumnsIgnoredAreSaidInOneLineEach) {
     auto row = [](const std::string& t, const std::string& rpm, const std::string& air, const std::string& advance) {
         return t + "," + rpm + ",1.0,0," + air + ",20,1.0,1.0," + advance + ",12.0,2026-12-08 14:03:27.415,\r\n";
     };
-    const std::string header = LiveLogHeader(LogColumns::Full);
+    const std::string header = orv::test::kEarlierLogHeader;
     std::string wide_header = header.substr(0, header.size() - 2), wide_row = row("0.0", "1000", "20", "10");
     wide_row.resize(wide_row.size() - 2);
     for (int k = 0; k < 50000; ++k) {
@@ -214,7 +214,7 @@ TEST(ReplayCommand, AHundredMegabyteLineIsRefusedUnderAMemoryCap) {
     const std::string cap = "ulimit -v 122880 2>/dev/null || exit 77;";
     if (RunTool({"--version"}, cap).status != 0) GTEST_SKIP() << "orvtool cannot run under a memory cap here";
     test::ScratchDir dir;
-    const std::string header = LiveLogHeader(LogColumns::Full);
+    const std::string header = orv::test::kEarlierLogHeader;
     const std::string row = "0.0,3000,0.5,20,30,80,3.4,3.5,12,13.8,2026-12-08 14:03:27.415,\r\n";
     {
         std::ofstream out(dir.path() / "drive.csv", std::ios::binary);
