@@ -161,9 +161,9 @@ TEST_F(PlotWindowTest, CurvesMarkNoPointWithoutAReadingAndShowTheirEndsWhole) {
     Open("tablecurves");
     TableCurvesWindow& w = Curves();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    for (const bool reading : {false, true, false, true}) {  // silent ticks till off line, or a block
+    for (const bool reading : {false, true, false, true}) {  // ten silent ticks (off line), or a block
         if (reading) port.Deliver({0x32, 0x1E, 0x14, 0x28, 0x50, 0x28, 0x2D, 0x4B, 0x78, 0x21});
-        for (int i = 0; i == 0 || (!reading && i < 20 && console.form.Text3.Text != "OffLine"); ++i) console.Timer1_Timer();
+        for (int i = 0; i < (reading ? 1 : 10); ++i) console.Timer1_Timer();
         window->Refresh();
         for (int t = 0; t < 5; ++t) {
             auto* grid = Widget<QTableWidget>("datatable(" + std::to_string(t) + ")");
@@ -174,11 +174,11 @@ TEST_F(PlotWindowTest, CurvesMarkNoPointWithoutAReadingAndShowTheirEndsWhole) {
     w.resize(760, 400);
     QApplication::processEvents();
     for (int t = 0; t < 5; ++t) {
-        auto* chart = const_cast<QChart*>(w.chart(t));
+        auto* c = const_cast<QChart*>(w.chart(t));
         auto* curve = const_cast<QLineSeries*>(w.curve(t));
-        const QPointF r(w.mark(t)->markerSize() / 2, w.mark(t)->markerSize() / 2);
+        const double r = w.mark(t)->markerSize() / 2;
         for (const QPointF end : {curve->points().front(), curve->points().back()})
-            EXPECT_TRUE(chart->plotArea().contains(QRectF(chart->mapToPosition(end, curve) - r, 2 * QSizeF(r.x(), r.y()))))
+            EXPECT_TRUE(c->plotArea().contains(QRectF(c->mapToPosition(end, curve), QSizeF()).adjusted(-r, -r, r, r)))
                 << t << ": " << end.x();
     }
 }
@@ -277,7 +277,7 @@ TEST_F(TimelineTest, TheTimeScaleSpansTheRecordingAndMatchesTheTracesAfterAResiz
     double left = area.right(), right = area.left();  // of the time grid, each line as tall as the area
     for (QGraphicsItem* item : w.panel(5)->scene()->items()) {
         const auto* g = qgraphicsitem_cast<QGraphicsLineItem*>(item);
-        const QLineF l = g && g->isVisible() ? QLineF(g->mapToScene(g->line().p1()), g->mapToScene(g->line().p2())) : QLineF();
+        const QLineF l = g && g->isVisible() ? g->sceneTransform().map(g->line()) : QLineF();
         if (std::abs(l.dx()) > 0.5 || std::abs(l.dy()) < 20) continue;  // not a tick, nor the value grid
         EXPECT_NEAR(std::abs(l.dy()), area.height(), 3);
         left = std::min(left, l.x1()), right = std::max(right, l.x1());
@@ -285,11 +285,11 @@ TEST_F(TimelineTest, TheTimeScaleSpansTheRecordingAndMatchesTheTracesAfterAResiz
     EXPECT_TRUE(std::abs(left - area.left()) < 1.5 && std::abs(right - area.right()) < 1.5) << left << ".." << right;
     auto* cursor = static_cast<QLineSeries*>(chart->series().back());  // at 6.4 s of the recording's 20
     EXPECT_NEAR(chart->mapToScene(chart->mapToPosition(cursor->at(0), cursor)).x(), left + (right - left) * 0.32, 1.5);
-    const struct { int samples; double least, most; } ends[] = {{0, 60, 60}, {64, 6.4, 8}, {3, 1, 1}};
+    const double ends[][3] = {{0, 60, 60}, {64, 6.4, 8}, {3, 1, 1}};  // samples: the scale's end, least and most
     for (const auto& k : ends) {
-        console.RunEvent([&] { console.rec.rec_count = k.samples; });
+        console.RunEvent([&] { console.rec.rec_count = static_cast<int>(k[0]); });
         const auto* x = static_cast<const QValueAxis*>(chart->axes(Qt::Horizontal).front());
-        EXPECT_TRUE(x->min() == 0 && x->max() > k.least - 1e-9 && x->max() < k.most + 1e-9) << k.samples << ": " << x->max();
+        EXPECT_TRUE(x->min() == 0 && x->max() > k[1] - 1e-9 && x->max() < k[2] + 1e-9) << k[0] << ": " << x->max();
     }
 }
 
