@@ -43,18 +43,4 @@ Bytes Console::LiveReply(std::uint8_t rpm, std::uint8_t advance, std::uint8_t ve
     return {rpm, 0x34, 0x00, 0x14, 0x46, 0x28, 0x2D, advance, 0x78, version};
 }
 
-std::vector<ReadingStep> ReadingCourse(Main_Page& page, FakePort& port, std::function<void()> tick) {
-    auto block = [&port, tick] {
-        port.Deliver({0x32, 0x1E, 0x14, 0x28, 0x50, 0x28, 0x2D, 0x4B, 0x78, 0x21});
-        tick();
-    };
-    auto lose_link = [&page, tick] {
-        for (int i = 0; i < 20 && page.form.Text3.Text != "OffLine"; ++i) tick();
-    };
-    return {{"before the first block", tick, false},
-            {"a block", block, true},
-            {"the link lost", lose_link, false},
-            {"blocks again", block, true}};
-}
-
 }  // namespace orv::test

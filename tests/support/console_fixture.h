@@ -2,9 +2,7 @@
 // A console in a scratch directory with an in-memory port, and the helpers
 // tests use to bring it into the state they need.
 #include <filesystem>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "core/shell/main_page.h"
 #include "tests/support/fake_port.h"
@@ -36,16 +34,5 @@ struct Console {
     // A ten-byte live reply from a controller with ignition and firmware 2.1.
     static Bytes LiveReply(std::uint8_t rpm = 0x12, std::uint8_t advance = 0x4B, std::uint8_t version = 0x21);
 };
-
-// The course a reading takes: none before the first block, one with a
-// block (5,000 rpm, +2.0 bar, 20 %, 20 and 60 degrees), none once the link
-// is lost, one again with the blocks. `tick` runs the console's tick (and
-// whatever shows it); a step's `reading` says whether one is held after it.
-struct ReadingStep {
-    const char* step;
-    std::function<void()> run;
-    bool reading;
-};
-std::vector<ReadingStep> ReadingCourse(Main_Page& page, FakePort& port, std::function<void()> tick);
 
 }  // namespace orv::test
