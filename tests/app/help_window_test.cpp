@@ -1,6 +1,5 @@
 // Help: every page of the manual is compiled in and reads, every link and
-// picture on it leads somewhere, its key list holds every key of the menus,
-// and the menu opens it and About.
+// picture on it leads somewhere, its key list holds the menus' keys, and the menu opens it and About.
 #include <gtest/gtest.h>
 
 #include <QAction>
