@@ -55,33 +55,21 @@ TEST(Supervision, LostLinkSelectsRemote) {
     EXPECT_FALSE(c.page.form.Host.Value());
 }
 
-// A loss is told once, with what brings the live data back: the console
-// itself while a request is still out, Connect once the port has failed. A
-// restart around a file dialog leaves the status line to what the tuner did;
-// Connect asks again, so the loss is told again.
+// A loss says what brings the data back, and is told once: a port restarted around a file dialog leaves a failure.
 TEST(Supervision, ALossIsToldOnceWithWhatBringsTheDataBack) {
-    const std::pair<bool, const char*> cases[] = {
-        {false, "; the console carries on by itself once the controller answers"},
-        {true, ", then press Connect"},
-    };
-    for (const auto& [port_gone, ends] : cases) {
+    for (const bool port_gone : {false, true}) {
         Console c;
         c.StartUp(1);
         c.port.Deliver(Console::LiveReply());
         if (port_gone) c.port.Close();
-        auto ticks = [&] {
-            for (int i = 0; i < 10; ++i) c.page.Timer1_Timer();
-        };
-        ticks();
-        EXPECT_EQ(c.page.form.Notice,
-                  std::string("No live data: the controller stopped answering. Check the cable and the port") + ends);
+        for (int i = 0; i < 10; ++i) c.page.Timer1_Timer();
+        EXPECT_TRUE(c.page.form.Notice.ends_with(port_gone ? "the port, then press Connect"
+                                                           : "the port; the console carries on by itself once the "
+                                                             "controller answers")) << c.page.form.Notice;
         c.page.form.Tell("Map file not saved", form::Form::NoticeKind::Failed);
         c.page.StopCom();
         c.page.StartCom();
-        ticks();
+        for (int i = 0; i < 10; ++i) c.page.Timer1_Timer();
         EXPECT_EQ(c.page.form.Notice, "Map file not saved");
-        c.page.Connect_Click();
-        ticks();
-        EXPECT_EQ(c.page.form.Notice.rfind("No live data: ", 0), 0u) << c.page.form.Notice;
     }
 }
