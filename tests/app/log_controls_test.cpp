@@ -87,7 +87,7 @@ TEST_F(LogWindowTest, StartOnConnectIsKeptInItsOwnFileAndStartsALogWhenTheLinkAn
     QTest::qWait(250);
     ASSERT_EQ(Logs().size(), 1u);
     EXPECT_TRUE(Action("logtoggle")->isChecked());
-    for (const bool button : {true, false}) {  // stopped by hand, a log again at every Connect (F5) on a link that answers
+    for (const bool button : {true, false}) {  // stopped by hand: a log again at each Connect (F5) on a live link
         Action("logtoggle")->trigger();
         (void)QTest::qWaitFor([this] { Answer(); return false; }, 1100);  // the next log's name is the next second's
         button ? Click("Connect") : Action("connectlink")->trigger();
@@ -102,14 +102,14 @@ TEST_F(LogWindowTest, StartOnConnectIsKeptInItsOwnFileAndStartsALogWhenTheLinkAn
     EXPECT_TRUE(again.findChild<QAction*>("logonconnect")->isChecked());
 }
 
-// A full disk at the last write: stopping says so, with the rows the file holds.
+// A full disk at the last write: stopping says so, counts the rows the file holds and cuts no line.
 TEST_F(LogWindowTest, AStopWhoseLastWriteFailsIsNoSuccess) {
     Action("logtoggle")->trigger();
     ASSERT_EQ(Logs().size(), 1u);
     Answer();
     struct rlimit was {};
     ::getrlimit(RLIMIT_FSIZE, &was);
-    const rlimit cap{std::filesystem::file_size(Logs().front()), was.rlim_max};  // the header only
+    const rlimit cap{std::filesystem::file_size(Logs().front()) + 10, was.rlim_max};  // the header, a piece of a row
     const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
     ::setrlimit(RLIMIT_FSIZE, &cap);
     Action("logtoggle")->trigger();
@@ -117,6 +117,8 @@ TEST_F(LogWindowTest, AStopWhoseLastWriteFailsIsNoSuccess) {
     std::signal(SIGXFSZ, old_handler);
     EXPECT_TRUE(Status().startsWith("Log stopped after 0 rows: " + QString::fromStdString(Logs().front().string())));
     EXPECT_EQ(console.form.KindOfNotice(), form::Form::NoticeKind::Failed);
+    const orv::test::LogFile f(Logs().front());
+    EXPECT_TRUE(f.crlf && f.header.size() == 16 && f.rows.empty());
 }
 
 }  // namespace
