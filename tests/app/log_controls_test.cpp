@@ -87,14 +87,12 @@ TEST_F(LogWindowTest, StartOnConnectIsKeptInItsOwnFileAndStartsALogWhenTheLinkAn
     QTest::qWait(250);
     ASSERT_EQ(Logs().size(), 1u);
     EXPECT_TRUE(Action("logtoggle")->isChecked());
-    for (const bool button : {true, false}) {  // stopped by hand: a log again at each Connect (F5) on a live link
-        Action("logtoggle")->trigger();
-        (void)QTest::qWaitFor([this] { Answer(); return false; }, 1100);  // the next log's name is the next second's
-        button ? Click("Connect") : Action("connectlink")->trigger();
-        Answer();
-        QTest::qWait(250);
-        EXPECT_TRUE(Action("logtoggle")->isChecked()) << button;
-    }
+    Action("logtoggle")->trigger();  // stopped by hand: a log again at Connect on a live link
+    (void)QTest::qWaitFor([this] { Answer(); return false; }, 1100);  // the next log's name is the next second's
+    Click("Connect");
+    Answer();
+    QTest::qWait(250);
+    EXPECT_TRUE(Action("logtoggle")->isChecked());
 
     // A window opened later in the same folder finds it set.
     window.reset();

@@ -120,9 +120,7 @@ TEST(LinkE2E, FaultsAndConnectPressesNeverShowAMisreadReply) {
         HeadlessConsole c(args);
         ASSERT_TRUE(c.started) << what << c.error();
         auto& p = c.page();
-        // Connect pressed every 300 ms while polling. The deadlines below
-        // are for a machine busy with other work: each wait ends as soon as
-        // what it waits for is there, so a loaded machine only waits longer.
+        // Connect pressed every 300 ms while polling; a busy machine only waits longer.
         for (int i = 0; i < 5; ++i) {
             c.RunFor(0.3);
             p.form.Connect.UserClick();
@@ -132,10 +130,7 @@ TEST(LinkE2E, FaultsAndConnectPressesNeverShowAMisreadReply) {
         p.cal.mem_image = Image{};
         p.form.edit.UserClick();
         p.form.upload.UserClick();
-        // A lost reply stalls the upload until Connect: a few seconds show it
-        // stalled; the others finish well within their deadline.
-        const bool done = c.RunUntil([&] { return p.Transferring() == TransferUnderWay::None; },
-                                     what == "--drop-every" ? 3 : 40);
+        const bool done = c.RunUntil([&] { return p.Transferring() == TransferUnderWay::None; }, what == "--drop-every" ? 3 : 40);
         const auto controller = Values(kSampleMap, 1836);
         for (int block = 0; block * 64 < 1836; ++block) {
             const int end = std::min(block * 64 + 64, 1836);
@@ -146,7 +141,7 @@ TEST(LinkE2E, FaultsAndConnectPressesNeverShowAMisreadReply) {
             EXPECT_TRUE(landed || (!done && untouched)) << what << " block " << block;
         }
         if (what != "--drop-every") {
-            EXPECT_TRUE(done) << what << ": " << Described(p);
+            EXPECT_TRUE(done) << what << ": " << Described(p);  // a lost reply stalls it until Connect
         }
         const auto stats = c.StopSim().value_or(orvtest::SimStats{999, 999, 999, 999});
         EXPECT_EQ(c.misread, 0) << what;
