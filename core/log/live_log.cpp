@@ -78,7 +78,8 @@ std::string ModeCells(const Bytes* imposed) {
 std::string LiveLogHeader(LogColumns columns) {
     std::string header = FormatRecordingCsv({}, 0);
     if (columns != LogColumns::Full) return header;
-    std::string more = ",stamp,marker," + std::string(kModeColumn);
+    std::string more = ",stamp,marker,";
+    more += kModeColumn;
     for (std::string_view name : kImposedColumns) (more += ',') += name;
     header.insert(header.size() - 2, more);
     return header;

@@ -379,7 +379,8 @@ LogData ParseCsv(LineSource& src) {
     std::string_view header;
     const LineSource::Got first = src.Next(header);
     if (first == LineSource::kTooLong) {
-        log.error = "not a log: " + TooLong(1);
+        log.error = "not a log: ";
+        log.error += TooLong(1);
         return log;
     }
     Columns cols;
@@ -409,7 +410,10 @@ LogData ParseCsv(LineSource& src) {
         }
         if (got == LineSource::kCut) {
             // No line end: the writer stopped in the middle of this row.
-            if (!Trim(line).empty()) cut = "the last line is cut short (" + Row(line_no) + ")";
+            if (!Trim(line).empty()) {
+                cut = "the last line is cut short (";
+                cut.append(Row(line_no)).push_back(')');
+            }
             break;
         }
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);

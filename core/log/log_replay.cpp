@@ -63,7 +63,8 @@ std::string FormatReplayCsv(const LogData& log, const Replay& replay) {
     // A log that says its mode keeps it, with what host mode imposed, last.
     const bool modes = log.host.size() == log.rows() && !log.host.empty();
     if (modes) {
-        std::string more = "," + std::string(kModeColumn);
+        std::string more(1, ',');
+        more += kModeColumn;
         for (std::string_view name : kImposedColumns) (more += ',') += name;
         header.insert(header.size() - 2, more);
     }
