@@ -31,7 +31,17 @@ std::optional<int> StoreBlock(Image& image, std::int16_t xfer_pos, std::span<con
     return last;
 }
 
-void UploadCheck::Start() { *this = UploadCheck(); }
+void UploadCheck::Start(const Image* known) {
+    *this = UploadCheck();
+    if (known) known_ = *known;
+}
+
+bool UploadCheck::Known(const Read& read) const {
+    if (!known_) return false;
+    const int first = read.block * kBlockSize;
+    const int n = std::min(kBlockSize, kEndOfArea - first);
+    return std::equal(read.data.begin(), read.data.begin() + n, known_->begin() + first);
+}
 
 UploadCheck::Request UploadCheck::Ask(int block, bool after_quiet) {
     asked_ = block;
@@ -61,8 +71,18 @@ std::optional<UploadCheck::Request> UploadCheck::Next() {
         waits = pending;
     }
     if (pick < 0) return Ask(kEndRead, false);
+    // Every block left has a read waiting for a quiet line, each equal to
+    // what the controller holds: they are kept then, and the read that ends
+    // the upload goes out.
+    if (waits && std::all_of(pending_.begin(), pending_.end(), [this](const Read& r) { return Known(r); }))
+        return Ask(kEndRead, true);
     if (reads_[pick] >= kMaxReads) return std::nullopt;
     return Ask(pick, first || waits || static_cast<int>(pending_.size()) >= kRun);
+}
+
+void UploadCheck::Keep(const Read& read, Image& image) {
+    StoreBlock(image, static_cast<std::int16_t>((read.block + 1) * kBlockSize), read.data);
+    kept_.set(read.block);
 }
 
 bool UploadCheck::Taken(std::span<const std::uint8_t> reply, Image& image) {
@@ -73,16 +93,18 @@ bool UploadCheck::Taken(std::span<const std::uint8_t> reply, Image& image) {
     ++reads_[asked_];
     // Agreeing with a read that counts: kept, whatever the line does next.
     if (counted_[asked_] == read.data) {
-        StoreBlock(image, static_cast<std::int16_t>((asked_ + 1) * kBlockSize), read.data);
-        kept_.set(asked_);
+        Keep(read, image);
         return false;
     }
     pending_.push_back(read);
     return false;
 }
 
-void UploadCheck::Quiet() {
-    for (const Read& r : pending_) counted_[r.block] = r.data;
+void UploadCheck::Quiet(Image& image) {
+    for (const Read& r : pending_) {
+        counted_[r.block] = r.data;
+        if (Known(r)) Keep(r, image);
+    }
     pending_.clear();
 }
 
