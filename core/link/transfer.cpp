@@ -49,8 +49,9 @@ UploadCheck::Request UploadCheck::Ask(int block, bool after_quiet) {
     return Request{block, after_quiet};
 }
 
-bool UploadCheck::Pending(int block) const {
-    return std::any_of(pending_.begin(), pending_.end(), [block](const Read& r) { return r.block == block; });
+bool UploadCheck::Pending(int block, bool known) const {
+    return std::any_of(pending_.begin(), pending_.end(),
+                       [&](const Read& r) { return r.block == block && (!known || Known(r)); });
 }
 
 std::optional<UploadCheck::Request> UploadCheck::Next() {
@@ -61,21 +62,22 @@ std::optional<UploadCheck::Request> UploadCheck::Next() {
     // for one is read again only after it.
     const bool first = !confirming_;
     confirming_ = true;
+    // A block read as the controller is known to hold it is kept at that
+    // quiet line, and not read again.
     int pick = -1;
-    bool waits = false;
+    bool waits = false, kept_when_quiet = false;
     for (int b = 0; b < kBlocks && (pick < 0 || waits); ++b) {
         if (kept_[b]) continue;
-        const bool pending = Pending(b);
+        if (Pending(b, true)) {
+            kept_when_quiet = true;
+            continue;
+        }
+        const bool pending = Pending(b, false);
         if (pick >= 0 && pending) continue;
         pick = b;
         waits = pending;
     }
-    if (pick < 0) return Ask(kEndRead, false);
-    // Every block left has a read waiting for a quiet line, each equal to
-    // what the controller holds: they are kept then, and the read that ends
-    // the upload goes out.
-    if (waits && std::all_of(pending_.begin(), pending_.end(), [this](const Read& r) { return Known(r); }))
-        return Ask(kEndRead, true);
+    if (pick < 0) return Ask(kEndRead, kept_when_quiet);
     if (reads_[pick] >= kMaxReads) return std::nullopt;
     return Ask(pick, first || waits || static_cast<int>(pending_.size()) >= kRun);
 }

@@ -106,7 +106,9 @@ class UploadCheck {
         Block data;
     };
     Request Ask(int block, bool after_quiet);
-    bool Pending(int block) const;
+    // Whether a read of `block` waits for a quiet line; `known`: one equal to
+    // what the controller is known to hold.
+    bool Pending(int block, bool known) const;
     // Whether a read is what the controller is known to hold.
     bool Known(const Read& read) const;
     void Keep(const Read& read, Image& image);

@@ -123,3 +123,50 @@ TEST(Engine, UploadFillsTheImageAndAControllerGoneSilentStopsIt) {
               std::string::npos);
     EXPECT_EQ(silent.link.Transferring(), std::nullopt);
 }
+
+// A read-back equal to what was programmed is the proof: one read per block.
+// A block that differs is read twice alike before it is reported. A line
+// that lets no block read through whole still finishes the download, each
+// block programmed once, with the verdict "written, not verified".
+TEST(Engine, VerifyReadsEachBlockOnceUnlessItDiffersAndSaysWhenItCannotFinish) {
+    struct Case {
+        orvsim::Faults faults;
+        int reads_of_block_15;  // the block holding byte 1000
+        bool verified;
+        std::string unfinished;
+    };
+    const Case cases[] = {
+        {{}, 1, true, ""},
+        {{.corrupt_program = 1000}, 2, false, ""},
+        {{.noisy_reads = true}, -1, false, "the read-back stopped at byte 0 of 1,836: the line is too noisy"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.unfinished);
+        Engine c({.faults = k.faults});
+        for (int i = 0; i < kImageSize; ++i) c.image[i] = static_cast<std::uint8_t>(i * 7 + 3);
+        c.link.UsePort(1);
+        c.Run(0.5);
+        const std::size_t from = c.port.writes.size();
+        c.link.StartDownload(true);
+        c.Run(8.0);
+        ASSERT_EQ(c.finished, 1);
+        ASSERT_TRUE(c.verify.has_value());
+        EXPECT_EQ(c.verify->verified, k.verified);
+        EXPECT_EQ(c.verify->unfinished, k.unfinished);
+        const orvsim::CalibrationImage held = c.sim.calibration();
+        if (k.faults.corrupt_program < 0) {
+            EXPECT_TRUE(std::equal(held.begin(), held.end(), c.image.begin()));
+        }
+        std::vector<int> reads(30, 0);
+        int programmed = 0;
+        for (auto w = c.port.writes.begin() + static_cast<long>(from); w != c.port.writes.end(); ++w) {
+            if (w->size() == 3 && (*w)[0] == 0xC0) ++reads[static_cast<std::size_t>((((*w)[1] << 8 | (*w)[2]) - 0xE000) / 64)];
+            if (*w == Bytes{0x04, 0x01, 0x45, 0x06}) ++programmed;
+        }
+        EXPECT_EQ(programmed, 29);
+        if (k.reads_of_block_15 < 0) continue;
+        std::vector<int> expected(30, 1);
+        expected[15] = k.reads_of_block_15;
+        EXPECT_EQ(reads, expected);
+    }
+}

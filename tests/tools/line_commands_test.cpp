@@ -267,3 +267,69 @@ TEST(LineCommands, MonitorKilledOutrightKeepsItsCsvButTheLastSecond) {
     // Answering from about 0.1 s on; what was taken before the last second is there.
     EXPECT_GE(std::stod(last), 2.5 - 0.1 - 1.0) << last;
 }
+
+namespace {
+
+// Requests the simulated controller logged that begin with `prefix` (hex).
+int Logged(const std::string& log, const std::string& prefix) {
+    std::ifstream in(log);
+    int n = 0;
+    for (std::string line; std::getline(in, line);) n += line.find(" RX " + prefix) != std::string::npos;
+    return n;
+}
+
+}  // namespace
+
+// upload --base names what the controller may hold: a block read once that
+// equals it is proof, so the upload reads each block once; without it, or
+// with another map, every block is read twice. The result is the same.
+TEST(LineCommands, UploadReadsEachBlockOnceWhenTheControllerHoldsTheBaseMap) {
+    TempDir dir;
+    Image held = ReadImage(ORV_SAMPLE_MAP);
+    ClearViewBits(held);
+    ASSERT_EQ(WriteMapFile(Path(dir, "held.map"), held), "");
+    ASSERT_EQ(WriteMapFile(Path(dir, "other.map"), SavedImage(3)), "");
+    struct Case {
+        std::string base;
+        int reads;  // 29 blocks and the read past them
+    };
+    for (const Case& k : {Case{"", 59}, Case{"held.map", 30}, Case{"other.map", 59}}) {
+        SCOPED_TRACE(k.base);
+        const std::string log = Path(dir, "sim.log");
+        std::filesystem::remove(log);
+        Sim sim({"--calibration", Path(dir, "held.map"), "--log", log});
+        ASSERT_TRUE(sim.started);
+        std::vector<std::string> args = {"upload", "--port", sim.device(), "-o", Path(dir, "up.map")};
+        if (!k.base.empty()) args.insert(args.end(), {"--base", Path(dir, k.base.c_str())});
+        const auto run = RunTool(args);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(Logged(log, "C0 "), k.reads);
+        Image up = ReadImage(Path(dir, "up.map"));
+        up[1836] = held[1836] = 0;
+        EXPECT_EQ(up, held);
+    }
+}
+
+// Mended: on a line too noisy to read a block back, download --verify said
+// the download did not finish, having programmed every block three times.
+// It programs each once, tries the read-back alone again, and says the map
+// was written but not verified, with an exit status of its own.
+TEST(LineCommands, AReadBackTheLineDoesNotLetThroughSaysWrittenNotVerified) {
+    TempDir dir;
+    const Image image = SavedImage(5);
+    ASSERT_EQ(WriteMapFile(Path(dir, "in.map"), image), "");
+    const std::string log = Path(dir, "sim.log");
+    Sim sim({"--noisy-reads", "--eeprom", Path(dir, "eeprom.map"), "--log", log});
+    ASSERT_TRUE(sim.started);
+    const auto run = RunTool({"download", "--port", sim.device(), Path(dir, "in.map"), "--verify"});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "orvtool: download written to " + sim.device() +
+                           ", but not verified: the read-back stopped at byte 0 of 1,836: the line is too noisy\n");
+    const ValueList eeprom = ReadMapFile(Path(dir, "eeprom.map"));
+    ASSERT_GE(eeprom.values.size(), 1836u);
+    EXPECT_TRUE(std::equal(image.begin(), image.begin() + 1836, eeprom.values.begin()));
+    EXPECT_EQ(Logged(log, "04 01 45 06"), 29);  // each block programmed once
+    EXPECT_NE(RunTool({"download", "--help"}).out.find("3 written, but the read-back could not be completed"),
+              std::string::npos);
+}
