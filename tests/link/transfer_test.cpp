@@ -525,3 +525,31 @@ TEST(TransferSim, LiveValuesComeBackAfterATransferStoppedBySilence) {
         EXPECT_EQ(c.sim.stats().violations, 0u);
     }
 }
+
+// The window says what the read-back found: verified, or on a line that lets
+// no block read back through, written but not verified; the gauges come back.
+TEST(TransferSim, TheWindowSaysWhetherTheReadBackWasCompleted) {
+    struct Case {
+        bool noisy_reads;
+        std::string notice;
+    };
+    for (const Case& k :
+         {Case{false, "Download finished: 1,836 bytes written, verified"},
+          Case{true, "Download finished: 1,836 bytes written, not verified: the read-back stopped at byte 0 of 1,836: "
+                     "the line is too noisy; press Connect, then Download again to verify"}}) {
+        SCOPED_TRACE(k.noisy_reads);
+        test::SimConsole c({.faults = {.noisy_reads = k.noisy_reads}});
+        c.StartUp(1);
+        c.port.Pump(1, true);
+        c.page.cal.mem_image = Plausible(11);
+        c.page.ask_download = [](const std::string&, Main_Page::DownloadAnswer answer) { answer(true, true); };
+        c.page.form.download.UserClick();
+        c.Run(10.0);
+        EXPECT_EQ(c.page.form.Notice, k.notice);
+        const orvsim::CalibrationImage held = c.sim.calibration();
+        EXPECT_TRUE(std::equal(held.begin(), held.end(), Sent(Plausible(11)).begin()));
+        c.page.live.live_rpm = 0;
+        c.Run(0.5);
+        EXPECT_GT(c.page.live.live_rpm, 5);
+    }
+}
