@@ -170,3 +170,37 @@ TEST(Engine, VerifyReadsEachBlockOnceUnlessItDiffersAndSaysWhenItCannotFinish) {
         EXPECT_EQ(reads, expected);
     }
 }
+
+// A download that stopped is taken up at the block where it stopped: the
+// blocks written before are not programmed again, and the controller ends
+// with the whole image.
+TEST(Engine, ADownloadTakenUpWhereItStoppedProgramsNoBlockTwice) {
+    Engine c;
+    for (int i = 0; i < kImageSize; ++i) c.image[i] = static_cast<std::uint8_t>(i * 5 + 1);
+    c.link.UsePort(1);
+    c.Run(0.5);
+    const std::size_t from = c.port.writes.size();
+    // The controller falls silent in the middle of the sixth block.
+    auto answers = c.port.responder;
+    int n = 0;
+    c.port.responder = [&](const Bytes& request) { return ++n <= 22 ? answers(request) : Bytes{}; };
+    c.link.StartDownload(false);
+    c.Run(5.0);
+    ASSERT_EQ(c.finished, 0);
+    ASSERT_EQ(c.told.back().rfind("Download stopped at byte ", 0), 0u) << c.told.back();
+    const int at = std::stoi(c.told.back().substr(25));
+    ASSERT_EQ(at, 5 * 64);
+    c.port.responder = answers;
+    c.link.StartDownload(false, at);
+    c.Run(3.0);
+    ASSERT_EQ(c.finished, 1);
+    const orvsim::CalibrationImage held = c.sim.calibration();
+    EXPECT_TRUE(std::equal(held.begin(), held.end(), c.image.begin()));
+    // Each block's window write, in order: the one that stopped twice, no other.
+    std::vector<int> windows;
+    for (auto w = c.port.writes.begin() + static_cast<long>(from); w != c.port.writes.end(); ++w)
+        if ((*w)[0] == 0x07) windows.push_back(((*w)[3] << 8 | (*w)[4]) - 0xE000);
+    std::vector<int> expected;
+    for (int b = 0; b < 29; ++b) expected.insert(expected.end(), 64 * b == at ? 2 : 1, 64 * b);
+    EXPECT_EQ(windows, expected);
+}
