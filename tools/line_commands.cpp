@@ -255,9 +255,10 @@ void AddDownload(CLI::App& app) {
     AddLineOptions(sub, o->line);
     sub->add_option("MAP", o->map, "Map file to program")->required();
     sub->add_flag("--verify", o->verify, "Read the calibration back and compare it byte for byte");
-    sub->footer("Exit status: 0 written (and with --verify, read back the same); 1 the read-back differs; 2 not "
-                "written, or the command cannot be run; 3 written, but the read-back could not be completed on "
-                "this line");
+    sub->footer(
+        "Exit status: 0 written (and with --verify, read back the same); 1 the read-back differs; 2 not "
+        "written, or the command cannot be run; 3 written, but the read-back could not be completed on "
+        "this line");
     sub->callback([o] {
         Image image{};
         ApplyMapValues(image, ReadMap(o->map).values);

@@ -515,7 +515,8 @@ void Link::StartUpload(const Image* known) {
 void Link::StartDownload(bool verify, int from) {
     verify_ = verify;
     verifying_ = false;
-    StartTransfer(kCmdDownload, std::clamp(from, 0, transfer::kEndOfArea - 1) / transfer::kBlockSize * transfer::kBlockSize);
+    StartTransfer(kCmdDownload,
+                  std::clamp(from, 0, transfer::kEndOfArea - 1) / transfer::kBlockSize * transfer::kBlockSize);
 }
 
 void Link::StartVerify() {
@@ -667,7 +668,8 @@ void Link::StopTransfer(bool upload, int at, const char* why) {
     }
     verify_ = verifying_ = false;
     const char* what = upload ? "Upload" : "Download";
-    const std::string message = std::string(what).append(where).append("; press Connect, then ").append(what).append(" again");
+    const std::string message =
+        std::string(what).append(where).append("; press Connect, then ").append(what).append(" again");
     if (events.transfer_stalled)
         events.transfer_stalled(upload ? TransferKind::Upload : TransferKind::Download, at, message);
 }

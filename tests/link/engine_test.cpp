@@ -134,9 +134,10 @@ TEST(Engine, VerifyReadsEachBlockOnceUnlessItDiffersAndSaysWhenItCannotFinish) {
         int reads_of_block_15;  // the block holding byte 1000; 0: not counted
         std::string unfinished;
     };
-    const Case cases[] = {{{}, 1, ""},
-                          {{.corrupt_program = 1000}, 2, ""},
-                          {{.noisy_reads = true}, 0, "the read-back stopped at byte 0 of 1,836: the line is too noisy"}};
+    const Case cases[] = {
+        {{}, 1, ""},
+        {{.corrupt_program = 1000}, 2, ""},
+        {{.noisy_reads = true}, 0, "the read-back stopped at byte 0 of 1,836: the line is too noisy"}};
     for (const Case& k : cases) {
         SCOPED_TRACE(k.reads_of_block_15);
         Engine c({.faults = k.faults});
@@ -150,7 +151,8 @@ TEST(Engine, VerifyReadsEachBlockOnceUnlessItDiffersAndSaysWhenItCannotFinish) {
         EXPECT_EQ(c.verify->verified, k.reads_of_block_15 == 1);
         EXPECT_EQ(c.verify->unfinished, k.unfinished);
         EXPECT_EQ(std::count(c.port.writes.begin() + static_cast<long>(from), c.port.writes.end(),
-                             Bytes{0x04, 0x01, 0x45, 0x06}), 29);
+                             Bytes{0x04, 0x01, 0x45, 0x06}),
+                  29);
         if (k.reads_of_block_15 == 0) continue;
         std::vector<int> expected(30, 1);
         expected[15] = k.reads_of_block_15;
@@ -180,5 +182,6 @@ TEST(Engine, ADownloadTakenUpWhereItStoppedProgramsNoBlockTwice) {
     const Bytes window5{0x07, 0x00, 0xA1, 0xE1, 0x40, 0xE1, 0x7F};
     EXPECT_EQ(std::count(c.port.writes.begin() + static_cast<long>(from), c.port.writes.end(), window5), 2);
     EXPECT_EQ(std::count_if(c.port.writes.begin() + static_cast<long>(from), c.port.writes.end(),
-                            [](const Bytes& w) { return w[0] == 0x07; }), 30);
+                            [](const Bytes& w) { return w[0] == 0x07; }),
+              30);
 }

@@ -86,7 +86,7 @@ TEST(Supervision, HostModeComesBackWhenTheControllerAnswersOrSaysWhyNot) {
         c.port.Deliver(Console::LiveReply());
         c.page.form.Host.UserClick();
         c.port.Deliver(Console::LiveReply());  // the enter-host write goes out
-        c.port.Deliver({0x01, 0x45});           // acknowledged: the host cycle runs
+        c.port.Deliver({0x01, 0x45});          // acknowledged: the host cycle runs
         for (int i = 0; i < 6; ++i) c.page.Timer1_Timer();
         ASSERT_TRUE(c.page.form.remote.Value());
         if (upload_pressed) c.page.form.edit.UserClick(), c.page.form.upload.UserClick();

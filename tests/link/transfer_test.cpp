@@ -385,7 +385,6 @@ TEST(TransferSim, ALostReplyAtAnyStepIsAskedAgainAndTheTransferEndsByteExact) {
               "Download again");
 }
 
-
 // Mended: a finished transfer left the link idle, so the status turned
 // "OffLine" and the gauges fell to rest with nothing said. It says how it
 // ended, marked as a success, and the gauges come back; a stall is marked
@@ -431,8 +430,8 @@ TEST(TransferSim, AFinishedTransferSaysSoAndTheGaugesComeBack) {
 // block when the console knows nothing, is read twice alike.
 TEST(Transfer, WhatTheConsoleLastReadOrWroteIsConfirmedWithOneReadPerBlock) {
     enum Known { kNothing, kUploaded, kDownloaded };
-    for (const auto& [known, changed] : {std::pair{kNothing, -1}, {kUploaded, -1}, {kDownloaded, -1}, {kUploaded, 5},
-                                        {kDownloaded, 28}}) {
+    for (const auto& [known, changed] :
+         {std::pair{kNothing, -1}, {kUploaded, -1}, {kDownloaded, -1}, {kUploaded, 5}, {kDownloaded, 28}}) {
         SCOPED_TRACE(std::to_string(known) + " " + std::to_string(changed));
         Transfer c(Before::kIdle);
         c.page.cal.mem_image = c.image = Plausible(9);  // an active slot of 0..3, shown as it is
@@ -467,7 +466,8 @@ TEST(Transfer, ABlockReadOnADisturbedLineIsNeverKeptOnOneRead) {
         c.controller[static_cast<std::size_t>(last)] = 0x55;
         c.page.form.upload.UserClick();
         const B read{0xC0, Hi(0xE000 + first), Lo(0xE000 + first)};
-        for (std::size_t n = 0, strays = 0; n != c.port.writes.size() && c.page.Transferring() != TransferUnderWay::None;) {
+        for (std::size_t n = 0, strays = 0;
+             n != c.port.writes.size() && c.page.Transferring() != TransferUnderWay::None;) {
             n = c.port.writes.size();
             const B reply = c.ReplyTo(c.port.writes.back());
             if (c.port.writes.back() == read && strays++ == 0) c.port.DeliverByteByByte(Cat({0x00}, reply));

@@ -120,7 +120,8 @@ class FakePort : public SerialPort {
     std::vector<int> BlockReads(std::size_t from = 0) const {
         std::vector<int> reads(30, 0);
         for (std::size_t i = from; i < writes.size(); ++i)
-            if (writes[i].size() == 3 && writes[i][0] == 0xC0) ++reads[((writes[i][1] << 8 | writes[i][2]) - 0xE000) / 64];
+            if (writes[i].size() == 3 && writes[i][0] == 0xC0)
+                ++reads[((writes[i][1] << 8 | writes[i][2]) - 0xE000) / 64];
         return reads;
     }
 
