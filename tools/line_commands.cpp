@@ -267,7 +267,8 @@ void AddDownload(CLI::App& app) {
         Line line(o->line, image);
         const std::optional<VerifyResult> check = line.Transfer(TransferKind::Download, o->verify, "download");
         if (check && !check->unfinished.empty())
-            throw Failure("download written to " + o->line.port + ", but not verified: " + check->unfinished,
+            throw Failure(std::string("download written to ").append(o->line.port).append(", but not verified: ")
+                              .append(check->unfinished),
                           kNotVerified);
         if (check && !check->verified)
             throw Failure("verify failed at " + Hex(kCalibrationBase + check->first_difference) + ": programmed " +

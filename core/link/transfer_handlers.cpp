@@ -116,9 +116,9 @@ void Main_Page::Handle_Download() {
 
 void Main_Page::TellVerified(const VerifyResult& check) {
     if (!check.unfinished.empty()) {
-        form.Tell("Download finished: " + Thousands(kCalibrationBytes) + " bytes written, not verified: " +
-                      check.unfinished + "; press Connect, then Download again to verify",
-                  form::Form::NoticeKind::Failed);
+        std::string told = "Download finished: ";
+        told.append(Thousands(kCalibrationBytes)).append(" bytes written, not verified: ").append(check.unfinished);
+        form.Tell(told.append("; press Connect, then Download again to verify"), form::Form::NoticeKind::Failed);
         return;
     }
     if (check.verified) {
