@@ -267,7 +267,9 @@ void AddDownload(CLI::App& app) {
         Line line(o->line, image);
         const std::optional<VerifyResult> check = line.Transfer(TransferKind::Download, o->verify, "download");
         if (check && !check->unfinished.empty())
-            throw Failure(std::string("download written to ").append(o->line.port).append(", but not verified: ")
+            throw Failure(std::string("download written to ")
+                              .append(o->line.port)
+                              .append(", but not verified: ")
                               .append(check->unfinished),
                           kNotVerified);
         if (check && !check->verified)
