@@ -30,7 +30,7 @@ std::optional<double> ParseSeconds(std::string_view s) {
 std::string Usage() {
   return "usage: orv-sim [--link PATH] [--model talpa|quil] [--firmware HEX] [--baud N]\n"
          "               [--latency-ms X] [--log FILE] [--eeprom FILE] [--calibration MAPFILE]\n"
-         "               [--drop-every N] [--truncate-every N] [--noise-every N]\n"
+         "               [--drop-every N] [--truncate-every N] [--noise-every N] [--noisy-reads]\n"
          "               [--corrupt-program OFFSET]\n"
          "               [--silent-after S] [--hangup-after S] [--seed N]\n"
          "       orv-sim --help | --version\n";
@@ -61,6 +61,10 @@ ParsedArgs ParseArgs(std::span<const std::string_view> args) {
       return out;
     }
     if (!name.starts_with("--")) return fail("unexpected argument '" + std::string(args[i]) + "'");
+    if (name == "--noisy-reads" && !inline_value) {  // a switch: no value
+      c.controller.faults.noisy_reads = true;
+      continue;
+    }
 
     std::string_view value;
     if (inline_value) {

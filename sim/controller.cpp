@@ -117,7 +117,8 @@ Exchange Controller::Execute(double now) {
       e.truncated = true;
       e.reply.pop_back();
     }
-    if (f.noise_every && k % f.noise_every == 0) {
+    const bool calibration_read = (pending_[0] & 0x80) && InCalibration(address);
+    if ((f.noise_every && k % f.noise_every == 0) || (f.noisy_reads && calibration_read)) {
       e.noise = true;
       e.reply.push_back(NextRandom());
     }

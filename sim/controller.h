@@ -50,6 +50,9 @@ enum class Model { talpa, quil };
 // stray byte. Times are in seconds since start; negative = never.
 struct Faults {
   unsigned drop_every = 0, truncate_every = 0, noise_every = 0;
+  // Every reply to a read of the calibration area gets a stray byte: a line
+  // that lets writes and live reads through but no whole calibration block.
+  bool noisy_reads = false;
   double silent_after = -1, hangup_after = -1;
   // Calibration offset whose byte is programmed inverted (XOR 0xFF), -1 = none:
   // a controller whose EEPROM takes one byte wrong, for the console's check.

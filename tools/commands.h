@@ -10,6 +10,9 @@ namespace orv::tool {
 
 // The exit status of a command line orvtool cannot run, and of bad input.
 constexpr int kUsageError = 2;
+// download --verify: every block written, but the read-back could not be
+// completed on the line (1 is a read-back that differs).
+constexpr int kNotVerified = 3;
 
 // What a subcommand throws for bad input or a failed operation.
 struct Failure : std::runtime_error {

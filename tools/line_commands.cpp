@@ -119,14 +119,19 @@ class Line {
 
     // One whole-image transfer; a bar on a terminal shows how far it got. A
     // transfer the link gave up is what the window's user ends with Connect
-    // and starts again; so does the tool, a few times. The verify result of
-    // a download that asked for one.
-    std::optional<VerifyResult> Transfer(TransferKind kind, bool verify, const char* what) {
+    // and starts again; so does the tool, a few times: a download from the
+    // block where it stopped, and one whose blocks were all written but not
+    // read back, with the read-back alone. The verify result of a download
+    // that asked for one. `known`: what an upload may find the controller
+    // holds.
+    std::optional<VerifyResult> Transfer(TransferKind kind, bool verify, const char* what,
+                                         const Image* known = nullptr) {
         const bool bar = ::isatty(STDOUT_FILENO);
         int shown = -1;
         bool finished = false, stalled = false;
         std::optional<VerifyResult> result;
         std::string why;
+        int from = 0;
         Link::Events& e = link_.events;
         e.transfer_progress = [&](TransferKind, int position) {
             const int percent = std::clamp(position * 100 / transfer::kEndOfArea, 0, 100);
@@ -141,19 +146,23 @@ class Line {
             finished = true;
             result = v;
         };
-        e.transfer_stalled = [&](TransferKind, int, const std::string& message) {
+        e.transfer_stalled = [&](TransferKind, int at, const std::string& message) {
             stalled = true;
             why = message;
+            from = at;
         };
-        for (int attempt = 0; attempt < kAttempts && !finished; ++attempt) {
+        const auto read_back_owed = [&] { return finished && result && !result->unfinished.empty(); };
+        for (int attempt = 0; attempt < kAttempts && (!finished || read_back_owed()); ++attempt) {
             if (attempt > 0) {
                 link_.Connect();
                 const unsigned long before = link_.state().replies;
                 RunUntil([&] { return link_.state().replies != before; }, kAnswerSeconds);
             }
-            stalled = false;
-            if (kind == TransferKind::Upload) link_.StartUpload();
-            else link_.StartDownload(verify);
+            const bool read_back_only = read_back_owed();
+            finished = stalled = false;
+            if (read_back_only) link_.StartVerify();
+            else if (kind == TransferKind::Upload) link_.StartUpload(known);
+            else link_.StartDownload(verify, from);
             RunUntil([&] { return finished || stalled; }, kTransferSeconds);
         }
         e.transfer_progress = nullptr;
@@ -208,14 +217,23 @@ void AddUpload(CLI::App& app) {
     CLI::App* sub = app.add_subcommand("upload", "Read the controller's calibration into a map file");
     AddLineOptions(sub, o->line);
     sub->add_option("-o,--output", o->out, "Map file to write")->required();
-    sub->add_option("--base", o->base, "Map file whose last value (which the controller does not hold) is kept");
+    sub->add_option("--base", o->base,
+                    "Map file whose last value (which the controller does not hold) is kept; blocks the controller "
+                    "holds as in it are read once, not twice");
     sub->callback([o] {
         CheckOutput("map file", o->out);
         Image image{};
-        if (!o->base.empty()) ApplyMapValues(image, ReadMap(o->base).values);
+        std::optional<Image> known;
+        if (!o->base.empty()) {
+            ApplyMapValues(image, ReadMap(o->base).values);
+            // As the controller holds it when it was downloaded: every view
+            // field on "Bank 1". A block read once that equals it is kept.
+            known = image;
+            ClearViewBits(*known);
+        }
         {
             Line line(o->line, image);
-            line.Transfer(TransferKind::Upload, false, "upload");
+            line.Transfer(TransferKind::Upload, false, "upload", known ? &*known : nullptr);
         }
         // Saved as the window saves a map: every view field on "Bank 1".
         ClearViewBits(image);
@@ -237,6 +255,10 @@ void AddDownload(CLI::App& app) {
     AddLineOptions(sub, o->line);
     sub->add_option("MAP", o->map, "Map file to program")->required();
     sub->add_flag("--verify", o->verify, "Read the calibration back and compare it byte for byte");
+    sub->footer(
+        "Exit status: 0 written (and with --verify, read back the same); 1 the read-back differs; 2 not "
+        "written, or the command cannot be run; 3 written, but the read-back could not be completed on "
+        "this line");
     sub->callback([o] {
         Image image{};
         ApplyMapValues(image, ReadMap(o->map).values);
@@ -244,6 +266,12 @@ void AddDownload(CLI::App& app) {
         ClearViewBits(image);
         Line line(o->line, image);
         const std::optional<VerifyResult> check = line.Transfer(TransferKind::Download, o->verify, "download");
+        if (check && !check->unfinished.empty())
+            throw Failure(std::string("download written to ")
+                              .append(o->line.port)
+                              .append(", but not verified: ")
+                              .append(check->unfinished),
+                          kNotVerified);
         if (check && !check->verified)
             throw Failure("verify failed at " + Hex(kCalibrationBase + check->first_difference) + ": programmed " +
                               std::to_string(check->programmed) + ", read back " + std::to_string(check->read_back),

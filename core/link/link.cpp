@@ -151,7 +151,7 @@ void Link::LineDisturbed() {
 }
 
 void Link::LineQuiet() {
-    if (state_.cur_cmd == kCmdUpload) xfer_.upload.Quiet();
+    if (state_.cur_cmd == kCmdUpload) xfer_.upload.Quiet(UploadTarget());
 }
 
 // The request in tx_frame waits until a whole tick has passed without a byte
@@ -505,22 +505,32 @@ void Link::Progress(TransferKind kind, int position) {
     if (events.transfer_progress) events.transfer_progress(kind, position);
 }
 
-void Link::StartUpload() {
+void Link::StartUpload(const Image* known) {
     verify_ = verifying_ = false;
+    known_.reset();
+    if (known) known_ = *known;
     StartTransfer(kCmdUpload);
 }
 
-void Link::StartDownload(bool verify) {
+void Link::StartDownload(bool verify, int from) {
     verify_ = verify;
     verifying_ = false;
-    StartTransfer(kCmdDownload);
+    StartTransfer(kCmdDownload,
+                  std::clamp(from, 0, transfer::kEndOfArea - 1) / transfer::kBlockSize * transfer::kBlockSize);
 }
 
-// Both start the same way: the transfer takes over at the reply to the
+void Link::StartVerify() {
+    verify_ = false;
+    verifying_ = true;
+    read_back_ = image_;
+    StartTransfer(kCmdUpload);
+}
+
+// All start the same way: the transfer takes over at the reply to the
 // request in flight (which it ignores), or at once when the link is idle.
-void Link::StartTransfer(Cmd cmd) {
+void Link::StartTransfer(Cmd cmd, int from) {
     LinkState& link = state_;
-    xfer_.xfer_pos = 0;
+    xfer_.xfer_pos = static_cast<std::int16_t>(from);
     if (cmd == kCmdDownload) xfer_.dl_step = 0;
     link.next_cmd = cmd;
     // A request on the line, or one waiting for a quiet line, is let finish:
@@ -549,9 +559,10 @@ void Link::Post(Cmd cmd) {
 void Link::HandleUpload() {
     LinkState& link = state_;
     transfer::UploadCheck& check = xfer_.upload;
-    Image& target = verifying_ ? read_back_ : image_;
+    Image& target = UploadTarget();
     if (xfer_.xfer_pos == 0) {
-        check.Start();
+        // A read-back equal to what was programmed is the proof.
+        check.Start(verifying_ ? &image_ : known_ ? &*known_ : nullptr);
         Progress(TransferKind::Upload, 0);
     } else if (check.Taken(link.rx_data, target)) {
         link.next_cmd = kCmdNone;
@@ -594,13 +605,17 @@ void Link::FinishUpload() {
         if (events.transfer_finished) events.transfer_finished(TransferKind::Upload, std::nullopt);
         return;
     }
-    verifying_ = false;
     VerifyResult result;
     for (int i = 0; i < transfer::kEndOfArea; ++i) {
         if (read_back_[i] == image_[i]) continue;
-        result = VerifyResult{false, i, image_[i], read_back_[i]};
+        result = VerifyResult{false, i, image_[i], read_back_[i], {}};
         break;
     }
+    FinishVerify(result);
+}
+
+void Link::FinishVerify(VerifyResult result) {
+    verify_ = verifying_ = false;
     if (events.transfer_finished) events.transfer_finished(TransferKind::Download, result);
 }
 
@@ -639,14 +654,36 @@ void Link::StopTransfer(bool upload, int at, const char* why) {
     link.next_cmd = kCmdNone;
     link.quiet_first = false;
     progress_ = 0;
-    // A read-back that stops is the download's verify that stopped.
-    const bool read_back = upload && verifying_;
+    PollAfterStop();
+    std::string where = " stopped at byte ";
+    where.append(Thousands(at)).append(" of ").append(Thousands(transfer::kEndOfArea)).append(": ").append(why);
+    if (upload && verifying_) {
+        // Every block was written and acknowledged: the download is done,
+        // only its proof is missing.
+        VerifyResult result;
+        result.verified = false;
+        result.unfinished = std::string("the read-back").append(where);
+        FinishVerify(result);
+        return;
+    }
     verify_ = verifying_ = false;
-    const char* what = upload && !read_back ? "Upload" : "Download";
-    std::string message = std::string(read_back ? "Verify" : what) + " stopped at byte " + Thousands(at) + " of " +
-                          Thousands(transfer::kEndOfArea) + ": " + why + "; press Connect, then " + what + " again";
+    const char* what = upload ? "Upload" : "Download";
+    const std::string message =
+        std::string(what).append(where).append("; press Connect, then ").append(what).append(" again");
     if (events.transfer_stalled)
-        events.transfer_stalled(upload && !read_back ? TransferKind::Upload : TransferKind::Download, at, message);
+        events.transfer_stalled(upload ? TransferKind::Upload : TransferKind::Download, at, message);
+}
+
+void Link::PollAfterStop() {
+    LinkState& link = state_;
+    if (!poll_after_transfer || link.host_mode || !port_.IsOpen()) return;
+    // A reply to the request given up may still come: the live read goes
+    // out once the line is quiet, and its reply goes to the live handler.
+    link.next_cmd = kCmdLive;
+    link.reply_len = link.live_len;
+    BuildLiveRead();
+    link.tx_frame = link.tx_buf;
+    Settle();
 }
 
 }  // namespace orv

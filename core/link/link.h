@@ -32,6 +32,11 @@ struct VerifyResult {
     int first_difference = -1;  // image position, or -1
     std::uint8_t programmed = 0;
     std::uint8_t read_back = 0;
+    // Not verified, and not found different either: every block was written
+    // and acknowledged, but the read-back could not be completed on this
+    // line. Why, in a few words ("the read-back stopped at byte ..."); empty
+    // when it was completed.
+    std::string unfinished;
 };
 
 class Link {
@@ -100,10 +105,16 @@ class Link {
     void Tick();
 
     // Whole-image transfers; they take over at the reply to the request in
-    // flight, or at once when the link is idle. A download with `verify`
-    // reads the calibration back into a scratch image and compares.
-    void StartUpload();
-    void StartDownload(bool verify = false);
+    // flight, or at once when the link is idle. An upload given `known`, the
+    // calibration the controller is thought to hold, keeps a block read once
+    // when it equals that block. A download with `verify` reads the
+    // calibration back into a scratch image and compares, keeping a block
+    // read once that equals what was programmed; `from` (a block's start)
+    // takes up a download that stopped there. Verify alone reads back what
+    // the image holds, as after a download, and ends as a download does.
+    void StartUpload(const Image* known = nullptr);
+    void StartDownload(bool verify = false, int from = 0);
+    void StartVerify();
     // The transfer holding the link, if one does.
     std::optional<TransferKind> Transferring() const;
 
@@ -119,7 +130,8 @@ class Link {
     void SendFrame();
 
     // Live polling takes the link back once a transfer has finished, as
-    // after Connect; otherwise the link stays idle until asked.
+    // after Connect, or has stopped (on a quiet line, and asked again until
+    // the controller answers); otherwise the link stays idle until asked.
     bool poll_after_transfer = false;
 
    private:
@@ -131,7 +143,12 @@ class Link {
     void HandleDownload();
     void HandleHostCycle();
     void SendHostWrite(Bytes frame);
-    void StartTransfer(Cmd cmd);
+    void StartTransfer(Cmd cmd, int from = 0);
+    // Where an upload's blocks go: the image, or a download's read-back.
+    Image& UploadTarget() { return verifying_ ? read_back_ : image_; }
+    void FinishVerify(VerifyResult result);
+    // A stopped transfer: live polling again once the line is quiet.
+    void PollAfterStop();
     void Post(Cmd cmd);
     void FinishUpload();
     // The link after a finished transfer: idle, or polling again.
@@ -165,6 +182,8 @@ class Link {
     bool verify_ = false;
     bool verifying_ = false;
     Image read_back_{};
+    // What an upload was told the controller holds.
+    std::optional<Image> known_;
 };
 
 // Adds `also` after what `event` already does: an observer beside the owner

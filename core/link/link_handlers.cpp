@@ -13,8 +13,9 @@ void Main_Page::WireLink() {
         // The loss is told until the controller answers again.
         if (status == LinkStatus::Connected) {
             loss_told_ = false;
-            if (!lost_link_notice_.empty() && form.Notice == lost_link_notice_)
-                form.Tell("The controller answers again", form::Form::NoticeKind::Done);
+            const std::string host = host_resumes_ ? ResumeHost() : std::string();
+            if (!host.empty() || (!lost_link_notice_.empty() && form.Notice == lost_link_notice_))
+                form.Tell(std::string("The controller answers again").append(host), form::Form::NoticeKind::Done);
         }
         if (status != LinkStatus::Offline) return;
         live_reading_ = false;
@@ -94,7 +95,19 @@ void Main_Page::SuperviseLink() {
     comm.Tick();
     if (!comm.Silent()) return;
     if (!was_offline) Reset_Monitor();
+    // The console can impose nothing on a silent controller: remote mode
+    // until it answers, then host mode again if the tuner had it.
+    if (form.Host.Value()) host_resumes_ = true;
     form.remote.SetValue(true);
+}
+
+std::string Main_Page::ResumeHost() {
+    host_resumes_ = false;
+    // A transfer pressed during the silence holds the link: host mode would
+    // take its place.
+    if (Transferring() != TransferUnderWay::None) return "; host mode stays off: a transfer holds the link";
+    form.Host.SetValue(true);
+    return "; host mode is on again";
 }
 
 }  // namespace orv

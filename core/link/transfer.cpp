@@ -31,7 +31,17 @@ std::optional<int> StoreBlock(Image& image, std::int16_t xfer_pos, std::span<con
     return last;
 }
 
-void UploadCheck::Start() { *this = UploadCheck(); }
+void UploadCheck::Start(const Image* known) {
+    *this = UploadCheck();
+    if (known) known_ = *known;
+}
+
+bool UploadCheck::Known(const Read& read) const {
+    if (!known_) return false;
+    const int first = read.block * kBlockSize;
+    const int n = std::min(kBlockSize, kEndOfArea - first);
+    return std::equal(read.data.begin(), read.data.begin() + n, known_->begin() + first);
+}
 
 UploadCheck::Request UploadCheck::Ask(int block, bool after_quiet) {
     asked_ = block;
@@ -39,8 +49,9 @@ UploadCheck::Request UploadCheck::Ask(int block, bool after_quiet) {
     return Request{block, after_quiet};
 }
 
-bool UploadCheck::Pending(int block) const {
-    return std::any_of(pending_.begin(), pending_.end(), [block](const Read& r) { return r.block == block; });
+bool UploadCheck::Pending(int block, bool known) const {
+    return std::any_of(pending_.begin(), pending_.end(),
+                       [&](const Read& r) { return r.block == block && (!known || Known(r)); });
 }
 
 std::optional<UploadCheck::Request> UploadCheck::Next() {
@@ -51,18 +62,29 @@ std::optional<UploadCheck::Request> UploadCheck::Next() {
     // for one is read again only after it.
     const bool first = !confirming_;
     confirming_ = true;
+    // A block read as the controller is known to hold it is kept at that
+    // quiet line, and not read again.
     int pick = -1;
-    bool waits = false;
+    bool waits = false, kept_when_quiet = false;
     for (int b = 0; b < kBlocks && (pick < 0 || waits); ++b) {
         if (kept_[b]) continue;
-        const bool pending = Pending(b);
+        if (Pending(b, true)) {
+            kept_when_quiet = true;
+            continue;
+        }
+        const bool pending = Pending(b, false);
         if (pick >= 0 && pending) continue;
         pick = b;
         waits = pending;
     }
-    if (pick < 0) return Ask(kEndRead, false);
+    if (pick < 0) return Ask(kEndRead, kept_when_quiet);
     if (reads_[pick] >= kMaxReads) return std::nullopt;
     return Ask(pick, first || waits || static_cast<int>(pending_.size()) >= kRun);
+}
+
+void UploadCheck::Keep(const Read& read, Image& image) {
+    StoreBlock(image, static_cast<std::int16_t>((read.block + 1) * kBlockSize), read.data);
+    kept_.set(read.block);
 }
 
 bool UploadCheck::Taken(std::span<const std::uint8_t> reply, Image& image) {
@@ -73,16 +95,18 @@ bool UploadCheck::Taken(std::span<const std::uint8_t> reply, Image& image) {
     ++reads_[asked_];
     // Agreeing with a read that counts: kept, whatever the line does next.
     if (counted_[asked_] == read.data) {
-        StoreBlock(image, static_cast<std::int16_t>((asked_ + 1) * kBlockSize), read.data);
-        kept_.set(asked_);
+        Keep(read, image);
         return false;
     }
     pending_.push_back(read);
     return false;
 }
 
-void UploadCheck::Quiet() {
-    for (const Read& r : pending_) counted_[r.block] = r.data;
+void UploadCheck::Quiet(Image& image) {
+    for (const Read& r : pending_) {
+        counted_[r.block] = r.data;
+        if (Known(r)) Keep(r, image);
+    }
     pending_.clear();
 }
 

@@ -57,7 +57,11 @@ std::optional<int> StoreBlock(Image& image, std::int16_t xfer_pos, std::span<con
 // changed on the line, shows nowhere at all. So every block is read twice:
 // the first read counts once the line has been seen quiet after it with
 // nothing dropped in between, and the block is kept when a later read agrees
-// with it byte for byte.
+// with it byte for byte. A read equal to what the console knows the
+// controller holds needs no second one: noise cannot turn other bytes into
+// exactly those. It is kept once the line has been seen quiet after it,
+// like a first read counted, since a byte pushed out of a shifted read shows
+// only then.
 class UploadCheck {
    public:
     static constexpr int kBlocks = 29;  // the reads that fill the image
@@ -74,7 +78,9 @@ class UploadCheck {
         bool after_quiet;  // to be sent once the line has been quiet
     };
 
-    void Start();
+    // `known`: the calibration the controller is thought to hold (only the
+    // calibration area is compared), or none.
+    void Start(const Image* known = nullptr);
     // The read to send next; nothing when a block went unconfirmed kMaxReads times.
     std::optional<Request> Next();
     // The reply to the read Next gave last; a block kept goes into the image.
@@ -88,8 +94,9 @@ class UploadCheck {
         noisy_ = true;
     }
     // The line was quiet: the blocks read since count, for a later read to
-    // agree with.
-    void Quiet();
+    // agree with; those equal to what the controller is known to hold are
+    // kept, into `image`.
+    void Quiet(Image& image);
     // Where the calibration stops being confirmed: the first block not kept.
     int FirstUnkept() const;
 
@@ -99,11 +106,17 @@ class UploadCheck {
         Block data;
     };
     Request Ask(int block, bool after_quiet);
-    bool Pending(int block) const;
+    // Whether a read of `block` waits for a quiet line; `known`: one equal to
+    // what the controller is known to hold.
+    bool Pending(int block, bool known) const;
+    // Whether a read is what the controller is known to hold.
+    bool Known(const Read& read) const;
+    void Keep(const Read& read, Image& image);
 
     std::vector<Read> pending_;  // read, waiting for a quiet line
     std::array<std::optional<Block>, kBlocks> counted_;  // read, and the line quiet after
     std::bitset<kBlocks> kept_;
+    std::optional<Image> known_;
     std::array<int, kBlocks> reads_{};
     int next_ = 0;    // the first pass: the next block
     int asked_ = -1;  // the block of the read on the line

@@ -48,7 +48,9 @@ void Main_Page::upload_Click() {
 
 void Main_Page::StartUpload() {
     PrepareTransfer(kUploading);
-    comm.StartUpload();
+    // A block read once that equals what the controller was last known to
+    // hold needs no second read.
+    comm.StartUpload(controller_image_ ? &*controller_image_ : nullptr);
 }
 
 void Main_Page::download_Click() {
@@ -113,6 +115,12 @@ void Main_Page::Handle_Download() {
 }
 
 void Main_Page::TellVerified(const VerifyResult& check) {
+    if (!check.unfinished.empty()) {
+        std::string told = "Download finished: ";
+        told.append(Thousands(kCalibrationBytes)).append(" bytes written, not verified: ").append(check.unfinished);
+        form.Tell(told.append("; press Connect, then Download again to verify"), form::Form::NoticeKind::Failed);
+        return;
+    }
     if (check.verified) {
         form.Tell("Download finished: " + Thousands(kCalibrationBytes) + " bytes written, verified",
                   form::Form::NoticeKind::Done);

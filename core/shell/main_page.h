@@ -336,6 +336,10 @@ class Main_Page {
     // The link's loss has been told and the controller has not answered
     // since.
     bool loss_told_ = false;
+    // Host mode was on when the controller went silent: it comes back when
+    // the controller answers. What is told of it, after "answers again".
+    bool host_resumes_ = false;
+    std::string ResumeHost();
     // The calibration the controller holds as far as the console knows: the
     // image last uploaded or downloaded.
     std::optional<Image> controller_image_;

@@ -191,8 +191,9 @@ TEST(Modes, EnabledStatesOfTheControls) {
 // Mended: one lost reply stopped the host cycle for good. The request is
 // asked again after each whole silent tick; once the link counts as lost,
 // remote is selected and what is asked is a live read, never the last host
-// values again, and the controller's next reply leaves host mode.
-TEST(Host, ALostReplyIsAskedAgainAndALostLinkLeavesHostModeAtTheNextReply) {
+// values again. Mended too: the controller's next reply left host mode for
+// good; it enters host mode again, and the host cycle imposes fresh values.
+TEST(Host, ALostReplyIsAskedAgainAndALostLinkResumesHostModeAtTheNextReply) {
     struct Case {
         const char* lost;
         B last_reply;   // what came before the silence
@@ -217,14 +218,17 @@ TEST(Host, ALostReplyIsAskedAgainAndALostLinkLeavesHostModeAtTheNextReply) {
         c.port.ClearWrites();
         for (int i = 0; i < 2; ++i) c.page.Timer1_Timer();
         EXPECT_EQ(c.port.writes, Frames{kRead});
-        EXPECT_EQ(c.Reply(kLive), Frames{kHostOff});
+        EXPECT_EQ(c.Reply(kLive), Frames{kHostOn});
+        EXPECT_TRUE(c.page.form.Host.Value());
         EXPECT_EQ(c.Reply(kAck), Frames{kRead});
+        EXPECT_EQ(c.Reply(kLive), Frames{kHostWrite});
     }
 }
 
 // Mended: with the link lost in host mode and no late reply, Connect would
-// start plain polling and leave the controller running on the last host values.
-TEST(Host, ConnectAfterTheLinkWasLostInHostModeLeavesHostModeFirst) {
+// start plain polling and leave the controller running on the last host
+// values. Its first reply brings host mode back, with fresh values.
+TEST(Host, ConnectAfterTheLinkWasLostInHostModeResumesHostModeFirst) {
     Hosting c;
     for (int i = 0; i < 6; ++i) c.page.Timer1_Timer();
     ASSERT_TRUE(c.page.form.remote.Value());
@@ -233,9 +237,13 @@ TEST(Host, ConnectAfterTheLinkWasLostInHostModeLeavesHostModeFirst) {
     c.page.Timer1_Timer();  // the unanswered request: wait for a quiet line
     c.page.Timer1_Timer();
     EXPECT_EQ(c.port.writes, Frames{kRead});
+    EXPECT_EQ(c.Reply(kLive), Frames{kHostOn});
+    EXPECT_EQ(c.Reply(kAck), Frames{kRead});
+    EXPECT_EQ(c.Reply(kLive), Frames{kHostWrite});  // the host cycle, and no more mode writes
+    EXPECT_EQ(c.Reply(kAck), Frames{kRead});
+    c.page.form.remote.UserClick();
     EXPECT_EQ(c.Reply(kLive), Frames{kHostOff});
     EXPECT_EQ(c.Reply(kAck), Frames{kRead});
-    EXPECT_EQ(c.Reply(kLive), Frames{kRead});  // plain polling, and no more mode writes
     c.port.ClearWrites();
     c.page.form.Connect.UserClick();
     c.page.Timer1_Timer();

@@ -15,7 +15,7 @@ TEST(Args, EveryOption) {
       Parse({"--link", "/tmp/orv", "--model", "quil", "--firmware", "0x22", "--baud", "19200", "--latency-ms", "2.5",
              "--log", "l.txt", "--eeprom", "e.map", "--calibration", "c.map", "--drop-every", "3",
              "--truncate-every=4", "--noise-every", "5", "--silent-after", "1.5", "--hangup-after", "0", "--seed", "9",
-             "--corrupt-program", "1835"});
+             "--corrupt-program", "1835", "--noisy-reads"});
   ASSERT_EQ(p.status, ParsedArgs::Status::run) << p.error;
   const ServerConfig& c = p.config;
   EXPECT_EQ(c.link, "/tmp/orv");
@@ -33,6 +33,8 @@ TEST(Args, EveryOption) {
   EXPECT_DOUBLE_EQ(c.controller.faults.hangup_after, 0);
   EXPECT_EQ(c.controller.seed, 9u);
   EXPECT_EQ(c.controller.faults.corrupt_program, 1835);
+  EXPECT_TRUE(c.controller.faults.noisy_reads);
+  EXPECT_FALSE(Parse({}).config.controller.faults.noisy_reads);
   EXPECT_EQ(Parse({}).config.controller.faults.corrupt_program, -1);
   EXPECT_EQ(Parse({"--firmware", "ff"}).config.controller.firmware, 0xFF);
   EXPECT_EQ(Parse({"--seed", "1", "--help"}).status, ParsedArgs::Status::help);

@@ -116,6 +116,14 @@ class FakePort : public SerialPort {
         return all;
     }
     void ClearWrites() { writes.clear(); }
+    // Reads of each calibration block, and last of the read past them, among the writes from `from` on.
+    std::vector<int> BlockReads(std::size_t from = 0) const {
+        std::vector<int> reads(30, 0);
+        for (std::size_t i = from; i < writes.size(); ++i)
+            if (writes[i].size() == 3 && writes[i][0] == 0xC0)
+                ++reads[((writes[i][1] << 8 | writes[i][2]) - 0xE000) / 64];
+        return reads;
+    }
 
    private:
     bool open_ = false;
