@@ -50,6 +50,10 @@ enum class Model { talpa, quil };
 // stray byte. Times are in seconds since start; negative = never.
 struct Faults {
   unsigned drop_every = 0, truncate_every = 0, noise_every = 0;
+  // Every Nth reply (0 = off) starts late_ms later than the others: a
+  // controller that now and then takes its time.
+  unsigned late_every = 0;
+  double late_ms = 0;
   double silent_after = -1, hangup_after = -1;
   // Calibration offset whose byte is programmed inverted (XOR 0xFF), -1 = none:
   // a controller whose EEPROM takes one byte wrong, for the console's check.
@@ -80,6 +84,7 @@ struct Exchange {
   bool dropped = false;
   bool truncated = false;
   bool noise = false;
+  bool late = false;  // the reply is held back by Faults::late_ms
 };
 
 class Controller {
