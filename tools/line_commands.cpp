@@ -147,6 +147,9 @@ class Line {
         };
         for (int attempt = 0; attempt < kAttempts && !finished; ++attempt) {
             if (attempt > 0) {
+                // A port that failed (a line hung up, an adapter gone) is
+                // not tried again: nothing would answer.
+                if (!port_.IsOpen()) break;
                 link_.Connect();
                 const unsigned long before = link_.state().replies;
                 RunUntil([&] { return link_.state().replies != before; }, kAnswerSeconds);
