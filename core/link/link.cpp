@@ -20,11 +20,11 @@ constexpr double kLatencyFactor = 1.5;
 constexpr double kLatencyMargin = 0.01;
 constexpr double kLongestLatency = 2;
 constexpr double kNarrowing = 16;
-// The first asks go out at the reply's deadline, the next ones at least a
+// The first ask goes out at the reply's deadline, the next ones at least a
 // tick apart, and after kQuickAsks (outside a transfer) once a second: a
 // controller switched off and on again is found again without flooding a
 // dead line.
-constexpr int kFirstAsks = 3;
+constexpr int kFirstAsks = 1;
 constexpr int kQuickAsks = 10;
 constexpr double kSlowAskSeconds = 1;
 // A transfer gives up after this many unanswered asks, or after this long
@@ -55,7 +55,12 @@ void Link::SetStatus(LinkStatus status, std::string reason) {
     if (events.status_changed) events.status_changed(status_, reason_);
 }
 
-bool Link::Silent() const { return state_.idle_ticks > kSilentTicks; }
+// Not while a slow controller's reply to a request not asked again may
+// still come.
+bool Link::Silent() const {
+    const LinkState& link = state_;
+    return link.idle_ticks > kSilentTicks && !(link.awaiting && link.asked_again == 0 && SinceSent() < ReplyWait());
+}
 
 bool Link::KeepsAsking() const { return port_.IsOpen() && (state_.awaiting || state_.settling); }
 
@@ -91,7 +96,7 @@ bool Link::WriteRequest() {
     link.silent_ticks = -1;  // the tick now running is not a whole one
     link.ticks_out = 0;
     link.answer_at = -1;
-    link.prev_sent_at = link.sent_at;
+    if (link.asked_again == 0) link.first_sent_at = now;
     link.sent_at = now;
     link.sent_len = link.tx_frame.size();
     port_.WakeAt(now + AskWait());
@@ -313,8 +318,8 @@ void Link::CheckDeadline() {
 }
 
 // What the reply just taken says of the controller's pace. After asks again
-// it may be a late reply to an earlier ask: the controller is taken to be as
-// slow as that, and the replies to the later asks may still come, so the
+// it may be a late reply to the first request: the controller is taken to be
+// as slow as that, and the replies to the asks may still come, so the
 // next request waits for them. After the asks of a dead line, a second
 // apart, it answers the last one.
 void Link::LearnFromReply() {
@@ -329,7 +334,7 @@ void Link::LearnFromReply() {
         Learn(began - link.sent_at - request);
         return;
     }
-    Learn(began - link.prev_sent_at - request);
+    Learn(began - link.first_sent_at - request);
     link.owed = asks;
     link.owed_len = link.reply_len;
     link.owed_wait = ReplyWait();
@@ -352,7 +357,7 @@ void Link::TakeOwed() {
     TakeInput();
     // The last reply answers the last ask.
     Learn(port_.Now() - link.sent_at - static_cast<double>(link.sent_len + link.owed_len) * kByteSeconds);
-    if (--link.owed == 0) ReleaseHeld();
+    if (--link.owed == 0 && link.holding) ReleaseHeld();
 }
 
 void Link::ReleaseHeld() {
@@ -496,7 +501,7 @@ bool Link::TakeReply(CommEvent event) {
     LinkState& link = state_;
     if (event == CommEvent::Send || event == CommEvent::Error) return false;
     link.heard = true;
-    if (link.holding) {
+    if (link.settling && link.owed > 0) {
         TakeOwed();
         return false;
     }

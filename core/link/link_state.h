@@ -63,7 +63,7 @@ struct LinkState {
     // not heard yet is never asked twice while its reply may still come.
     double latency = kFirstLatency;
     double answer_at = -1;      // when the reply on the line began; -1: not yet
-    double prev_sent_at = 0;    // when the request before the last one went out
+    double first_sent_at = 0;   // when the request on the line went out before any ask again
     int ticks_out = 0;          // ticks begun since the request went out
     int unanswered = 0;         // asks again made while nothing had come back
     // A reply taken after asks again: their replies may still come. The next

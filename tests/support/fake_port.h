@@ -90,15 +90,21 @@ class FakePort : public SerialPort {
         const double end = now + seconds;
         double next_tick = now + 0.1;
         for (;;) {
+            // A reply comes once it is due and the one before it has ended,
+            // whatever happened meanwhile.
             const double reply =
                 pending_.empty() ? kNever
-                                 : std::max(now, pending_.front().second) +
+                                 : std::max(line_free_, pending_.front().second) +
                                        static_cast<double>(pending_.front().first.size()) * kByteTime;
             const double wake = wake_at < 0 ? kNever : std::max(now, wake_at);
             const double at = std::min({reply, wake, next_tick});
             if (at > end) break;
             if (at == reply) {
-                Pump(1);
+                Bytes bytes = std::move(pending_.front().first);
+                pending_.pop_front();
+                if (on_reply_delivered) on_reply_delivered();
+                line_free_ = at;
+                DeliverAt(std::max(now, at), bytes);
             } else if (at == wake) {
                 WakeUp();
             } else {
@@ -166,6 +172,7 @@ class FakePort : public SerialPort {
     bool open_ = false;
     Bytes in_;
     std::deque<std::pair<Bytes, double>> pending_;  // replies, and when each may start
+    double line_free_ = 0;                           // when the last reply RunFor delivered ended
 };
 
 }  // namespace orv::test
