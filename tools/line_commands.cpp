@@ -152,7 +152,8 @@ class Line {
                 if (!port_.IsOpen()) break;
                 link_.Connect();
                 const unsigned long before = link_.state().replies;
-                RunUntil([&] { return link_.state().replies != before; }, kAnswerSeconds);
+                // Nor is a controller that does not answer Connect.
+                if (!RunUntil([&] { return link_.state().replies != before; }, kAnswerSeconds)) break;
             }
             stalled = false;
             if (kind == TransferKind::Upload) link_.StartUpload();

@@ -122,18 +122,17 @@ TEST(Deadline, ALateReplyAfterAnAskIsTakenWithoutACascade) {
 TEST(Deadline, ATransferOnADeadLineEndsWithinSecondsSayingWhy) {
     struct Case {
         const char* name;
+        bool before_the_click;
         std::function<void(LateController&)> kill;
+        double within;
         const char* why;
     };
     const Case cases[] = {
-        {"port gone before the click", [](LateController& c) { c.port.Close(); }, "the port is not open"},
-        {"line hung up during it", [](LateController& c) { c.port.RunFor(0.5, [] {}), c.port.Close(); },
+        {"port gone", true, [](LateController& c) { c.port.Close(); }, 0, "the port is not open"},
+        {"line hung up", false, [](LateController& c) { c.port.RunFor(0.5, [] {}), c.port.Close(); }, 0.2,
          "the port is not open"},
-        {"controller silent during it",
-         [](LateController& c) {
-             c.port.RunFor(0.5, [] {});
-             c.port.responder = [](const B&) { return B{}; };
-         },
+        {"controller silent", false,
+         [](LateController& c) { c.port.responder = [](const B&) { return B{}; }; }, 5,
          "the controller stopped answering"},
     };
     for (const Case& k : cases) {
@@ -141,11 +140,10 @@ TEST(Deadline, ATransferOnADeadLineEndsWithinSecondsSayingWhy) {
             SCOPED_TRACE(std::string(k.name) + (up ? ", upload" : ", download"));
             LateController c([](int) { return 0.0; });
             c.RunFor(1);
-            const bool before = std::string(k.name).ends_with("click");
-            if (before) k.kill(c);
+            if (k.before_the_click) k.kill(c);
             (up ? c.page.form.upload : c.page.form.download).UserClick();
-            if (!before) k.kill(c);
-            c.RunFor(5);
+            if (!k.before_the_click) k.kill(c);
+            c.RunFor(k.within);
             EXPECT_EQ(c.page.Transferring(), TransferUnderWay::None);
             EXPECT_EQ(c.page.form.mapfile.Text.find("Please Wait"), std::string::npos);
             EXPECT_NE(c.page.form.Notice.find(std::string(": ") + k.why + "; press Connect"), std::string::npos)
