@@ -20,6 +20,9 @@ constexpr double kLatencyFactor = 1.5;
 constexpr double kLatencyMargin = 0.01;
 constexpr double kLongestLatency = 2;
 constexpr double kNarrowing = 16;
+// A controller that has taken this long to answer is given the time its
+// replies take before the link counts as lost.
+constexpr double kSlowLatency = 0.3;
 // The first ask goes out at the reply's deadline, the next ones at least a
 // tick apart, and after kQuickAsks (outside a transfer) once a second: a
 // controller switched off and on again is found again without flooding a
@@ -55,11 +58,14 @@ void Link::SetStatus(LinkStatus status, std::string reason) {
     if (events.status_changed) events.status_changed(status_, reason_);
 }
 
-// Not while a slow controller's reply to a request not asked again may
-// still come.
+// Not while the link itself waits for a reply that may still come: one
+// owed before a request on a quiet line, or the reply of a controller seen
+// to be slow to a request not asked again.
 bool Link::Silent() const {
     const LinkState& link = state_;
-    return link.idle_ticks > kSilentTicks && !(link.awaiting && link.asked_again == 0 && SinceSent() < ReplyWait());
+    const bool may_come = SinceSent() < ReplyWait();
+    return link.idle_ticks > kSilentTicks && !(link.settling && may_come) &&
+           !(link.slow && link.awaiting && link.asked_again == 0 && may_come);
 }
 
 bool Link::KeepsAsking() const { return port_.IsOpen() && (state_.awaiting || state_.settling); }
@@ -167,6 +173,7 @@ void Link::UsePort(int n) {
     if (state_.comm_port != n) {
         state_.awaiting = state_.settling = state_.holding = false;
         state_.latency = kFirstLatency;
+        state_.slow = false;
     }
     state_.comm_port = n;
     Start();
@@ -297,6 +304,7 @@ double Link::TransferPatience() const { return std::max(kTransferSeconds, 3 * Re
 void Link::Learn(double latency) {
     double& known = state_.latency;
     latency = std::clamp(latency, 0.0, kLongestLatency);
+    if (latency >= kSlowLatency) state_.slow = true;
     if (latency > known) known = latency;
     else known += (latency - known) / kNarrowing;
 }
@@ -404,7 +412,11 @@ void Link::WatchLine() {
             link.settling = false;
             link.owed = 0;
             LineQuiet();
-            if (link.settle_connects) SendFirstRequest();
+            if (link.settle_connects) {
+                // The fresh start's six ticks begin with its first request.
+                link.idle_ticks = 0;
+                SendFirstRequest();
+            }
             else if (link.settle_asks_again) AskAgain();
             else WriteRequest();
         } else {
