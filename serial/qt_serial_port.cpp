@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -53,6 +54,15 @@ QtSerialPort::QtSerialPort(std::filesystem::path start_dir, QObject* parent)
     : QObject(parent), request_low_latency(RequestLowLatency), start_dir_(std::move(start_dir)) {
     connect(&port_, &QSerialPort::readyRead, this, [this] { OnReadyRead(); });
     connect(&port_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) { OnError(e); });
+    wake_.setSingleShot(true);
+    wake_.setTimerType(Qt::PreciseTimer);
+    connect(&wake_, &QTimer::timeout, this, [this] { Signal(CommEvent::Wake); });
+}
+
+void QtSerialPort::WakeAt(double when) {
+    // Rounded up: a little late, never before the time asked for.
+    const double ms = std::ceil((when - Now()) * 1000);
+    wake_.start(static_cast<int>(std::clamp(ms, 0.0, 1e9)));
 }
 
 QtSerialPort::~QtSerialPort() {

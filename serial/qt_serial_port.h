@@ -6,6 +6,7 @@
 // link supervision sees silence and Connect can open it again.
 #include <QObject>
 #include <QSerialPort>
+#include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -34,6 +35,8 @@ class QtSerialPort : public QObject, public SerialPort {
     // On Linux the threshold is the line's VMIN as well, so that the driver
     // wakes the console only once the bytes asked for are there.
     void SetRThreshold(std::size_t bytes) override;
+    // A single-shot timer on Qt's event loop.
+    void WakeAt(double when) override;
 
     // The device port number n opens: what comN in the start-up folder
     // points to, else /dev/ttyS{n-1}.
@@ -81,6 +84,7 @@ class QtSerialPort : public QObject, public SerialPort {
 
     std::filesystem::path start_dir_;
     QSerialPort port_;
+    QTimer wake_;
     std::string failure_;
     bool opening_ = false;
     int in_call_ = 0;  // inside one of the console's calls

@@ -31,6 +31,7 @@ std::string Usage() {
   return "usage: orv-sim [--link PATH] [--model talpa|quil] [--firmware HEX] [--baud N]\n"
          "               [--latency-ms X] [--log FILE] [--eeprom FILE] [--calibration MAPFILE]\n"
          "               [--drop-every N] [--truncate-every N] [--noise-every N] [--noisy-reads]\n"
+         "               [--late-every N] [--late-ms X]\n"
          "               [--corrupt-program OFFSET]\n"
          "               [--silent-after S] [--hangup-after S] [--seed N]\n"
          "       orv-sim --help | --version\n";
@@ -113,6 +114,10 @@ ParsedArgs ParseArgs(std::span<const std::string_view> args) {
       ok = seconds(c.latency_ms) && c.latency_ms <= 60'000;
     } else if (name == "--drop-every") {
       ok = count(c.controller.faults.drop_every);
+    } else if (name == "--late-every") {
+      ok = count(c.controller.faults.late_every);
+    } else if (name == "--late-ms") {
+      ok = seconds(c.controller.faults.late_ms) && c.controller.faults.late_ms <= 60'000;
     } else if (name == "--truncate-every") {
       ok = count(c.controller.faults.truncate_every);
     } else if (name == "--noise-every") {

@@ -124,6 +124,7 @@ Exchange Controller::Execute(double now) {
     }
   }
   if (!e.reply.empty()) {
+    e.late = f.late_every && k % f.late_every == 0;
     ++stats_.replies;
     reply_outstanding_ = true;
   }

@@ -53,6 +53,10 @@ struct Faults {
   // Every reply to a read of the calibration area gets a stray byte: a line
   // that lets writes and live reads through but no whole calibration block.
   bool noisy_reads = false;
+  // Every Nth reply (0 = off) starts late_ms later than the others: a
+  // controller that now and then takes its time.
+  unsigned late_every = 0;
+  double late_ms = 0;
   double silent_after = -1, hangup_after = -1;
   // Calibration offset whose byte is programmed inverted (XOR 0xFF), -1 = none:
   // a controller whose EEPROM takes one byte wrong, for the console's check.
@@ -83,6 +87,7 @@ struct Exchange {
   bool dropped = false;
   bool truncated = false;
   bool noise = false;
+  bool late = false;  // the reply is held back by Faults::late_ms
 };
 
 class Controller {

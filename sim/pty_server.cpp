@@ -181,7 +181,8 @@ void PtyServer::ReadRequests() {
       Log(t, "TX", {}, ReplyNote(e) ? ReplyNote(e) : "no reply");
       continue;
     }
-    Schedule(std::move(e.reply), e.request.size(), t);
+    const auto late = static_cast<std::int64_t>(e.late ? config_.controller.faults.late_ms * 1e6 : 0);
+    Schedule(std::move(e.reply), e.request.size(), t + late);
     tx_.back().note = ReplyNote(e);
   }
   SaveIfProgrammed();

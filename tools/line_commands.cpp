@@ -154,9 +154,13 @@ class Line {
         const auto read_back_owed = [&] { return finished && result && !result->unfinished.empty(); };
         for (int attempt = 0; attempt < kAttempts && (!finished || read_back_owed()); ++attempt) {
             if (attempt > 0) {
+                // A port that failed (a line hung up, an adapter gone) is
+                // not tried again: nothing would answer.
+                if (!port_.IsOpen()) break;
                 link_.Connect();
                 const unsigned long before = link_.state().replies;
-                RunUntil([&] { return link_.state().replies != before; }, kAnswerSeconds);
+                // Nor is a controller that does not answer Connect.
+                if (!RunUntil([&] { return link_.state().replies != before; }, kAnswerSeconds)) break;
             }
             const bool read_back_only = read_back_owed();
             finished = stalled = false;

@@ -1,6 +1,7 @@
 #include "core/link/link.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/common/numbers.h"
 #include "core/link/frames.h"
@@ -9,13 +10,30 @@ namespace orv {
 
 namespace {
 constexpr int kSilentTicks = 5;  // offline once this many ticks have passed without a signal
-// A request unanswered for a whole tick is asked again at once this many
-// times, then once a second: a controller switched off and on again is found
-// again without flooding a dead line.
+constexpr double kTickSeconds = 0.1;
+// A request is asked again once nothing of its reply has come by the later
+// of: a few byte times past where the reply would end if it began at once,
+// and half as long again as this controller's latency, and 10 ms more. One
+// late reply teaches at most kLongestLatency.
+constexpr int kSlackBytes = 4;
+constexpr double kLatencyFactor = 1.5;
+constexpr double kLatencyMargin = 0.01;
+constexpr double kLongestLatency = 2;
+constexpr double kNarrowing = 16;
+// A controller that has taken this long to answer is given the time its
+// replies take before the link counts as lost.
+constexpr double kSlowLatency = 0.3;
+// The first ask goes out at the reply's deadline, the next ones at least a
+// tick apart, and after kQuickAsks (outside a transfer) once a second: a
+// controller switched off and on again is found again without flooding a
+// dead line.
+constexpr int kFirstAsks = 1;
 constexpr int kQuickAsks = 10;
-constexpr int kSlowAskTicks = 10;
-// A transfer gives up after this many unanswered asks, two to four seconds.
+constexpr double kSlowAskSeconds = 1;
+// A transfer gives up after this many unanswered asks, or after this long
+// without a reply (longer for a slow controller): two to four seconds.
 constexpr int kTransferAsks = 20;
+constexpr double kTransferSeconds = 3;
 // Write acknowledgements are shorter and also come back to the live handler;
 // they are not decoded.
 constexpr std::uint8_t kLongestAck = 4;
@@ -40,7 +58,15 @@ void Link::SetStatus(LinkStatus status, std::string reason) {
     if (events.status_changed) events.status_changed(status_, reason_);
 }
 
-bool Link::Silent() const { return state_.idle_ticks > kSilentTicks; }
+// Not while the link itself waits for a reply that may still come: one
+// owed before a request on a quiet line, or the reply of a controller seen
+// to be slow to a request not asked again.
+bool Link::Silent() const {
+    const LinkState& link = state_;
+    const bool may_come = SinceSent() < ReplyWait();
+    return link.idle_ticks > kSilentTicks && !(link.settling && may_come) &&
+           !(link.slow && link.awaiting && link.asked_again == 0 && may_come);
+}
 
 bool Link::KeepsAsking() const { return port_.IsOpen() && (state_.awaiting || state_.settling); }
 
@@ -54,6 +80,14 @@ void Link::SendFrame() {
 // Every request goes out through here, so the link knows one is on the line.
 bool Link::WriteRequest() {
     LinkState& link = state_;
+    // Replies to asks again may still come: the request waits for them.
+    if (link.owed > 0) {
+        link.awaiting = false;
+        link.settling = link.holding = true;
+        link.settle_connects = link.settle_asks_again = link.quiet_first = false;
+        port_.WakeAt(link.sent_at + link.owed_wait);
+        return true;
+    }
     // Nothing owed is on its way now: whatever waits (a stray byte after the
     // last reply, read late) cannot be part of the coming reply. This also
     // sets the port to signal every arrival until the reply has started in
@@ -66,8 +100,12 @@ bool Link::WriteRequest() {
     link.awaiting = true;
     link.dropped = false;
     link.silent_ticks = -1;  // the tick now running is not a whole one
+    link.ticks_out = 0;
+    link.answer_at = -1;
+    if (link.asked_again == 0) link.first_sent_at = now;
     link.sent_at = now;
     link.sent_len = link.tx_frame.size();
+    port_.WakeAt(now + AskWait());
     return true;
 }
 
@@ -96,6 +134,8 @@ void Link::Start() {
     link.version_byte = -1;
     link.short_block.clear();
     link.asked_again = 0;
+    link.unanswered = 0;
+    link.owed = 0;
     link.garbled = false;
     link.quiet_first = false;
     // A queued mode write takes this read's reply, so that a restart never
@@ -128,8 +168,13 @@ void Link::Stop() {
 
 void Link::UsePort(int n) {
     Stop();
-    // A reply owed on the old port never reaches the new one.
-    if (state_.comm_port != n) state_.awaiting = state_.settling = false;
+    // A reply owed on the old port never reaches the new one, and the
+    // controller there is one not heard yet.
+    if (state_.comm_port != n) {
+        state_.awaiting = state_.settling = state_.holding = false;
+        state_.latency = kFirstLatency;
+        state_.slow = false;
+    }
     state_.comm_port = n;
     Start();
 }
@@ -161,6 +206,7 @@ void Link::Settle() {
     LinkState& link = state_;
     link.awaiting = false;
     link.settling = true;
+    link.holding = false;
     link.settle_connects = false;
     link.settle_asks_again = false;
     link.quiet_from_tick = false;
@@ -188,12 +234,8 @@ void Link::Resync(bool line_quiet) {
 void Link::AskAgain() {
     LinkState& link = state_;
     LineQuiet();
-    const std::optional<TransferKind> transfer = Transferring();
-    if (transfer && link.asked_again >= kTransferAsks) {
-        link.awaiting = false;
-        const bool up = transfer == TransferKind::Upload;
-        StopTransfer(up, up ? xfer_.upload.FirstUnkept() : xfer_.block_pos,
-                     link.garbled ? "the line is too noisy" : "the controller stopped answering");
+    if (Transferring() && (link.asked_again >= kTransferAsks || SinceReply() >= TransferPatience())) {
+        GiveUpTransfer();
         return;
     }
     ++link.asked_again;
@@ -215,19 +257,166 @@ void Link::AskAgain() {
     WriteRequest();
 }
 
+void Link::GiveUpTransfer() {
+    LinkState& link = state_;
+    const bool up = Transferring() == TransferKind::Upload;
+    link.awaiting = link.settling = link.holding = false;
+    link.owed = 0;
+    StopTransfer(up, up ? xfer_.upload.FirstUnkept() : xfer_.block_pos,
+                 !port_.IsOpen() ? PortGone()
+                 : link.garbled  ? "the line is too noisy"
+                                 : "the controller stopped answering");
+}
+
+std::string Link::PortGone() const {
+    const std::string why = port_.Failure();
+    return why.empty() ? "the port is not open" : why;
+}
+
+double Link::SinceSent() const {
+    // Each tick stands for at least a tenth of a second, the first one only
+    // begun: a clock that stands still (in tests) still lets time pass.
+    return std::max(port_.Now() - state_.sent_at, (state_.ticks_out - 1) * kTickSeconds);
+}
+
+double Link::SinceReply() const {
+    return std::max(port_.Now() - state_.reply_at, (state_.ticks_since_reply - 1) * kTickSeconds);
+}
+
+// From the request's first byte to when its reply must have begun.
+double Link::ReplyWait() const {
+    const LinkState& link = state_;
+    return static_cast<double>(link.sent_len) * kByteSeconds +
+           std::max((link.reply_len + kSlackBytes) * kByteSeconds,
+                    link.latency * kLatencyFactor + kLatencyMargin);
+}
+
+double Link::AskWait() const {
+    const LinkState& link = state_;
+    const double wait = ReplyWait();
+    if (link.asked_again >= kQuickAsks && !Transferring()) return std::max(wait, kSlowAskSeconds);
+    if (link.asked_again >= kFirstAsks) return std::max(wait, kTickSeconds);
+    return wait;
+}
+
+double Link::TransferPatience() const { return std::max(kTransferSeconds, 3 * ReplyWait()); }
+
+void Link::Learn(double latency) {
+    double& known = state_.latency;
+    latency = std::clamp(latency, 0.0, kLongestLatency);
+    if (latency >= kSlowLatency) state_.slow = true;
+    if (latency > known) known = latency;
+    else known += (latency - known) / kNarrowing;
+}
+
+// Nothing of the reply has come: once it can no longer be on its way, the
+// request is asked again.
+void Link::CheckDeadline() {
+    LinkState& link = state_;
+    if (!link.awaiting || link.settling || port_.InBufferCount() > 0) return;
+    const double wait = AskWait();
+    if (SinceSent() < wait) {
+        port_.WakeAt(link.sent_at + wait);
+        return;
+    }
+    ++link.unanswered;
+    // Bytes dropped as too soon, then nothing: out of step, start again.
+    if (link.dropped) Resync(true);
+    else AskAgain();
+}
+
+// What the reply just taken says of the controller's pace. After asks again
+// it may be a late reply to the first request: the controller is taken to be
+// as slow as that, and the replies to the asks may still come, so the
+// next request waits for them. After the asks of a dead line, a second
+// apart, it answers the last one.
+void Link::LearnFromReply() {
+    LinkState& link = state_;
+    const double now = port_.Now();
+    const double began = link.answer_at >= 0 ? link.answer_at : now - link.reply_len * kByteSeconds;
+    const double request = static_cast<double>(link.sent_len) * kByteSeconds;
+    link.reply_at = now;
+    link.ticks_since_reply = 0;
+    const int asks = std::exchange(link.unanswered, 0);
+    if (asks == 0 || (link.asked_again > kQuickAsks && !Transferring())) {
+        Learn(began - link.sent_at - request);
+        return;
+    }
+    Learn(began - link.first_sent_at - request);
+    link.owed = asks;
+    link.owed_len = link.reply_len;
+    link.owed_wait = ReplyWait();
+}
+
+// A reply owed to an ask again, while the next request waits for it.
+void Link::TakeOwed() {
+    LinkState& link = state_;
+    const std::size_t waiting = port_.InBufferCount();
+    if (waiting < link.owed_len) {
+        port_.SetRThreshold(link.owed_len);
+        return;
+    }
+    if (waiting > link.owed_len) {
+        // Not just the reply owed: the request goes out on a quiet line.
+        link.owed = 0;
+        Settle();
+        return;
+    }
+    TakeInput();
+    // The last reply answers the last ask.
+    Learn(port_.Now() - link.sent_at - static_cast<double>(link.sent_len + link.owed_len) * kByteSeconds);
+    if (--link.owed == 0 && link.holding) ReleaseHeld();
+}
+
+void Link::ReleaseHeld() {
+    LinkState& link = state_;
+    link.owed = 0;
+    link.settling = link.holding = false;
+    // Part of a reply after all: the request goes out on a quiet line.
+    if (port_.InBufferCount() > 0) Settle();
+    else WriteRequest();
+}
+
+// The port's timer: a deadline the link asked for has come.
+bool Link::Wake() {
+    LinkState& link = state_;
+    const int asked = link.unanswered;
+    if (link.holding) {
+        if (SinceSent() < link.owed_wait) {
+            port_.WakeAt(link.sent_at + link.owed_wait);
+            return false;
+        }
+        ReleaseHeld();
+        return true;
+    }
+    CheckDeadline();
+    return asked != link.unanswered;
+}
+
 void Link::WatchLine() {
     LinkState& link = state_;
+    ++link.ticks_out;
+    ++link.ticks_since_reply;
     // Bytes that came in under the port's receive threshold raised no
     // signal; the line was not quiet all the same.
     if (port_.InBufferCount() > link.waiting_at_tick) {
         link.heard = true;
         link.idle_ticks = 0;
     }
-    if (link.settling) {
-        if (link.quiet_from_tick && !link.heard) {
+    if (link.holding) {
+        // The replies owed have not all come.
+        if (SinceSent() >= link.owed_wait) ReleaseHeld();
+    } else if (link.settling) {
+        // Quiet for a whole tick, and past the time a reply owed may take.
+        if (link.quiet_from_tick && !link.heard && SinceSent() >= (link.owed > 0 ? link.owed_wait : ReplyWait())) {
             link.settling = false;
+            link.owed = 0;
             LineQuiet();
-            if (link.settle_connects) SendFirstRequest();
+            if (link.settle_connects) {
+                // The fresh start's six ticks begin with its first request.
+                link.idle_ticks = 0;
+                SendFirstRequest();
+            }
             else if (link.settle_asks_again) AskAgain();
             else WriteRequest();
         } else {
@@ -235,14 +424,14 @@ void Link::WatchLine() {
         }
     } else if (link.awaiting && !link.heard) {
         ++link.silent_ticks;
-        if (port_.InBufferCount() > 0 || link.dropped) {
-            // Part of a reply, or bytes dropped as too soon, then a whole tick
-            // of silence: nothing more is coming for this request.
+        if (port_.InBufferCount() > 0) {
+            // Part of a reply, then a whole tick of silence: nothing more is
+            // coming for this request.
             Resync(true);
-        } else if (link.silent_ticks >=
-                   (link.asked_again < kQuickAsks || Transferring() ? 1 : kSlowAskTicks)) {
-            // Not a byte for a whole tick: the request or its reply was lost.
-            AskAgain();
+        } else {
+            // Not a byte: the request or its reply was lost once it is past
+            // its deadline.
+            CheckDeadline();
         }
     } else if (link.awaiting) {
         link.silent_ticks = 0;
@@ -253,6 +442,10 @@ void Link::WatchLine() {
 
 void Link::Tick() {
     WatchLine();
+    // A transfer ends when its port fails, or after too long with nothing
+    // on the line to answer.
+    if (Transferring() && (!port_.IsOpen() || (SinceReply() >= TransferPatience() + kSlowAskSeconds)))
+        GiveUpTransfer();
     ++state_.idle_ticks;
     if (Silent()) {
         state_.idle_ticks = kSilentTicks + 1;
@@ -307,6 +500,7 @@ void Link::PollIfIdle() {
 }
 
 bool Link::OnComm(CommEvent event) {
+    if (event == CommEvent::Wake) return Wake();
     const bool status_shown = status_ == LinkStatus::Connected;
     state_.idle_ticks = 0;
     SetStatus(LinkStatus::Connected);
@@ -319,6 +513,10 @@ bool Link::TakeReply(CommEvent event) {
     LinkState& link = state_;
     if (event == CommEvent::Send || event == CommEvent::Error) return false;
     link.heard = true;
+    if (link.settling && link.owed > 0) {
+        TakeOwed();
+        return false;
+    }
     // The controller only ever answers a request: with none on the line,
     // what arrives is noise.
     if (link.settling || !link.awaiting) {
@@ -337,6 +535,7 @@ bool Link::TakeReply(CommEvent event) {
             link.dropped = true;
             return false;
         }
+        if (link.answer_at < 0) link.answer_at = port_.Now();
         // The reply has begun: its other bytes come in one signal, not one
         // signal (and one wake-up of the owner) each.
         port_.SetRThreshold(link.reply_len);
@@ -354,6 +553,7 @@ bool Link::TakeReply(CommEvent event) {
         return false;
     }
     link.awaiting = false;
+    LearnFromReply();
     link.asked_again = 0;
     link.garbled = false;
     ++link.replies;
@@ -533,6 +733,13 @@ void Link::StartTransfer(Cmd cmd, int from) {
     xfer_.xfer_pos = static_cast<std::int16_t>(from);
     if (cmd == kCmdDownload) xfer_.dl_step = 0;
     link.next_cmd = cmd;
+    state_.reply_at = port_.Now();
+    state_.ticks_since_reply = 0;
+    // With the port closed nothing can come back: the transfer stops now.
+    if (!port_.IsOpen()) {
+        StopTransfer(cmd == kCmdUpload, 0, PortGone());
+        return;
+    }
     // A request on the line, or one waiting for a quiet line, is let finish:
     // pressed twice before its reply, the second press finds cur_cmd already
     // cleared, and sending now would put a second request on the line.
@@ -648,7 +855,7 @@ void Link::HandleDownload() {
     Post(kCmdDownload);
 }
 
-void Link::StopTransfer(bool upload, int at, const char* why) {
+void Link::StopTransfer(bool upload, int at, const std::string& why) {
     LinkState& link = state_;
     link.cur_cmd = kCmdNone;
     link.next_cmd = kCmdNone;

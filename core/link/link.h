@@ -160,7 +160,24 @@ class Link {
     void AskAgain();
     void LineDisturbed();
     void LineQuiet();
-    void StopTransfer(bool upload, int at, const char* why);
+    void StopTransfer(bool upload, int at, const std::string& why);
+    // A transfer that has had no reply for too long, or whose port failed.
+    void GiveUpTransfer();
+    std::string PortGone() const;
+    // Reply deadlines: the time since the request on the line went out (by
+    // the port's clock, and never less than the ticks since say), how long
+    // its reply may take, how long before it is asked again.
+    double SinceSent() const;
+    double SinceReply() const;
+    double ReplyWait() const;
+    double AskWait() const;
+    double TransferPatience() const;
+    void Learn(double latency);
+    void LearnFromReply();
+    void CheckDeadline();
+    void TakeOwed();
+    void ReleaseHeld();
+    bool Wake();
     Bytes TakeInput();
     void DiscardInput();
     void Settle();

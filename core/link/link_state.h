@@ -22,6 +22,11 @@ enum Cmd : std::uint8_t {
 
 constexpr bool IsCommand(std::uint8_t cmd) { return cmd >= kCmdLive && cmd <= kCmdHostCycle; }
 
+// How long the link assumes a controller it has not heard yet takes to start
+// answering: longer than a serial line over Bluetooth (a quarter of a second)
+// with a late reply on top.
+constexpr double kFirstLatency = 0.75;
+
 struct LinkState {
     int comm_port = 0;  // port number the serial port opens; 0 = none chosen
     std::uint8_t cur_cmd = kCmdLive;
@@ -51,6 +56,28 @@ struct LinkState {
     bool heard = false;         // bytes arrived since the last tick
     std::size_t waiting_at_tick = 0;  // bytes waiting at the last tick, not yet taken
     bool dropped = false;       // bytes were dropped as too soon since the request went out
+    // When a request unanswered is asked again. The link learns how long
+    // this controller takes to start a reply (from the end of the request to
+    // the reply's first byte): a longer one widens it at once, a shorter one
+    // narrows it a sixteenth at a time. It starts wide, so that a controller
+    // not heard yet is never asked twice while its reply may still come.
+    double latency = kFirstLatency;
+    bool slow = false;          // a reply has taken longer than half the silence that counts as a loss
+    double answer_at = -1;      // when the reply on the line began; -1: not yet
+    double first_sent_at = 0;   // when the request on the line went out before any ask again
+    int ticks_out = 0;          // ticks begun since the request went out
+    int unanswered = 0;         // asks again made while nothing had come back
+    // A reply taken after asks again: their replies may still come. The next
+    // request (in tx_frame) is held until they have come, whole, or until
+    // owed_wait has passed since the last ask.
+    bool holding = false;
+    int owed = 0;
+    std::size_t owed_len = 0;
+    double owed_wait = 0;
+    // A transfer gives up after so long without a reply, as well as after
+    // so many asks: when it last had one (or began), and the ticks since.
+    double reply_at = 0;
+    int ticks_since_reply = 0;
     // The last byte of the long live blocks taken since the port opened: the
     // firmware version, the same in every block. A block that ends otherwise
     // began with a stray byte read late, and is one byte out of step.

@@ -12,9 +12,10 @@ namespace orv {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// What the port signals. Every signal counts as a sign of life for the link
-// supervision; only Receive and ModemLine go on to look for a reply.
-enum class CommEvent { Receive, ModemLine, Send, Error };
+// What the port signals. Every signal from the line counts as a sign of life
+// for the link supervision; only Receive and ModemLine go on to look for a
+// reply. Wake is the port's timer going off (see WakeAt), not the line.
+enum class CommEvent { Receive, ModemLine, Send, Error, Wake };
 
 class SerialPort {
    public:
@@ -51,6 +52,11 @@ class SerialPort {
     virtual double Now() const {
         return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
     }
+
+    // Asks for one Wake signal once Now() has reached `when`; a later call
+    // replaces the one before. A port without a timer of its own leaves the
+    // link to notice its deadlines at the next 100 ms tick.
+    virtual void WakeAt(double when) { (void)when; }
 
     // Set by the console; the port calls it for every signal.
     std::function<void(CommEvent)> on_comm;

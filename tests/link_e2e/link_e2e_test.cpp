@@ -188,3 +188,38 @@ TEST(LinkE2E, ALineThatNeverStopsSendingLeavesMemoryFlat) {
     EXPECT_GT(page.link.discarded, 1'000'000u);
     close(master);
 }
+
+// Found: against a controller whose replies come 250 ms late, the console
+// asked again before each reply and a download programmed nothing in two
+// minutes. Every request now waits for its reply: no violation, and the
+// download verifies and the upload brings the same calibration back.
+TEST(LinkE2E, ASlowControllerIsNeverAskedTwiceAndTransfersLandByteExact) {
+    QTemporaryDir store;
+    const std::string eeprom = store.filePath("eeprom.map").toStdString();
+    HeadlessConsole c({"--baud", "19200", "--latency-ms", "250", "--eeprom", eeprom});
+    ASSERT_TRUE(c.started) << c.error();
+    auto& p = c.page();
+    ASSERT_TRUE(c.RunUntil([&] { return c.decoded > 2; }, 10));
+    Image image = test::RandomImage(13);
+    image[kActiveSlotByte] = 0;
+    p.cal.mem_image = image;
+    ClearViewBits(image);
+    p.form.edit.UserClick();
+    p.ask_download = [](const std::string&, Main_Page::DownloadAnswer answer) { answer(true, true); };
+    p.form.download.UserClick();
+    ASSERT_TRUE(c.RunUntil([&] { return p.Transferring() == TransferUnderWay::None; }, 120)) << Described(p);
+    EXPECT_EQ(p.form.Notice, "Download finished: 1,836 bytes written, verified");
+    ASSERT_TRUE(c.RunUntil([&] { return std::filesystem::exists(eeprom); }, 2));
+    const auto programmed = Values(eeprom, 1836);
+    EXPECT_TRUE(std::equal(programmed.begin(), programmed.end(), image.begin()));
+
+    p.cal.mem_image = test::RandomImage(14);
+    p.cal.mem_image[1836] = image[1836];
+    p.form.upload.UserClick();
+    ASSERT_TRUE(c.RunUntil([&] { return p.Transferring() == TransferUnderWay::None; }, 60)) << Described(p);
+    EXPECT_EQ(p.form.Notice, "Upload finished: calibration read from the controller");
+    EXPECT_EQ(p.cal.mem_image, image);
+    const auto stats = c.StopSim().value_or(orvtest::SimStats{999, 999, 999, 999});
+    EXPECT_EQ(stats.violations, 0u);
+    EXPECT_EQ(c.misread, 0);
+}

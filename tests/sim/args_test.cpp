@@ -15,7 +15,7 @@ TEST(Args, EveryOption) {
       Parse({"--link", "/tmp/orv", "--model", "quil", "--firmware", "0x22", "--baud", "19200", "--latency-ms", "2.5",
              "--log", "l.txt", "--eeprom", "e.map", "--calibration", "c.map", "--drop-every", "3",
              "--truncate-every=4", "--noise-every", "5", "--silent-after", "1.5", "--hangup-after", "0", "--seed", "9",
-             "--corrupt-program", "1835", "--noisy-reads"});
+             "--corrupt-program", "1835", "--late-every", "5", "--late-ms=700", "--noisy-reads"});
   ASSERT_EQ(p.status, ParsedArgs::Status::run) << p.error;
   const ServerConfig& c = p.config;
   EXPECT_EQ(c.link, "/tmp/orv");
@@ -35,6 +35,8 @@ TEST(Args, EveryOption) {
   EXPECT_EQ(c.controller.faults.corrupt_program, 1835);
   EXPECT_TRUE(c.controller.faults.noisy_reads);
   EXPECT_FALSE(Parse({}).config.controller.faults.noisy_reads);
+  EXPECT_EQ(c.controller.faults.late_every, 5u);
+  EXPECT_DOUBLE_EQ(c.controller.faults.late_ms, 700);
   EXPECT_EQ(Parse({}).config.controller.faults.corrupt_program, -1);
   EXPECT_EQ(Parse({"--firmware", "ff"}).config.controller.firmware, 0xFF);
   EXPECT_EQ(Parse({"--seed", "1", "--help"}).status, ParsedArgs::Status::help);
@@ -53,6 +55,7 @@ TEST(Args, Rejected) {
       {"--seed", "4294967296"},  {"--link", ""},
       {"--log="},
       {"--corrupt-program", "1836"}, {"--corrupt-program", "-1"},
+      {"--late-every", "x"},  {"--late-ms", "60001"},
   };
   for (const auto& args : bad) {
     std::string line;

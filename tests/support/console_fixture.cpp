@@ -37,6 +37,9 @@ std::string ScratchDir::ReadFile(const std::string& name) const {
 void Console::StartUp(int port_number) {
     if (port_number > 0) dir.WriteFile("config.dat", std::to_string(port_number) + ",\"\",\"\"\r\n");
     page.Form_Load();
+    // The in-memory controller answers at once, and the link has learnt so:
+    // a request left unanswered is asked again at the second tick.
+    page.link.latency = 0;
 }
 
 Bytes Console::LiveReply(std::uint8_t rpm, std::uint8_t advance, std::uint8_t version) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -47,8 +48,12 @@ class FakePort : public SerialPort {
     bool Write(const Bytes& bytes) override {
         if (!open_ || !write_ok) return false;
         writes.push_back(bytes);
-        // The controller answers once the whole request has crossed the line.
-        if (responder) pending_.push_back({responder(bytes), now + static_cast<double>(bytes.size()) * kByteTime});
+        // A request while a reply is still to come breaks the lock step.
+        if (!pending_.empty()) ++lock_step_violations;
+        // The controller answers once the whole request has crossed the line,
+        // `latency` after that.
+        if (responder)
+            pending_.push_back({responder(bytes), now + static_cast<double>(bytes.size()) * kByteTime + latency});
         // A busy machine may hold the console up right after a write.
         now += hold_after_write;
         return true;
@@ -64,6 +69,52 @@ class FakePort : public SerialPort {
     double now = 0;
     double hold_after_write = 0;
     double Now() const override { return now; }
+    double latency = 0;
+    int lock_step_violations = 0;
+
+    // The link's timer: when it asked to be woken, -1 for never.
+    double wake_at = -1;
+    void WakeAt(double when) override { wake_at = when; }
+    // Lets time pass to the wake-up asked for (a timer goes off a little
+    // after) and signals it; false if none was asked for.
+    bool WakeUp() {
+        if (wake_at < 0) return false;
+        now = std::max(now, std::exchange(wake_at, -1.0) + 1e-6);
+        Signal(CommEvent::Wake);
+        return true;
+    }
+    // Lets `seconds` pass on this clock, in time order: each reply when it
+    // is due, the link's wake-ups, and `tick` every 100 ms.
+    void RunFor(double seconds, const std::function<void()>& tick) {
+        constexpr double kNever = std::numeric_limits<double>::infinity();
+        const double end = now + seconds;
+        double next_tick = now + 0.1;
+        for (;;) {
+            // A reply comes once it is due and the one before it has ended,
+            // whatever happened meanwhile.
+            const double reply =
+                pending_.empty() ? kNever
+                                 : std::max(line_free_, pending_.front().second) +
+                                       static_cast<double>(pending_.front().first.size()) * kByteTime;
+            const double wake = wake_at < 0 ? kNever : std::max(now, wake_at);
+            const double at = std::min({reply, wake, next_tick});
+            if (at > end) break;
+            if (at == reply) {
+                Bytes bytes = std::move(pending_.front().first);
+                pending_.pop_front();
+                if (on_reply_delivered) on_reply_delivered();
+                line_free_ = at;
+                DeliverAt(std::max(now, at), bytes);
+            } else if (at == wake) {
+                WakeUp();
+            } else {
+                now = at;
+                next_tick += 0.1;
+                tick();
+            }
+        }
+        now = end;
+    }
     static constexpr double kDeliveryGap = 0.01;
     static constexpr double kByteTime = 10.0 / 19200;
 
@@ -129,6 +180,7 @@ class FakePort : public SerialPort {
     bool open_ = false;
     Bytes in_;
     std::deque<std::pair<Bytes, double>> pending_;  // replies, and when each may start
+    double line_free_ = 0;                           // when the last reply RunFor delivered ended
 };
 
 }  // namespace orv::test
