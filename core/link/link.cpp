@@ -860,6 +860,10 @@ void Link::StopTransfer(bool upload, int at, const std::string& why) {
     link.cur_cmd = kCmdNone;
     link.next_cmd = kCmdNone;
     link.quiet_first = false;
+    // Given up after seconds of silence: the replies to its asks can no
+    // longer come, and what comes next answers the next request.
+    link.unanswered = 0;
+    link.owed = 0;
     progress_ = 0;
     PollAfterStop();
     std::string where = " stopped at byte ";

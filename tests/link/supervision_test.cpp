@@ -95,6 +95,7 @@ TEST(Supervision, HostModeComesBackWhenTheControllerAnswersOrSaysWhyNot) {
         EXPECT_EQ(c.page.form.Host.Value(), !upload_pressed);
         EXPECT_EQ(c.page.form.Notice, std::string("The controller answers again; host mode ") +
                                           (upload_pressed ? "stays off: a transfer holds the link" : "is on again"));
+        c.port.WakeUp();  // past the wait for replies owed to the asks made in the silence
         // The upload's first read, or the enter-host write; no leave-host write.
         const Bytes first = upload_pressed ? Bytes{0xC0, 0xE0, 0x00} : Bytes{0x04, 0x01, 0x45, 0x08};
         EXPECT_EQ(c.port.writes, std::vector<Bytes>{first});
