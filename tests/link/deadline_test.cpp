@@ -59,7 +59,7 @@ TEST(Deadline, ATransferOnADeadLineEndsWithinSecondsSayingWhy) {
           Case{5, "the controller stopped answering", [](auto& c) { c.button->UserClick(), c.port.responder = {}; }}}) {
         for (bool up : {true, false}) {
             SCOPED_TRACE(why + (up ? ", upload" : ", download"));
-            LateController c([](int) { return 0.0; });
+            LateController c([](int) { return 0.25; });  // asked again some 0.4 s apart
             c.button = up ? &c.page.form.upload : &c.page.form.download, click_and_kill(c);
             c.RunClocked(within);
             EXPECT_EQ(c.page.Transferring(), TransferUnderWay::None);
