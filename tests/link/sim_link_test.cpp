@@ -66,11 +66,7 @@ TEST(SimLink, ALostReplyIsAskedAgainWithinItsDeadline) {
     o.faults.drop_every = 20;
     WithSimulator c(o);
     c.StartUp(1);
-    c.port.RunFor(2.0, [&] {
-        c.now = c.port.now;
-        c.page.Timer1_Timer();
-        c.on_tick();
-    });
+    c.RunClocked(2.0);
     // A read and its reply take 6.8 ms at 19,200 baud; each 20th reply never
     // came and cost some 40 ms, where a whole silent tick cost 100 to 200.
     EXPECT_EQ(c.page.form.Text3.Text, "Connected");

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
-#include <limits>
 #include <string>
 #include <utility>
 
@@ -48,10 +47,8 @@ class FakePort : public SerialPort {
     bool Write(const Bytes& bytes) override {
         if (!open_ || !write_ok) return false;
         writes.push_back(bytes);
-        // A request while a reply is still to come breaks the lock step.
-        if (!pending_.empty()) ++lock_step_violations;
-        // The controller answers once the whole request has crossed the line,
-        // `latency` after that.
+        if (!pending_.empty()) ++lock_step_violations;  // a request while a reply is still to come
+        // The controller answers once the whole request has crossed the line.
         if (responder)
             pending_.push_back({responder(bytes), now + static_cast<double>(bytes.size()) * kByteTime + latency});
         // A busy machine may hold the console up right after a write.
@@ -69,41 +66,32 @@ class FakePort : public SerialPort {
     double now = 0;
     double hold_after_write = 0;
     double Now() const override { return now; }
-    double latency = 0;
+    double latency = 0;  // from a request's end to its reply
     int lock_step_violations = 0;
 
-    // The link's timer: when it asked to be woken, -1 for never.
-    double wake_at = -1;
+    double wake_at = -1;  // when the link asked to be woken, -1 for never
     void WakeAt(double when) override { wake_at = when; }
-    // Lets time pass to the wake-up asked for (a timer goes off a little
-    // after) and signals it; false if none was asked for.
-    bool WakeUp() {
-        if (wake_at < 0) return false;
+    // The wake-up asked for, a little after its time.
+    void WakeUp() {
+        if (wake_at < 0) return;
         now = std::max(now, std::exchange(wake_at, -1.0) + 1e-6);
         Signal(CommEvent::Wake);
-        return true;
     }
-    // Lets `seconds` pass on this clock, in time order: each reply when it
-    // is due, the link's wake-ups, and `tick` every 100 ms.
+    // Lets `seconds` pass in time order: replies, one after another, the link's wake-ups, `tick` each 100 ms.
     void RunFor(double seconds, const std::function<void()>& tick) {
-        constexpr double kNever = std::numeric_limits<double>::infinity();
+        constexpr double kNever = 1e300;
         const double end = now + seconds;
-        double next_tick = now + 0.1;
-        for (;;) {
-            // A reply comes once it is due and the one before it has ended,
-            // whatever happened meanwhile.
+        for (double next_tick = now + 0.1;;) {
             const double reply =
-                pending_.empty() ? kNever
-                                 : std::max(line_free_, pending_.front().second) +
-                                       static_cast<double>(pending_.front().first.size()) * kByteTime;
+                pending_.empty() ? kNever : pending_.front().second + double(pending_.front().first.size()) * kByteTime;
             const double wake = wake_at < 0 ? kNever : std::max(now, wake_at);
             const double at = std::min({reply, wake, next_tick});
             if (at > end) break;
             if (at == reply) {
                 Bytes bytes = std::move(pending_.front().first);
                 pending_.pop_front();
+                if (!pending_.empty()) pending_.front().second = std::max(pending_.front().second, at);
                 if (on_reply_delivered) on_reply_delivered();
-                line_free_ = at;
                 DeliverAt(std::max(now, at), bytes);
             } else if (at == wake) {
                 WakeUp();
@@ -180,7 +168,6 @@ class FakePort : public SerialPort {
     bool open_ = false;
     Bytes in_;
     std::deque<std::pair<Bytes, double>> pending_;  // replies, and when each may start
-    double line_free_ = 0;                           // when the last reply RunFor delivered ended
 };
 
 }  // namespace orv::test

@@ -19,6 +19,10 @@ struct SimConsole : Console {
             if (on_tick) on_tick();
         }
     }
+    // Run on the port's clock: replies and the link's wake-ups when they are due.
+    void RunClocked(double seconds) {
+        port.RunFor(seconds, [this] { now = port.now, page.Timer1_Timer(), on_tick ? on_tick() : void(); });
+    }
     // Every reply a transfer asks for, byte by byte, with the ticks a
     // request waiting for a quiet line needs and no others; the polling that
     // follows a transfer is left waiting.
