@@ -4,15 +4,21 @@
 #   - live polls per second (a poll is a 3-byte request and a 10-byte reply,
 #     13 bytes of 10 bits: 19,200 / 130 = 147.7 polls/s at most);
 #     target: at least 95 % of that;
-#   - the console's CPU use over the run (utime + stime from /proc);
-#     target: below 2 % of one core;
+#   - the console's CPU use over the run (every thread's run time from
+#     /proc); target: below 2 % of one core;
+#   - its CPU per poll against a bare C poller's (bench/bare_poller) on the
+#     same line in the same run; target: at most 1.5 times;
 #   - the console's peak resident memory (VmHWM); target: below 80 MB.
+# Then beside two busy loops (a loaded laptop): the console's polls against
+# a Python poller's on the same line (target: at least 0.97 of them), and
+# its CPU per poll against the bare poller's, loaded too (reported).
 # Then the same again with the console logging every live block
 # ("Start logging on Connect" set in its logging.ini): the log must hold a
 # row per poll, and logging may add less than half a point of a core.
 #
 #   bench/link_rate.sh [SECONDS]       default 10; ORV_BUILD_DIR picks the build folder (build-release/)
-#   ORV_BENCH_LOG=off bench/link_rate.sh   the plain run alone
+#   ORV_BENCH_LOG=off bench/link_rate.sh   no logging run
+#   ORV_BENCH_LOAD=off bench/link_rate.sh  no runs beside the busy loops
 # Exit status 0 when every target is met.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,6 +28,7 @@ warmup=1
 baud=19200
 
 "$root/scripts/build-release.sh" "$build"
+ninja -C "$build" orv_bare_poller >/dev/null
 
 work=$(mktemp -d)
 sim_pid="" console_pid=""
@@ -44,10 +51,22 @@ cp "$root/samples/sample.map" "$work/sample.map"
 printf '1,"%s",""\r\n' "$work/sample.map" >"$work/config.dat"
 
 polls() { grep -c ' RX 8A 01 03' "$work/sim.log" || true; }
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$console_pid/stat"; }
+# Run time of every thread of a process, in nanoseconds (finer than utime).
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ t += $1 } END { printf "%.0f\n", t }'; }
 now() { date +%s.%N; }
 
-# One run of the console in $work: prints "rate cpu_percent mem_mb log_rows seconds".
+hog_pids=()
+hogs() {
+    if [ "$1" = on ]; then
+        for _ in 1 2; do (while :; do :; done) & hog_pids+=($!); done
+    else
+        for p in "${hog_pids[@]}"; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
+        hog_pids=()
+    fi
+}
+trap 'hogs off; cleanup' EXIT
+
+# One run of the console in $work: prints "rate cpu_percent mem_mb log_rows seconds cpu_us_per_poll".
 measure() {
     local logging=$1
     rm -rf "$work/logs"
@@ -57,9 +76,9 @@ measure() {
     sleep "$warmup"
     kill -0 "$console_pid" 2>/dev/null || { echo "link_rate: the console did not start" >&2; cat "$work/console.log" >&2; exit 1; }
     local t0 p0 c0 t1 p1 c1 hwm_kb rows=0
-    t0=$(now) p0=$(polls) c0=$(cpu_ticks)
+    t0=$(now) p0=$(polls) c0=$(cpu_ns "$console_pid")
     sleep "$seconds"
-    t1=$(now) p1=$(polls) c1=$(cpu_ticks)
+    t1=$(now) p1=$(polls) c1=$(cpu_ns "$console_pid")
     hwm_kb=$(awk '/^VmHWM:/ { print $2 }' "/proc/$console_pid/status")
     kill "$console_pid"
     wait "$console_pid" || true
@@ -67,35 +86,81 @@ measure() {
     if [ "$logging" = on ]; then
         rows=$(cat "$work"/logs/*.csv 2>/dev/null | grep -c '^[0-9.]*,[0-9]' || true)
     fi
-    awk -v t0="$t0" -v t1="$t1" -v p0="$p0" -v p1="$p1" -v c0="$c0" -v c1="$c1" -v hz="$(getconf CLK_TCK)" \
+    awk -v t0="$t0" -v t1="$t1" -v p0="$p0" -v p1="$p1" -v c0="$c0" -v c1="$c1" \
         -v hwm="$hwm_kb" -v rows="$rows" 'BEGIN {
-        elapsed = t1 - t0
-        printf "%f %f %f %d %f\n", (p1 - p0) / elapsed, 100 * (c1 - c0) / hz / elapsed, hwm / 1024, rows, elapsed
+        elapsed = t1 - t0; n = p1 - p0
+        printf "%f %f %f %d %f %f\n", n / elapsed, 100 * (c1 - c0) / 1e9 / elapsed, hwm / 1024, rows, elapsed,
+            (n > 0 ? (c1 - c0) / 1e3 / n : 0)
     }'
 }
 
-measure off >"$work/plain"
-plain=$(cat "$work/plain") logged=""
+# The references on the same line: prints "rate cpu_us_per_poll".
+bare() {
+    "$build/bench/orv_bare_poller" "$work/com1" "$seconds" |
+        awk '{ printf "%f %f\n", $1 / $3, ($1 > 0 ? 1e6 * $2 / $1 : 0) }'
+}
+python_poller() {
+    python3 - "$work/com1" "$seconds" <<'PY'
+import os, select, sys, termios, time, tty
+fd = os.open(sys.argv[1], os.O_RDWR | os.O_NOCTTY)
+tty.setraw(fd)
+attrs = termios.tcgetattr(fd)
+attrs[4] = attrs[5] = termios.B19200
+termios.tcsetattr(fd, termios.TCSANOW, attrs)
+polls, t0 = 0, time.monotonic()
+end = t0 + float(sys.argv[2])
+while time.monotonic() < end:
+    termios.tcflush(fd, termios.TCIFLUSH)
+    os.write(fd, b"\x8a\x01\x03")
+    got, deadline = b"", time.monotonic() + 0.1
+    while len(got) < 10:
+        left = deadline - time.monotonic()
+        if left <= 0 or not select.select([fd], [], [], left)[0]:
+            break
+        got += os.read(fd, 64)
+    polls += len(got) == 10
+print(f"{polls / (time.monotonic() - t0):f} 0")
+PY
+}
+
+plain=$(measure off) logged="" loaded="" python_loaded="" bare_loaded=""
+bare_quiet=$(bare)
+if [ "${ORV_BENCH_LOAD:-on}" != off ]; then
+    hogs on
+    loaded=$(measure off)
+    python_loaded=$(python_poller)
+    bare_loaded=$(bare)
+    hogs off
+fi
 if [ "${ORV_BENCH_LOG:-on}" != off ]; then
-    measure on >"$work/logged"
-    logged=$(cat "$work/logged")
+    logged=$(measure on)
 fi
 kill "$sim_pid"
 wait "$sim_pid" || true
 sim_pid=""
 stats=$(tail -n1 "$work/sim.out")
 
-awk -v plain="$plain" -v logged="$logged" -v baud="$baud" -v stats="$stats" -v warmup="$warmup" '
+awk -v plain="$plain" -v logged="$logged" -v baud="$baud" -v stats="$stats" -v warmup="$warmup" \
+    -v bare="$bare_quiet" -v loaded="$loaded" -v python="$python_loaded" -v bare_loaded="$bare_loaded" '
 function verdict(ok) { return ok ? "PASS" : "FAIL" }
 BEGIN {
     split(plain, a, " ")
-    rate = a[1]; cpu = a[2]; mem = a[3]; elapsed = a[5]
+    rate = a[1]; cpu = a[2]; mem = a[3]; elapsed = a[5]; per_poll = a[6]
+    split(bare, r, " ")
     limit = baud / 10 / 13
-    ok_rate = rate >= 0.95 * limit; ok_cpu = cpu < 2; ok_mem = mem < 80
+    ok_rate = rate >= 0.95 * limit; ok_cpu = cpu < 2; ok_mem = mem < 80; ok_poll = per_poll <= 1.5 * r[2]
     printf "link rate   %7.1f polls/s  (%.1f %% of %.1f; target >= 95 %%)   %s\n", rate, 100 * rate / limit, limit, verdict(ok_rate)
     printf "console CPU %7.2f %% of one core  (target < 2 %%)                %s\n", cpu, verdict(ok_cpu)
+    printf "CPU a poll  %7.1f us; a bare C poller %.1f us, %.1f polls/s: %.2f times (target <= 1.5)   %s\n", per_poll, r[2], r[1], per_poll / r[2], verdict(ok_poll)
     printf "peak RSS    %7.1f MB  (VmHWM; target < 80 MB)                 %s\n", mem, verdict(ok_mem)
-    ok = ok_rate && ok_cpu && ok_mem
+    ok = ok_rate && ok_cpu && ok_mem && ok_poll
+    if (loaded != "") {
+        split(loaded, l, " "); split(python, p, " "); split(bare_loaded, bl, " ")
+        ok_load = l[1] >= 0.97 * p[1]
+        printf "two busy loops beside: %.1f polls/s; a Python poller %.1f: %.3f of it (target >= 0.97)   %s\n", l[1], p[1], l[1] / p[1], verdict(ok_load)
+        printf "  CPU a poll %.1f us; the bare C poller %.1f us (%.1f polls/s): %.2f times\n", l[6], bl[2], bl[1], l[6] / bl[2]
+        ok = ok && ok_load
+    }
     if (logged != "") {
         split(logged, b, " ")
         added = b[2] - cpu
