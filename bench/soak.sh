@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The soak: the console's window, offscreen, driven through its own widgets
 # for MINUTES (default 10) against orv-sim at 19,200 baud that drops, cuts
-# short and adds noise to replies: Connect every few seconds, a download and
+# short, adds noise to and holds back (250 ms, as a Bluetooth adapter may) replies: Connect every few seconds, a download and
 # an upload every minute, host mode on and off, and the simulator hung up and
 # started again every third minute. Prints crashes, lock-step violations,
 # misread replies, byte-exact transfers, and the console's CPU and memory.

@@ -38,10 +38,10 @@ std::string Errno(const std::string& what) { return what + ": " + std::strerror(
 const char* ReplyNote(const Exchange& e) {
   if (e.silent) return "silent";
   if (e.dropped) return "dropped";
-  if (e.truncated && e.noise) return "truncated, noise";
-  if (e.truncated) return "truncated";
-  if (e.noise) return "noise";
-  return nullptr;
+  if (e.truncated && e.noise) return e.late ? "late, truncated, noise" : "truncated, noise";
+  if (e.truncated) return e.late ? "late, truncated" : "truncated";
+  if (e.noise) return e.late ? "late, noise" : "noise";
+  return e.late ? "late" : nullptr;
 }
 
 }  // namespace

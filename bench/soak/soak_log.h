@@ -12,6 +12,10 @@ struct LogCounts {
     // after a reply with a stray byte appended is the stray's: the console's
     // next request, sent as the reply it expected ends, meets it on the line.
     unsigned long long console_violations = 0, noise_violations = 0;
+    // A reply held back (orv-sim --late-every) is asked again once its time
+    // is past, before it comes: one such ask each is the rule, any more are
+    // the console's violations.
+    unsigned long long late = 0, late_asks = 0;
     LogCounts& operator+=(const LogCounts& o);
 };
 

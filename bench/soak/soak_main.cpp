@@ -106,7 +106,8 @@ bool Soak::StartSim() {
     std::string error;
     const bool ok = sim_.Start({"--baud", "19200", "--link", (dir_ / "com1").string(), "--calibration", sample_.string(),
                                 "--eeprom", (dir_ / "eeprom.map").string(), "--log", log.string(), "--drop-every",
-                                "211", "--truncate-every", "53", "--noise-every", "47", "--seed",
+                                "211", "--truncate-every", "53", "--noise-every", "47", "--late-every",
+                                "89", "--late-ms", "250", "--seed",
                                 std::to_string(sim_runs_)},
                                &error);
     if (!ok) std::fprintf(stderr, "orv_soak: orv-sim: %s\n", error.c_str());
@@ -281,6 +282,7 @@ int Soak::Run(double minutes) {
     std::printf("faults: dropped, cut, noise     %llu, %llu, %llu\n", counts.dropped, counts.truncated, counts.noise);
     std::printf("lock-step violations: console's %llu (after a stray byte: %llu)\n", counts.console_violations,
                 counts.noise_violations);
+    std::printf("late replies, asked again once  %llu, %llu\n", counts.late, counts.late_asks);
     std::printf("live blocks decoded / misread   %d / %d\n", decoded, misread);
     std::printf("transfers: byte-exact %d, wrong %d, unverified %d, of %d (Connect and again: %d)\n", exact, wrong,
                 unverified, transfers, retries);

@@ -13,18 +13,20 @@ constexpr int kSilentTicks = 5;  // offline once this many ticks have passed wit
 constexpr double kTickSeconds = 0.1;
 // A request is asked again once nothing of its reply has come by the later
 // of: a few byte times past where the reply would end if it began at once,
-// and half as long again as this controller's latency, and 10 ms more. One
-// late reply teaches at most kLongestLatency.
+// and half as long again as this controller's latency, and those few byte
+// times more. One late reply teaches at most kLongestLatency.
 constexpr int kSlackBytes = 4;
 constexpr double kLatencyFactor = 1.5;
-constexpr double kLatencyMargin = 0.01;
+constexpr double kLatencyMargin = kSlackBytes * kByteSeconds;
 constexpr double kLongestLatency = 2;
 constexpr double kNarrowing = 16;
 // A controller that has taken this long to answer is given the time its
 // replies take before the link counts as lost.
 constexpr double kSlowLatency = 0.3;
-// The first ask goes out at the reply's deadline, the next ones at least a
-// tick apart, and after kQuickAsks (outside a transfer) once a second: a
+// The first ask goes out at the reply's deadline. A controller that did not
+// answer that either is one not heard yet: the next asks go out at least
+// kFirstLatency apart, so that a reply held back by a slow adapter meets
+// one ask at most; after kQuickAsks (outside a transfer), once a second. A
 // controller switched off and on again is found again without flooding a
 // dead line.
 constexpr int kFirstAsks = 1;
@@ -133,7 +135,9 @@ void Link::Start() {
     link.idle_ticks = 0;
     link.version_byte = -1;
     link.short_block.clear();
-    link.asked_again = 0;
+    // A controller that left an ask unanswered is still one not heard: the
+    // first request waits as the next ask would have.
+    if (!reply_may_come) link.asked_again = 0;
     link.unanswered = 0;
     link.owed = 0;
     link.garbled = false;
@@ -295,7 +299,7 @@ double Link::AskWait() const {
     const LinkState& link = state_;
     const double wait = ReplyWait();
     if (link.asked_again >= kQuickAsks && !Transferring()) return std::max(wait, kSlowAskSeconds);
-    if (link.asked_again >= kFirstAsks) return std::max(wait, kTickSeconds);
+    if (link.asked_again >= kFirstAsks) return std::max(wait, kFirstLatency);
     return wait;
 }
 
@@ -408,7 +412,7 @@ void Link::WatchLine() {
         if (SinceSent() >= link.owed_wait) ReleaseHeld();
     } else if (link.settling) {
         // Quiet for a whole tick, and past the time a reply owed may take.
-        if (link.quiet_from_tick && !link.heard && SinceSent() >= (link.owed > 0 ? link.owed_wait : ReplyWait())) {
+        if (link.quiet_from_tick && !link.heard && SinceSent() >= (link.owed > 0 ? link.owed_wait : AskWait())) {
             link.settling = false;
             link.owed = 0;
             LineQuiet();

@@ -225,7 +225,7 @@ TEST(Host, ALostReplyIsAskedAgainAndALostLinkResumesHostModeAtTheNextReply) {
         EXPECT_TRUE(c.page.form.recorder.Enabled);
         EXPECT_EQ(c.page.form.Text3.Text, "OffLine");
         c.port.ClearWrites();
-        for (int i = 0; i < 2; ++i) c.page.Timer1_Timer();
+        for (int i = 0; i < 8; ++i) c.page.Timer1_Timer();  // asks three quarters of a second apart
         EXPECT_EQ(c.port.writes, Frames{kRead});
         EXPECT_EQ(c.ReplyAfterAsks(kLive), Frames{kHostOn});
         EXPECT_TRUE(c.page.form.Host.Value());
@@ -243,8 +243,8 @@ TEST(Host, ConnectAfterTheLinkWasLostInHostModeResumesHostModeFirst) {
     ASSERT_TRUE(c.page.form.remote.Value());
     c.port.ClearWrites();
     c.page.form.Connect.UserClick();
-    c.page.Timer1_Timer();  // the unanswered request: wait for a quiet line
-    c.page.Timer1_Timer();
+    // The request asked again unanswered: wait as for the next ask, on a quiet line.
+    for (int i = 0; i < 10 && c.port.writes.empty(); ++i) c.page.Timer1_Timer();
     EXPECT_EQ(c.port.writes, Frames{kRead});
     EXPECT_EQ(c.Reply(kLive), Frames{kHostOn});
     EXPECT_EQ(c.Reply(kAck), Frames{kRead});
@@ -269,8 +269,7 @@ TEST(Host, ConnectFromOffLineKeepsHostChosenMeanwhile) {
     c.port.ClearWrites();
     c.page.form.Host.UserClick();  // queued: the last request is still unanswered
     c.page.form.Connect.UserClick();
-    c.page.Timer1_Timer();
-    c.page.Timer1_Timer();
+    for (int i = 0; i < 10 && c.port.writes.empty(); ++i) c.page.Timer1_Timer();  // as for the next ask
     EXPECT_TRUE(c.page.form.Host.Value());
     EXPECT_EQ(c.port.writes, Frames{kRead});
     EXPECT_EQ(c.Reply(kLive), Frames{kHostOn});
