@@ -149,6 +149,8 @@ bool Soak::Transfer(const char* button) {
             question->findChild<QCheckBox*>("VerifyAfterDownload")->setChecked(false);
             question->findChild<QPushButton*>("DownloadConfirm")->click();
         }
+        // Upload asks over changes not saved (the soak's image is cleared before each).
+        if (QMessageBox* question = window_->uploadQuestion()) question->findChild<QPushButton*>("UploadConfirm")->click();
         if (!Transferring()) break;  // the button is off: nothing started
         unsigned long replies = console_->link.replies;
         QElapsedTimer quiet;
@@ -291,7 +293,7 @@ int Soak::Run(double minutes) {
     std::printf("RSS: peak %ld kB, after the first minute %ld..%ld kB (growth %ld kB)\n", end_usage.peak_kb, low, high,
                 growth);
     const bool ok = sim_crashes == 0 && counts.console_violations == 0 && misread == 0 && wrong == 0 &&
-                    exact > 0 && growth < 4096;
+                    exact > 0 && exact == transfers && growth < 4096;
     std::printf("soak: %s\n", ok ? "PASS" : "FAIL");
     return ok ? 0 : 1;
 }
