@@ -104,7 +104,7 @@ bool Link::WriteRequest() {
     link.silent_ticks = -1;  // the tick now running is not a whole one
     link.ticks_out = 0;
     link.answer_at = -1;
-    if (link.asked_again == 0) link.first_sent_at = now;
+    if (link.asked_again == 0) link.first_sent_at = now, link.first_sent_len = link.tx_frame.size();
     link.sent_at = now;
     link.sent_len = link.tx_frame.size();
     port_.WakeAt(now + AskWait());
@@ -346,7 +346,7 @@ void Link::LearnFromReply() {
         Learn(began - link.sent_at - request);
         return;
     }
-    Learn(began - link.first_sent_at - request);
+    Learn(began - link.first_sent_at - static_cast<double>(link.first_sent_len) * kByteSeconds);
     link.owed = asks;
     link.owed_len = link.reply_len;
     link.owed_wait = ReplyWait();

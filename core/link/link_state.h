@@ -65,6 +65,7 @@ struct LinkState {
     bool slow = false;          // a reply has taken longer than half the silence that counts as a loss
     double answer_at = -1;      // when the reply on the line began; -1: not yet
     double first_sent_at = 0;   // when the request on the line went out before any ask again
+    std::size_t first_sent_len = 0;  // and its length (an ask again may send another frame)
     int ticks_out = 0;          // ticks begun since the request went out
     int unanswered = 0;         // asks again made while nothing had come back
     // A reply taken after asks again: their replies may still come. The next

@@ -68,3 +68,38 @@ TEST(Deadline, ATransferOnADeadLineEndsWithinSecondsSayingWhy) {
         }
     }
 }
+
+// A prompt controller's lost reply costs a few reply times wherever it falls: the
+// request is asked again soon after its reply should have ended, and the next
+// request follows once the ask's reply is in and a late first reply can no longer come.
+TEST(Deadline, APromptControllersLostReplyIsAskedAgainWithinAFewReplyTimes) {
+    using Activity = std::pair<const char*, void (*)(LateController&)>;
+    for (const auto& [name, start] :
+         {Activity{"polling", [](auto&) {}}, Activity{"upload", [](auto& c) { c.page.form.upload.UserClick(); }},
+          Activity{"download", [](auto& c) { c.page.form.download.UserClick(); }},
+          Activity{"host cycle", [](auto& c) { c.page.form.Host.UserClick(); }}}) {
+        for (int lost = 3; lost <= 6; ++lost) {
+            SCOPED_TRACE(std::string(name) + ", request " + std::to_string(lost) + " unanswered");
+            LateController c([](int) { return 0.001; });
+            c.RunClocked(1);  // the controller's pace learnt
+            struct Sent {
+                double at, exchange;  // when, and the request's and reply's time on the line
+            };
+            std::vector<Sent> sent;
+            c.port.responder = [&](const Bytes& request) {
+                Bytes reply = c.sim.Receive(request, c.now);
+                sent.push_back({c.port.now, static_cast<double>(request.size() + reply.size()) * kByteSeconds});
+                return sent.size() == static_cast<std::size_t>(lost) ? Bytes{} : reply;
+            };
+            start(c);
+            c.RunClocked(1);
+            ASSERT_GT(sent.size(), static_cast<std::size_t>(lost + 1));
+            const Sent& unanswered = sent[lost - 1];
+            const Sent& ask = sent[lost];
+            const double exchange = std::max(unanswered.exchange, ask.exchange);
+            EXPECT_LT(ask.at - unanswered.at, exchange + 0.005);
+            EXPECT_LT(sent[lost + 1].at - ask.at, 3 * exchange + 0.01);
+            EXPECT_EQ(c.port.lock_step_violations, 0);
+        }
+    }
+}
