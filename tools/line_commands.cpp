@@ -35,6 +35,9 @@ namespace {
 // controller has; the link itself gives up on a silent one in seconds.
 constexpr double kTransferSeconds = 120;
 constexpr double kAnswerSeconds = 5;
+// A controller that answered seconds ago, then stopped in a transfer: Connect
+// hears it again within two asks, or it is not coming back soon.
+constexpr double kAnswerAgainSeconds = 1.6;
 constexpr int kAttempts = 3;
 
 struct LineOptions {
@@ -160,7 +163,7 @@ class Line {
                 link_.Connect();
                 const unsigned long before = link_.state().replies;
                 // Nor is a controller that does not answer Connect.
-                if (!RunUntil([&] { return link_.state().replies != before; }, kAnswerSeconds)) break;
+                if (!RunUntil([&] { return link_.state().replies != before; }, kAnswerAgainSeconds)) break;
             }
             const bool read_back_only = read_back_owed();
             finished = stalled = false;

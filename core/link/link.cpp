@@ -20,9 +20,6 @@ constexpr double kLatencyFactor = 1.5;
 constexpr double kLatencyMargin = kSlackBytes * kByteSeconds;
 constexpr double kLongestLatency = 2;
 constexpr double kNarrowing = 16;
-// A controller that has taken this long to answer is given the time its
-// replies take before the link counts as lost.
-constexpr double kSlowLatency = 0.3;
 // The first ask goes out at the reply's deadline. A controller that did not
 // answer that either is one not heard yet: the next asks go out at least
 // kFirstLatency apart, so that a reply held back by a slow adapter meets
@@ -61,13 +58,14 @@ void Link::SetStatus(LinkStatus status, std::string reason) {
 }
 
 // Not while the link itself waits for a reply that may still come: one
-// owed before a request on a quiet line, or the reply of a controller seen
-// to be slow to a request not asked again.
+// owed before a request on a quiet line, or the reply to a request not asked
+// again yet (a controller not heard yet, or one seen to be slow, is given
+// the time its replies take).
 bool Link::Silent() const {
     const LinkState& link = state_;
     const bool may_come = SinceSent() < ReplyWait();
     return link.idle_ticks > kSilentTicks && !(link.settling && may_come) &&
-           !(link.slow && link.awaiting && link.asked_again == 0 && may_come);
+           !(link.awaiting && link.asked_again == 0 && may_come);
 }
 
 bool Link::KeepsAsking() const { return port_.IsOpen() && (state_.awaiting || state_.settling); }
@@ -177,7 +175,6 @@ void Link::UsePort(int n) {
     if (state_.comm_port != n) {
         state_.awaiting = state_.settling = state_.holding = false;
         state_.latency = kFirstLatency;
-        state_.slow = false;
     }
     state_.comm_port = n;
     Start();
@@ -308,7 +305,6 @@ double Link::TransferPatience() const { return std::max(kTransferSeconds, 3 * Re
 void Link::Learn(double latency) {
     double& known = state_.latency;
     latency = std::clamp(latency, 0.0, kLongestLatency);
-    if (latency >= kSlowLatency) state_.slow = true;
     if (latency > known) known = latency;
     else known += (latency - known) / kNarrowing;
 }

@@ -62,7 +62,6 @@ struct LinkState {
     // narrows it a sixteenth at a time. It starts wide, so that a controller
     // not heard yet is never asked twice while its reply may still come.
     double latency = kFirstLatency;
-    bool slow = false;          // a reply has taken longer than half the silence that counts as a loss
     double answer_at = -1;      // when the reply on the line began; -1: not yet
     double first_sent_at = 0;   // when the request on the line went out before any ask again
     std::size_t first_sent_len = 0;  // and its length (an ask again may send another frame)

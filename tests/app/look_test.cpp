@@ -94,7 +94,8 @@ TEST_F(WindowTest, LinkStatusIsReadOnlyAndColouredByWhatItSays) {
     const std::tuple<const char*, std::function<void()>, QColor> cases[] = {
         {"Connected ", [&] { console.form.COM.SetListIndex(0); }, QColor(0xf0, 0xb0, 0x30)},
         {"Connected", [&] { port.Signal(CommEvent::Receive); }, QColor(0x3e, 0xc4, 0x6d)},
-        {"OffLine", [&] { for (int i = 0; i < 6; ++i) console.Timer1_Timer(); }, QColor(0xf0, 0x46, 0x3c)},
+        // A controller not heard yet has its first reply's deadline before it counts as lost.
+        {"OffLine", [&] { for (int i = 0; i < 15; ++i) console.Timer1_Timer(); }, QColor(0xf0, 0x46, 0x3c)},
     };
     for (const auto& [text, reach, colour] : cases) {
         console.RunEvent(reach);

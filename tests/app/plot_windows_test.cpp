@@ -161,9 +161,10 @@ TEST_F(PlotWindowTest, CurvesMarkNoPointWithoutAReadingAndShowTheirEndsWhole) {
     Open("tablecurves");
     TableCurvesWindow& w = Curves();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    for (const bool reading : {false, true, false, true}) {  // ten silent ticks (off line), or a block
+    for (const bool reading : {false, true, false, true}) {  // silent ticks till off line (the block after an ask
+                                                            // makes the controller a slow one), or a block
         if (reading) port.Deliver({0x32, 0x1E, 0x14, 0x28, 0x50, 0x28, 0x2D, 0x4B, 0x78, 0x21});
-        for (int i = 0; i < (reading ? 1 : 10); ++i) console.Timer1_Timer();
+        for (int i = 0; i < (reading ? 1 : 40); ++i) console.Timer1_Timer();
         window->Refresh();
         for (int t = 0; t < 5; ++t) {
             auto* grid = Widget<QTableWidget>("datatable(" + std::to_string(t) + ")");

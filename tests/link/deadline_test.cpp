@@ -29,7 +29,7 @@ TEST(Deadline, ALateControllerNeverGetsASecondRequestWhileItsReplyMayCome) {
     using Pace = std::tuple<const char*, double (*)(int), int>;
     using Activity = std::tuple<const char*, void (*)(LateController&), double, std::string>;
     for (const auto& [pace, latency, mark] :
-         {Pace{"250 ms late", [](int) { return 0.25; }, 0},
+         {Pace{"250 ms late", [](int) { return 0.25; }, 0}, Pace{"700 ms late", [](int) { return 0.7; }, 0},
           Pace{"one in five 700 ms late", [](int k) { return k % 5 == 0 ? 0.7 : 0.0; }, 0},
           Pace{"prompt, the 30th and 36th 300 ms late", [](int k) { return k == 30 || k == 36 ? 0.3 : 0.0; }, 35}}) {
         for (const auto& [name, start, seconds, notice] :
@@ -46,6 +46,7 @@ TEST(Deadline, ALateControllerNeverGetsASecondRequestWhileItsReplyMayCome) {
             EXPECT_EQ(c.page.link.resyncs + c.page.link.discarded, 0u);
             EXPECT_EQ(c.page.form.Text3.Text, "Connected");
             EXPECT_TRUE(c.page.form.Notice.ends_with(notice)) << c.page.form.Notice;
+            EXPECT_EQ(c.page.form.Notice.find("answers again"), std::string::npos);  // never counted lost
         }
     }
 }
