@@ -19,6 +19,11 @@ constexpr int kSlackBytes = 4;
 constexpr double kLatencyFactor = 1.5;
 constexpr double kLatencyMargin = kSlackBytes * kByteSeconds;
 constexpr double kLongestLatency = 2;
+// A line is quiet once nothing has come for this long: a byte pushed out of a
+// shifted reply comes right behind it, and a stray byte read late within a
+// few milliseconds of its arrival. The tick stands in for a clock that does
+// not move.
+constexpr double kQuietSeconds = 0.02;
 constexpr double kNarrowing = 16;
 // The first ask goes out at the reply's deadline. A controller that did not
 // answer that either is one not heard yet: the next asks go out at least
@@ -112,8 +117,14 @@ bool Link::WriteRequest() {
 // The request a handler left in tx_frame goes out now, or once the line has
 // been quiet when the handler asked for that.
 void Link::SendNext() {
-    if (state_.quiet_first) Settle();
-    else WriteRequest();
+    if (!state_.quiet_first) {
+        WriteRequest();
+        return;
+    }
+    Settle();
+    // The last request was answered: only the quiet line is waited for.
+    state_.settle_answered = true;
+    WakeWhenQuiet();
 }
 
 void Link::Start() {
@@ -212,6 +223,41 @@ void Link::Settle() {
     link.settle_asks_again = false;
     link.quiet_from_tick = false;
     link.quiet_first = false;
+    link.settle_answered = false;
+    link.quiet_since = port_.Now();
+    WakeWhenQuiet();
+}
+
+double Link::SettleWait() const {
+    if (state_.settle_answered) return 0;
+    return state_.owed > 0 ? state_.owed_wait : AskWait();
+}
+
+bool Link::QuietEnough() const {
+    const LinkState& link = state_;
+    return port_.InBufferCount() == 0 && port_.Now() - link.quiet_since >= kQuietSeconds &&
+           SinceSent() >= SettleWait();
+}
+
+void Link::WakeWhenQuiet() {
+    const LinkState& link = state_;
+    port_.WakeAt(std::max(link.quiet_since + kQuietSeconds, link.sent_at + SettleWait()));
+}
+
+void Link::EndSettle() {
+    LinkState& link = state_;
+    link.settling = false;
+    link.owed = 0;
+    LineQuiet();
+    if (link.settle_connects) {
+        // The fresh start's six ticks begin with its first request.
+        link.idle_ticks = 0;
+        SendFirstRequest();
+    } else if (link.settle_asks_again) {
+        AskAgain();
+    } else {
+        WriteRequest();
+    }
 }
 
 // What arrived cannot be told apart from the reply: drop it and ask again on
@@ -389,6 +435,11 @@ bool Link::Wake() {
         ReleaseHeld();
         return true;
     }
+    if (link.settling) {
+        if (!QuietEnough()) return false;
+        EndSettle();
+        return true;
+    }
     CheckDeadline();
     return asked != link.unanswered;
 }
@@ -408,20 +459,8 @@ void Link::WatchLine() {
         if (SinceSent() >= link.owed_wait) ReleaseHeld();
     } else if (link.settling) {
         // Quiet for a whole tick, and past the time a reply owed may take.
-        if (link.quiet_from_tick && !link.heard && SinceSent() >= (link.owed > 0 ? link.owed_wait : AskWait())) {
-            link.settling = false;
-            link.owed = 0;
-            LineQuiet();
-            if (link.settle_connects) {
-                // The fresh start's six ticks begin with its first request.
-                link.idle_ticks = 0;
-                SendFirstRequest();
-            }
-            else if (link.settle_asks_again) AskAgain();
-            else WriteRequest();
-        } else {
-            link.quiet_from_tick = true;
-        }
+        if (link.quiet_from_tick && !link.heard && SinceSent() >= SettleWait()) EndSettle();
+        else link.quiet_from_tick = true;
     } else if (link.awaiting && !link.heard) {
         ++link.silent_ticks;
         if (port_.InBufferCount() > 0) {
@@ -521,6 +560,10 @@ bool Link::TakeReply(CommEvent event) {
     // what arrives is noise.
     if (link.settling || !link.awaiting) {
         DiscardInput();
+        if (link.settling) {
+            link.quiet_since = port_.Now();
+            WakeWhenQuiet();
+        }
         return false;
     }
     // A reply is recognised by its length alone.

@@ -181,6 +181,12 @@ class Link {
     Bytes TakeInput();
     void DiscardInput();
     void Settle();
+    // The line has been quiet long enough, and no reply owed may still come:
+    // the request settling waited for goes out.
+    bool QuietEnough() const;
+    double SettleWait() const;
+    void EndSettle();
+    void WakeWhenQuiet();
     void Resync(bool line_quiet);
     void WatchLine();
     void SetStatus(LinkStatus status, std::string reason = {});

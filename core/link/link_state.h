@@ -49,6 +49,8 @@ struct LinkState {
     bool settle_connects = false;  // and then it is the first request of a connect
     bool settle_asks_again = false;  // or the request asked again after a reply out of step
     bool quiet_from_tick = false;  // a tick has passed since settling began
+    double quiet_since = 0;     // when the line was last heard while settling (the port's clock)
+    bool settle_answered = false;  // the request before the settling was answered: no reply may come
     bool quiet_first = false;   // the request a handler left goes out on a quiet line
     int silent_ticks = 0;       // whole ticks without a byte since the request went out
     int asked_again = 0;        // times the request on the line was asked again
