@@ -32,6 +32,7 @@ constexpr double kMinorInner = 69.5;
 constexpr double kMajorPen = 1.8, kMinorPen = 1.0;
 constexpr double kRim = 2;     // the face's rounded border, kept clear of numbers
 constexpr int kMaxSlide = 30;  // half degrees a number may slide along the scale
+constexpr double kHubRadius = 4.5;
 
 }  // namespace
 
@@ -194,7 +195,7 @@ void DialFace::Place(QWidget* child, QRectF design) {
 }
 
 void DialFace::resizeEvent(QResizeEvent*) {
-    cache_ = QPixmap();
+    cache_ = hub_ = QPixmap();
     if (!placed_) return;
     // The read-out keeps its place on the face and grows with it, its text
     // too: a larger window is read from further away.
@@ -257,6 +258,22 @@ void DialFace::paintEvent(QPaintEvent*) {
     p.translate(o);
     p.scale(s, s);
     PaintNeedle(p);
+    if (hub_.isNull() || hub_.devicePixelRatio() != dpr) {
+        const QPointF pivot = o + QPointF(kPivotX, kPivotY) * s;
+        const double reach = (kHubRadius + 1) * s;
+        const QPoint first(qFloor((pivot.x() - reach) * dpr), qFloor((pivot.y() - reach) * dpr));
+        const QPoint last(qCeil((pivot.x() + reach) * dpr), qCeil((pivot.y() + reach) * dpr));
+        hub_ = QPixmap(QSize(last.x() - first.x(), last.y() - first.y()));
+        hub_.setDevicePixelRatio(dpr);
+        hub_.fill(Qt::transparent);
+        hub_at_ = QPointF(first) / dpr;
+        QPainter hp(&hub_);
+        hp.translate(o - hub_at_);
+        hp.scale(s, s);
+        PaintHub(hp);
+    }
+    p.resetTransform();
+    p.drawPixmap(hub_at_, hub_);
 }
 
 void DialFace::PaintFace(QPainter& p) const {
@@ -367,14 +384,18 @@ void DialFace::PaintNeedle(QPainter& p) const {
     p.setBrush(colour);
     if (f1.visible && f2.visible) p.drawPolygon(Widened({f1.px.p1(), f1.px.p2(), f2.px.p2(), f2.px.p1()}, 1.1));
     if (hand.visible) p.drawPolygon(RoundCapped(hand.px, 1.6));
-    // The hub covers the pivot, as on a real instrument.
+}
+
+// The hub covers the pivot, as on a real instrument.
+void DialFace::PaintHub(QPainter& p) const {
+    p.setRenderHint(QPainter::Antialiasing);
     const QPointF pivot(kPivotX, kPivotY);
     QRadialGradient hub(pivot - QPointF(1, 1), 5);
     hub.setColorAt(0, QColor(150, 150, 156));
     hub.setColorAt(1, QColor(40, 40, 44));
     p.setPen(QPen(QColor(20, 20, 22), 0.8));
     p.setBrush(hub);
-    p.drawEllipse(pivot, 4.5, 4.5);
+    p.drawEllipse(pivot, kHubRadius, kHubRadius);
 }
 
 }  // namespace orv::app
