@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 namespace orv::app {
 
@@ -20,9 +21,19 @@ BarFace::BarFace(int full_scale_px, int width, QColor bar, QString title, QWidge
 }
 
 void BarFace::SetBar(double height_twips, bool visible) {
-    bar_px_ = height_twips / kTwipsPerPixel;
+    const double px = height_twips / kTwipsPerPixel;
+    if (px == bar_px_ && visible == bar_visible_) return;
+    const QRectF before = BarRect();
+    bar_px_ = px;
     bar_visible_ = visible;
-    update();
+    const QRectF after = BarRect();
+    // The bars share their column and bottom: only the strip between the old
+    // top and the new changes, and the face under the rest stays.
+    if (before.isEmpty() || after.isEmpty()) update((before | after).toAlignedRect());
+    else
+        update(QRectF(after.left(), std::min(before.top(), after.top()), after.width(), std::abs(before.top() - after.top()))
+                   .toAlignedRect()
+                   .adjusted(0, -1, 0, 1));
 }
 
 QRectF BarFace::BarRect() const {

@@ -83,6 +83,28 @@ class CaptionCache {
 };
 
 
+// The bars' sheets paint every pixel of a bar (track, border and both arrow
+// boxes), so a bar that follows the live cell need repaint itself alone, not
+// the frames behind it. The style sheet takes Qt::WA_OpaquePaintEvent away
+// from any rule with a margin, as the bars' have, each time it polishes the
+// widget: this puts it back once the widget is polished (before it shows)
+// and after each change of style.
+class KeepOpaque : public QObject {
+   public:
+    static void Install(QWidget* w) {
+        w->setAttribute(Qt::WA_OpaquePaintEvent);
+        w->installEventFilter(new KeepOpaque(w));
+    }
+
+   protected:
+    using QObject::QObject;
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Show || e->type() == QEvent::StyleChange)
+            static_cast<QWidget*>(o)->setAttribute(Qt::WA_OpaquePaintEvent);
+        return false;
+    }
+};
+
 // A value control takes the wheel only once the user has given it the focus
 // (a click or Tab; the wheel itself gives none): a wheel turned to scroll past
 // it is ignored here and goes on to the control underneath.
@@ -401,6 +423,7 @@ class ScrollBinder : public Binder {
         // action's position be changed before it becomes the value: a click
         // in the trough, PageUp and PageDown.
         w->setStyleSheet(QString::fromLatin1(kValueBarSheet));
+        KeepOpaque::Install(w);
         // Qt inverts a scroll bar's keys so that Up scrolls a view up, which
         // on a horizontal bar turns Left and Right round as well. These bars
         // hold values: Right and Up raise, Left and Down lower.
@@ -669,6 +692,7 @@ class GridBinder : public Binder {
         w->setItemDelegateForColumn(0, new AxisCells(w));
         w->setItemDelegateForColumn(1, new ValueCells(w));
         w->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kGridBarSheet));
+        KeepOpaque::Install(w->verticalScrollBar());
         w->installEventFilter(new GridKeys(b, m, w));
         w->viewport()->installEventFilter(new GridShiftClicks(b, m, w));
     }

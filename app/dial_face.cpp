@@ -9,6 +9,7 @@
 #include <QtMath>
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace orv::app {
 
@@ -31,6 +32,7 @@ constexpr double kMinorInner = 69.5;
 constexpr double kMajorPen = 1.8, kMinorPen = 1.0;
 constexpr double kRim = 2;     // the face's rounded border, kept clear of numbers
 constexpr int kMaxSlide = 30;  // half degrees a number may slide along the scale
+constexpr double kHubRadius = 4.5;
 
 }  // namespace
 
@@ -123,6 +125,51 @@ void PaintZone(QPainter& p, const DialScale& s, QPointF pivot, std::pair<double,
     p.drawPath(band);
 }
 
+// The needle is filled, never stroked: the raster engine takes several
+// times as long to stroke an outline as to fill one, and the needle is drawn
+// each time it moves. These are the outlines the pens drew.
+
+// What a pen of `width` (bevel joins, QPen's default) draws around the
+// convex polygon `corners`, together with its inside.
+QPolygonF Widened(const QPolygonF& corners, double width) {
+    QPolygonF c;
+    for (const QPointF& pt : corners)
+        if (c.isEmpty() || pt != c.back()) c << pt;
+    while (c.size() > 1 && c.front() == c.back()) c.removeLast();
+    const qsizetype n = c.size();
+    if (n < 3) return c;
+    double area = 0;
+    for (qsizetype i = 0; i < n; ++i) area += c[i].x() * c[(i + 1) % n].y() - c[(i + 1) % n].x() * c[i].y();
+    const double half = (area > 0 ? 1 : -1) * width / 2;
+    auto outward = [&](qsizetype i) {  // of the edge from corner i to the next
+        const QPointF d = c[(i + 1) % n] - c[i];
+        const double len = std::hypot(d.x(), d.y());
+        return QPointF(d.y(), -d.x()) * (half / len);
+    };
+    QPolygonF out;
+    for (qsizetype i = 0; i < n; ++i) out << c[i] + outward((i + n - 1) % n) << c[i] + outward(i);
+    return out;
+}
+
+// What a pen of `width` with round caps draws along `line`.
+QPolygonF RoundCapped(QLineF line, double width) {
+    constexpr int kArcSteps = 8;
+    const double r = width / 2, len = line.length();
+    const QPointF u = len > 0 ? (line.p2() - line.p1()) / len : QPointF(1, 0);
+    const QPointF v(-u.y(), u.x());
+    QPolygonF out;
+    // Half way round each end, from one side of the line to the other.
+    auto cap = [&](QPointF end, QPointF ahead, QPointF side) {
+        for (int k = 0; k <= kArcSteps; ++k) {
+            const double a = std::numbers::pi * k / kArcSteps;
+            out << end + r * (side * std::cos(a) + ahead * std::sin(a));
+        }
+    };
+    cap(line.p2(), u, v);
+    cap(line.p1(), -u, -v);
+    return out;
+}
+
 }  // namespace
 
 DialFace::DialFace(DialScale scale, QSize size, QWidget* parent) : QWidget(parent), scale_(std::move(scale)), size_(size) {
@@ -148,7 +195,7 @@ void DialFace::Place(QWidget* child, QRectF design) {
 }
 
 void DialFace::resizeEvent(QResizeEvent*) {
-    cache_ = QPixmap();
+    cache_ = hub_ = QPixmap();
     if (!placed_) return;
     // The read-out keeps its place on the face and grows with it, its text
     // too: a larger window is read from further away.
@@ -211,6 +258,22 @@ void DialFace::paintEvent(QPaintEvent*) {
     p.translate(o);
     p.scale(s, s);
     PaintNeedle(p);
+    if (hub_.isNull() || hub_.devicePixelRatio() != dpr) {
+        const QPointF pivot = o + QPointF(kPivotX, kPivotY) * s;
+        const double reach = (kHubRadius + 1) * s;
+        const QPoint first(qFloor((pivot.x() - reach) * dpr), qFloor((pivot.y() - reach) * dpr));
+        const QPoint last(qCeil((pivot.x() + reach) * dpr), qCeil((pivot.y() + reach) * dpr));
+        hub_ = QPixmap(QSize(last.x() - first.x(), last.y() - first.y()));
+        hub_.setDevicePixelRatio(dpr);
+        hub_.fill(Qt::transparent);
+        hub_at_ = QPointF(first) / dpr;
+        QPainter hp(&hub_);
+        hp.translate(o - hub_at_);
+        hp.scale(s, s);
+        PaintHub(hp);
+    }
+    p.resetTransform();
+    p.drawPixmap(hub_at_, hub_);
 }
 
 void DialFace::PaintFace(QPainter& p) const {
@@ -317,24 +380,22 @@ void DialFace::PaintNeedle(QPainter& p) const {
     const Part& hand = parts_[0];
     const Part& f1 = parts_[1];
     const Part& f2 = parts_[2];
-    if (f1.visible && f2.visible) {
-        QPolygonF needle({f1.px.p1(), f1.px.p2(), f2.px.p2(), f2.px.p1()});
-        p.setPen(QPen(colour, 1.1));
-        p.setBrush(colour);
-        p.drawPolygon(needle);
-    }
-    if (hand.visible) {
-        p.setPen(QPen(colour, 1.6, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(hand.px);
-    }
-    // The hub covers the pivot, as on a real instrument.
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    if (f1.visible && f2.visible) p.drawPolygon(Widened({f1.px.p1(), f1.px.p2(), f2.px.p2(), f2.px.p1()}, 1.1));
+    if (hand.visible) p.drawPolygon(RoundCapped(hand.px, 1.6));
+}
+
+// The hub covers the pivot, as on a real instrument.
+void DialFace::PaintHub(QPainter& p) const {
+    p.setRenderHint(QPainter::Antialiasing);
     const QPointF pivot(kPivotX, kPivotY);
     QRadialGradient hub(pivot - QPointF(1, 1), 5);
     hub.setColorAt(0, QColor(150, 150, 156));
     hub.setColorAt(1, QColor(40, 40, 44));
     p.setPen(QPen(QColor(20, 20, 22), 0.8));
     p.setBrush(hub);
-    p.drawEllipse(pivot, 4.5, 4.5);
+    p.drawEllipse(pivot, kHubRadius, kHubRadius);
 }
 
 }  // namespace orv::app

@@ -98,6 +98,7 @@ class DialFace : public QWidget {
     };
     void PaintFace(class QPainter& p) const;
     void PaintNeedle(QPainter& p) const;
+    void PaintHub(QPainter& p) const;
     // What the needle covers now, in the widget's pixels.
     QRect NeedleBounds() const;
 
@@ -105,6 +106,11 @@ class DialFace : public QWidget {
     QSize size_;
     std::array<Part, 3> parts_{};
     QPixmap cache_;
+    // The hub, the same at every reading: painted once at the size shown,
+    // aligned to the device's pixels as if painted in place, and laid over
+    // each needle at hub_at_.
+    QPixmap hub_;
+    QPointF hub_at_;
     QWidget* placed_ = nullptr;
     bool no_reading_ = false;
     QRectF placed_rect_;

@@ -29,6 +29,7 @@
 #include "app/accessibility.h"
 #include "app/bar_face.h"
 #include "app/dial_face.h"
+#include "app/grid_view.h"
 #include "app/line_edit.h"
 #include "app/log_controls.h"
 #include "app/slot_tools.h"
@@ -404,7 +405,7 @@ void MainWindow::CreateControls() {
                     return w;
                 },
                 [&](form::Grid* c) -> QWidget* {
-                    auto* w = new QTableWidget(parent);
+                    auto* w = new GridView(parent);
                     b.Bind(*c, w);
                     return w;
                 },

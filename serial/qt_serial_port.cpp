@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include <sys/ioctl.h>
-#include <termios.h>
 #include <unistd.h>
 #ifdef __linux__
 #include <linux/serial.h>
@@ -215,13 +214,11 @@ void QtSerialPort::ApplyThreshold() {
     // once VMIN bytes are there; reads still return whatever is there.
     if (!port_.isOpen()) return;
     const int fd = static_cast<int>(port_.handle());
-    if (line_vmin_ < 0 && tcgetattr(fd, &line_settings_) != 0) return;
+    if (line_vmin_ < 0 && !line_.Load(fd)) return;
     const std::size_t have = static_cast<std::size_t>(port_.bytesAvailable());
     const int vmin = static_cast<int>(std::min<std::size_t>(rthreshold_ > have ? rthreshold_ - have : 1, 255));
     if (vmin == line_vmin_) return;
-    line_settings_.c_cc[VMIN] = static_cast<cc_t>(vmin);
-    line_settings_.c_cc[VTIME] = 0;
-    line_vmin_ = tcsetattr(fd, TCSANOW, &line_settings_) == 0 ? vmin : -1;
+    line_vmin_ = line_.Set(fd, vmin) ? vmin : -1;
 #endif
 }
 

@@ -11,9 +11,9 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <termios.h>
 
 #include "core/link/serial_port.h"
+#include "serial/line_vmin.h"
 
 namespace orv::serial {
 
@@ -96,8 +96,8 @@ class QtSerialPort : public QObject, public SerialPort {
     qint32 baud_ = QSerialPort::Baud19200;
     std::size_t in_buffer_size_ = 0;
     std::size_t rthreshold_ = 1;
-    int line_vmin_ = -1;       // the VMIN the line has now; -1: not set since the open
-    termios line_settings_{};  // the line's settings as read at the open
+    int line_vmin_ = -1;  // the VMIN the line has now; -1: not set since the open
+    LineVmin line_;       // the line's settings as read at the open
 };
 
 }  // namespace orv::serial

@@ -10,10 +10,11 @@ void Main_Page::DecodeLive() {
     live = comm.live();
     live_reading_ = true;
     Detect_Ignition();
-    ShowLiveTexts();
+    // Formatted once: this runs for every block the link takes.
+    const LiveTexts t = FormatLive(live);
+    ShowLiveTexts(t, true);
     // Battery and version come only in a long block.
     if (link.live_len == kLiveBlockLong && link.rx_data.size() >= kLiveBlockLong) {
-        const LiveTexts t = FormatLive(live);
         form.batt.Text = t.batt;
         form.version.Text = t.version;
     }
@@ -27,8 +28,9 @@ void Main_Page::Handle_Live() {
 }
 
 // The read-outs of the eight readings (bank 2's only when asked).
-void Main_Page::ShowLiveTexts(bool bank2) {
-    const LiveTexts t = FormatLive(live);
+void Main_Page::ShowLiveTexts(bool bank2) { ShowLiveTexts(FormatLive(live), bank2); }
+
+void Main_Page::ShowLiveTexts(const LiveTexts& t, bool bank2) {
     form::Form& f = form;
     f.rpm.Text = t.rpm;
     f.pressure.Text = t.pressure;

@@ -348,6 +348,7 @@ class Main_Page {
     void DecodeLive();
     void SuperviseLink();
     void ShowLiveTexts(bool bank2 = true);
+    void ShowLiveTexts(const LiveTexts& t, bool bank2);
     void SelectMemSlot(int slot);
     // Reads and checks the whole map file, then copies it into the image;
     // a file that fails leaves the image as it was. Empty, or the reason.
