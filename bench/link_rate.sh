@@ -19,6 +19,7 @@
 #   bench/link_rate.sh [SECONDS]       default 10; ORV_BUILD_DIR picks the build folder (build-release/)
 #   ORV_BENCH_LOG=off bench/link_rate.sh   no logging run
 #   ORV_BENCH_LOAD=off bench/link_rate.sh  no runs beside the busy loops
+#   ORV_BENCH_ROUNDS=N                      turns of the console and the bare poller (default 3)
 # Exit status 0 when every target is met.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -123,8 +124,19 @@ print(f"{polls / (time.monotonic() - t0):f} 0")
 PY
 }
 
+# The machine is shared: the console and the bare poller take turns, and
+# the CPU per poll compares the median of each.
 plain=$(measure off) logged="" loaded="" python_loaded="" bare_loaded=""
 bare_quiet=$(bare)
+rounds=${ORV_BENCH_ROUNDS:-3}
+console_turns=$(echo "$plain" | cut -d' ' -f6) bare_turns=$(echo "$bare_quiet" | cut -d' ' -f2)
+for _ in $(seq 2 "$rounds"); do
+    console_turns+=" $(measure off | cut -d' ' -f6)"
+    bare_turns+=" $(bare | cut -d' ' -f2)"
+done
+median() { tr ' ' '\n' | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+plain=$(echo "$plain" | awk -v m="$(echo "$console_turns" | median)" '{ $6 = m; print }')
+bare_quiet=$(echo "$bare_quiet" | awk -v m="$(echo "$bare_turns" | median)" '{ $2 = m; print }')
 if [ "${ORV_BENCH_LOAD:-on}" != off ]; then
     hogs on
     loaded=$(measure off)
@@ -140,7 +152,7 @@ wait "$sim_pid" || true
 sim_pid=""
 stats=$(tail -n1 "$work/sim.out")
 
-awk -v plain="$plain" -v logged="$logged" -v baud="$baud" -v stats="$stats" -v warmup="$warmup" \
+awk -v plain="$plain" -v logged="$logged" -v rounds="$rounds" -v baud="$baud" -v stats="$stats" -v warmup="$warmup" \
     -v bare="$bare_quiet" -v loaded="$loaded" -v python="$python_loaded" -v bare_loaded="$bare_loaded" '
 function verdict(ok) { return ok ? "PASS" : "FAIL" }
 BEGIN {
@@ -151,7 +163,7 @@ BEGIN {
     ok_rate = rate >= 0.95 * limit; ok_cpu = cpu < 2; ok_mem = mem < 80; ok_poll = per_poll <= 1.5 * r[2]
     printf "link rate   %7.1f polls/s  (%.1f %% of %.1f; target >= 95 %%)   %s\n", rate, 100 * rate / limit, limit, verdict(ok_rate)
     printf "console CPU %7.2f %% of one core  (target < 2 %%)                %s\n", cpu, verdict(ok_cpu)
-    printf "CPU a poll  %7.1f us; a bare C poller %.1f us, %.1f polls/s: %.2f times (target <= 1.5)   %s\n", per_poll, r[2], r[1], per_poll / r[2], verdict(ok_poll)
+    printf "CPU a poll  %7.1f us; a bare C poller %.1f us, %.1f polls/s: %.2f times (target <= 1.5; medians of %d turns each)   %s\n", per_poll, r[2], r[1], per_poll / r[2], rounds, verdict(ok_poll)
     printf "peak RSS    %7.1f MB  (VmHWM; target < 80 MB)                 %s\n", mem, verdict(ok_mem)
     ok = ok_rate && ok_cpu && ok_mem && ok_poll
     if (loaded != "") {
