@@ -248,6 +248,9 @@ void DialFace::paintEvent(QPaintEvent*) {
         const QSize shown(qCeil(size_.width() * s), qCeil(size_.height() * s));
         cache_ = QPixmap(shown * dpr);
         cache_.setDevicePixelRatio(dpr);
+        // The face, scaled, may fall short of the last row and column by a
+        // fraction of a pixel: those show the panel, never uninitialised memory.
+        cache_.fill(window()->palette().window().color());
         QPainter fp(&cache_);
         fp.scale(s, s);
         PaintFace(fp);
