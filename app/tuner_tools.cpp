@@ -24,7 +24,7 @@
 #include "core/files/map_compare.h"
 #include "core/form/keys.h"
 #include "core/settings/settings_coding.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv::app {
 

@@ -16,7 +16,7 @@
 #include "app/plots/plot_look.h"
 #include "core/common/numbers.h"
 #include "core/recorder/recording.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv::app::plots {
 

@@ -5,7 +5,7 @@
 #include "core/common/numbers.h"
 #include "core/files/atomic_file.h"
 #include "core/recorder/recording.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 
