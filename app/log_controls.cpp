@@ -10,7 +10,7 @@
 #include "app/main_window.h"
 #include "app/settings_file.h"
 #include "core/common/numbers.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv::app {
 

@@ -10,7 +10,7 @@
 #include "app/port_choice.h"
 #include "app/quit_signals.h"
 #include "app/user_folder.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 #include "serial/qt_serial_port.h"
 
 namespace {

@@ -41,7 +41,7 @@
 #include "app/tuner_tools.h"
 #include "core/link/transfer_messages.h"
 #include "core/monitor/gauge_geometry.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv::app {
 

@@ -22,7 +22,7 @@
 #include "app/binding.h"
 #include "core/files/file_dialog.h"
 #include "core/link/link.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 #include "core/shell/subscription.h"
 
 namespace orv {

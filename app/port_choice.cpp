@@ -5,7 +5,7 @@
 
 #include "app/binding.h"
 #include "app/settings_file.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 #include "serial/qt_serial_port.h"
 
 namespace orv::app {

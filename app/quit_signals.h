@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv::app {
 

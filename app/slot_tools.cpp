@@ -13,7 +13,7 @@
 #include "app/binding.h"
 #include "app/main_window.h"
 #include "core/calibration/image.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv::app {
 

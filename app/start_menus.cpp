@@ -8,7 +8,7 @@
 #include "app/main_window.h"
 #include "app/port_choice.h"
 #include "app/ports_dialog.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 #include "serial/qt_serial_port.h"
 
 namespace orv::app {

@@ -23,8 +23,8 @@
 #include "core/calibration/table_coding.h"
 #include "core/files/map_compare.h"
 #include "core/form/keys.h"
+#include "core/page/main_page.h"
 #include "core/settings/settings_coding.h"
-#include "core/shell/main_page.h"
 
 namespace orv::app {
 

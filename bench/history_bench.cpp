@@ -9,7 +9,7 @@
 
 #include "core/calibration/edit_history.h"
 #include "core/files/map_compare.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // decoding with its read-outs and duty cycles, and the next request written.
 #include <benchmark/benchmark.h>
 
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace {
 

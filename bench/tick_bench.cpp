@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace {
 

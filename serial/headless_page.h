@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 #include "serial/qt_serial_port.h"
 
 namespace orv::serial {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 #include "serial/headless_page.h"
 #include "sim_process.h"
 

@@ -7,7 +7,7 @@
 #include "app/log_viewer/log_viewer.h"
 #include "app/main_window.h"
 #include "app/plots/plot_windows.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 #include "core/shell/subscription.h"
 
 namespace orv::app {

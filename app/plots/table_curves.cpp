@@ -13,7 +13,7 @@
 #include "app/plots/plot_look.h"
 #include "core/calibration/curve_drag.h"
 #include "core/calibration/table_curve.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv::app::plots {
 

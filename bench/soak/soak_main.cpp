@@ -26,7 +26,7 @@
 #include "app/main_window.h"
 #include "core/files/map_file.h"
 #include "core/link/live_values.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 #include "serial/qt_serial_port.h"
 #include "sim_process.h"
 #include "soak_log.h"

@@ -18,7 +18,7 @@
 #include "app/dial_face.h"
 #include "app/main_window.h"
 #include "core/files/map_file.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 #include "serial/qt_serial_port.h"
 #include "sim_process.h"
 #include "testing/scripted_file_dialog.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 #include "tests/support/fake_port.h"
 
 namespace orv::app::test {

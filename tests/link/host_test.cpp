@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "core/link/host.h"
+#include "core/monitor/host.h"
 #include "tests/support/sim_console.h"
 
 using namespace orv;

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 #include "tests/support/fake_port.h"
 
 namespace orv::test {

@@ -1,7 +1,7 @@
 // Engine settings of the active slot: each control writes its own byte of the
 // settings block at once, and Show_Settings refreshes them all from the image.
+#include "core/page/main_page.h"
 #include "core/settings/settings_coding.h"
-#include "core/shell/main_page.h"
 
 namespace orv {
 

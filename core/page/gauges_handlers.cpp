@@ -4,7 +4,7 @@
 
 #include "core/common/numbers.h"
 #include "core/monitor/gauge_geometry.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

@@ -2,9 +2,8 @@
 // The console object: the state of one run, one small struct per subsystem,
 // and every handler of the main window under the name the window gives it.
 // Each handler reads controls, calls the form-free code of its subsystem and
-// writes controls. The handlers live beside that code, in the *_handlers.cpp
-// files of link/, calibration/, monitor/, settings/, files/, recorder/ and
-// shell/; only those files include this header.
+// writes controls. The handlers live here in core/page/, one *_handlers.cpp
+// file per subsystem; only the files of this folder include this header.
 #include <array>
 #include <filesystem>
 #include <functional>

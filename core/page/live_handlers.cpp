@@ -1,5 +1,5 @@
 // Live data: the controller's readings turned into live values and read-outs.
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

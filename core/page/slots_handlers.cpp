@@ -1,7 +1,7 @@
 // The four memory slots: the active one is named by image byte 157 and
 // travels with the image.
 #include "core/files/slot_copy.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

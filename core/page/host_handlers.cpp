@@ -2,8 +2,8 @@
 // point and imposes them on the controller; remote mode leaves them to it.
 #include <initializer_list>
 
-#include "core/link/host.h"
-#include "core/shell/main_page.h"
+#include "core/monitor/host.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

@@ -1,7 +1,7 @@
 // The 100 ms tick and the monitor mode.
 #include "core/common/numbers.h"
 #include "core/monitor/table_lookup.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

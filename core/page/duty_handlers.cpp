@@ -2,7 +2,7 @@
 // calculated output of the viewed bank.
 #include "core/common/numbers.h"
 #include "core/monitor/duty.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

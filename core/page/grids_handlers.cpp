@@ -1,6 +1,6 @@
 // The five table grids: axis and data columns, refill, and the grid events.
 #include "core/common/numbers.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

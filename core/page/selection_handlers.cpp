@@ -1,5 +1,5 @@
 // Which table set the grids show, bank 2 on or off, and the "Full" flag.
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

@@ -2,7 +2,7 @@
 // never in the grid itself, and lands in the image at once.
 #include "core/common/numbers.h"
 #include "core/form/keys.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

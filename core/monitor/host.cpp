@@ -1,4 +1,4 @@
-#include "core/link/host.h"
+#include "core/monitor/host.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // text, and a selected range smoothed. Each paste or smoothing is one event,
 // so one undo step takes it back whole; a refused one changes nothing.
 #include "core/calibration/table_clipboard.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

@@ -1,6 +1,6 @@
 // The window's link handlers: the buttons and the port's signal, handed to
 // the link engine, and what the engine tells shown in the controls.
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

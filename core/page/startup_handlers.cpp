@@ -4,8 +4,8 @@
 
 #include "core/common/numbers.h"
 #include "core/files/value_list.h"
+#include "core/page/main_page.h"
 #include "core/recorder/recording.h"
-#include "core/shell/main_page.h"
 
 namespace orv {
 

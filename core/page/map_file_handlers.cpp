@@ -10,7 +10,7 @@
 #include "core/files/map_file.h"
 #include "core/files/map_report.h"
 #include "core/files/read_file.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

@@ -1,6 +1,6 @@
 // Comparing with a reference map: not in the original. The reference is read
 // once and only read; the window asks which cells and settings differ.
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

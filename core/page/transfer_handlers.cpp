@@ -7,7 +7,7 @@
 
 #include "core/common/numbers.h"
 #include "core/link/transfer_messages.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

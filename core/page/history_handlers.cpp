@@ -1,7 +1,7 @@
 // Undo and redo, and edits of a range of rows: not in the original. The
 // history watches events from the outside (the image as each begins and
 // ends), so the handlers of the edits themselves know nothing of it.
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

@@ -6,7 +6,7 @@
 
 #include "core/calibration/curve_drag.h"
 #include "core/common/numbers.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 

@@ -1,7 +1,7 @@
 // What the calibration gives at the live operating point or at the selected
 // grid rows, shown under the tables.
 #include "core/common/numbers.h"
-#include "core/shell/main_page.h"
+#include "core/page/main_page.h"
 
 namespace orv {
 
