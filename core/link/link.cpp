@@ -117,14 +117,9 @@ bool Link::WriteRequest() {
 // The request a handler left in tx_frame goes out now, or once the line has
 // been quiet when the handler asked for that.
 void Link::SendNext() {
-    if (!state_.quiet_first) {
-        WriteRequest();
-        return;
-    }
-    Settle();
     // The last request was answered: only the quiet line is waited for.
-    state_.settle_answered = true;
-    WakeWhenQuiet();
+    if (state_.quiet_first) Settle(true);
+    else WriteRequest();
 }
 
 void Link::Start() {
@@ -211,9 +206,10 @@ void Link::LineQuiet() {
     if (state_.cur_cmd == kCmdUpload) xfer_.upload.Quiet(UploadTarget());
 }
 
-// The request in tx_frame waits until a whole tick has passed without a byte
-// on the line; whatever arrives until then is dropped.
-void Link::Settle() {
+// The request in tx_frame waits until the line has been quiet (kQuietSeconds
+// on the port's clock, or a whole tick) and no reply may still come;
+// whatever arrives until then is dropped.
+void Link::Settle(bool answered) {
     DiscardInput();
     LinkState& link = state_;
     link.awaiting = false;
@@ -223,7 +219,7 @@ void Link::Settle() {
     link.settle_asks_again = false;
     link.quiet_from_tick = false;
     link.quiet_first = false;
-    link.settle_answered = false;
+    link.settle_answered = answered;
     link.quiet_since = port_.Now();
     WakeWhenQuiet();
 }

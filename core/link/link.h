@@ -180,7 +180,8 @@ class Link {
     bool Wake();
     Bytes TakeInput();
     void DiscardInput();
-    void Settle();
+    // answered: the request before was answered whole, so no reply may still come.
+    void Settle(bool answered = false);
     // The line has been quiet long enough, and no reply owed may still come:
     // the request settling waited for goes out.
     bool QuietEnough() const;

@@ -14,9 +14,9 @@
 # so only the console object and its handlers (core/page) include
 # core/page/*, and only they include the controls (core/form) and
 # config.dat and the listeners (core/shell): everything else is form-free.
-# The folder-to-folder include graph is run through tsort too, which names
-# the folders of any cycle, with the includes that close it. No file of the
-# core includes a Qt header.
+# Every include goes down a level, so the folders include each other in no
+# cycle: any include that would close one is reported with its file. No file
+# of the core includes a Qt header.
 set -u
 cd "${1:?source folder}" || exit 2
 
@@ -43,14 +43,12 @@ complain() {
 }
 
 # "from to file" for every include that crosses from one core folder to another.
-edges=$(mktemp)
-trap 'rm -f "$edges"' EXIT
-while IFS= read -r f; do
+edges=$(while IFS= read -r f; do
     from=$(basename "$(dirname "$f")")
     sed -n 's/^#include "core\/\([^/"]*\)\/[^"]*".*/\1/p' "$f" | while IFS= read -r to; do
         [ "$to" = "$from" ] || echo "$from $to $f"
     done
-done < <(find core -mindepth 2 \( -name '*.h' -o -name '*.cpp' \) | sort) >"$edges"
+done < <(find core -mindepth 2 \( -name '*.h' -o -name '*.cpp' \) | sort))
 
 for d in $(find core -mindepth 1 -maxdepth 1 -type d -printf '%f\n' | sort); do
     [ -n "${level[$d]+set}" ] || complain "core/$d" "folder has no level in the layering"
@@ -60,29 +58,7 @@ while read -r from to f; do
     if [ "${level[$to]}" -ge "${level[$from]}" ]; then
         complain "$f" "includes core/$to/, which is not below core/$from/"
     fi
-done <"$edges"
-
-# tsort lists the folders of each loop it finds in the loop's order, one per
-# line, after a line saying it found one: each loop is shown with a file that
-# makes each of its steps.
-loops=$(cut -d' ' -f1,2 "$edges" | sort -u | tsort 2>&1 >/dev/null)
-if [ -n "$loops" ]; then
-    complain core "folders include each other in a cycle"
-    awk -v edges="$edges" '
-        BEGIN { while ((getline line < edges) > 0) { split(line, e, " "); k = e[1] " " e[2]; if (!(k in by)) by[k] = e[3] } }
-        function show(   i, from, to) {
-            for (i = 1; i <= n; i++) {
-                from = loop[i]; to = loop[i % n + 1]
-                printf "  core/%s -> core/%s  (%s)\n", from, to, by[from " " to]
-            }
-            if (n) print ""
-            n = 0
-        }
-        /input contains a loop/ { show(); next }
-        { sub(/^tsort: /, ""); loop[++n] = $0 }
-        END { show() }
-    ' <<<"$loops"
-fi
+done <<<"$edges"
 
 if grep -rln '^#include <Q' core; then
     complain core "includes Qt"
